@@ -1,0 +1,17 @@
+#include "AppPrompts.h"
+#include "TForm1.h"
+#include "Tabzac.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    AppPrompts prompts;
+    TForm1 form(prompts);
+    Form1 = &form;
+    Tabzac paragraphDialog(&form);
+    abzac = &paragraphDialog;
+    form.showMaximized();
+    app.exec();
+    return 0;
+}

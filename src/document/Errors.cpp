@@ -1,0 +1,132 @@
+#include "Errors.h"
+
+#include <QDebug>
+#include <cerrno>
+#include <climits>
+
+Error::Error(QString message) : message_(std::move(message)), utf8_(message_.toUtf8()) {}
+
+InOutError::InOutError(int code) : Error(messageFor(code)), code_(code) {}
+
+QString InOutError::messageFor(int code) {
+    switch (code) {
+    case 2:
+        return QStringLiteral("File not found");
+    case 3:
+        return QStringLiteral("Invalid filename");
+    case 4:
+        return QStringLiteral("Too many open files");
+    case 5:
+        return QStringLiteral("File access denied");
+    case 100:
+        return QStringLiteral("Read beyond end of file");
+    case 101:
+        return QStringLiteral("Disk full");
+    case 106:
+        return QStringLiteral("Invalid numeric input");
+    default:
+        return QStringLiteral("I/O error %1").arg(code);
+    }
+}
+
+int InOutError::codeFromErrno(int err) {
+    switch (err) {
+    case ENOENT:
+        return 2;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case EINVAL:
+        return 3;
+    case EMFILE:
+    case ENFILE:
+        return 4;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+        return 5;
+    case EBUSY:
+    case ETXTBSY:
+        return 32;
+    case ENOSPC:
+    case EDQUOT:
+        return 112;
+    case EIO:
+        return 1117;
+    default:
+        return err;
+    }
+}
+
+void InOutError::raiseErrno(int err) { throw InOutError(codeFromErrno(err)); }
+
+ConvertError::ConvertError(const QString& text)
+    : Error(QStringLiteral("'%1' is not a valid integer value").arg(text)) {}
+
+int toInteger(const QString& text) {
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && text[i] == QLatin1Char(' ')) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
+        negative = text[i] == QLatin1Char('-');
+        ++i;
+    }
+    if (i == n) {
+        throw ConvertError(text);
+    }
+    long long value = 0;
+    for (; i < n; ++i) {
+        const QChar c = text[i];
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+            throw ConvertError(text);
+        }
+        value = value * 10 + (c.unicode() - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) {
+            throw ConvertError(text);
+        }
+    }
+    if (negative) {
+        value = -value;
+    }
+    if (value > INT_MAX || value < INT_MIN) {
+        throw ConvertError(text);
+    }
+    return static_cast<int>(value);
+}
+
+QString errorBoxText(const QString& message) {
+    if (!message.isEmpty() && message.back().unicode() > u'.') {
+        return message + QLatin1Char('.');
+    }
+    return message;
+}
+
+namespace {
+ErrorReporter& reporter() {
+    static ErrorReporter current = [](const QString& message) { qWarning().noquote() << message; };
+    return current;
+}
+} // namespace
+
+ErrorReporter setErrorReporter(ErrorReporter next) {
+    ErrorReporter previous = std::move(reporter());
+    reporter() = std::move(next);
+    return previous;
+}
+
+void runGuarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const SilentAbort&) {
+        // Dropped on purpose: the handler chose to stop without a message.
+    } catch (const Error& e) {
+        reporter()(e.message());
+    } catch (const std::exception& e) {
+        reporter()(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        reporter()(QStringLiteral("Unknown error"));
+    }
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <exception>
+#include <functional>
+
+// An error a user can cause. Handlers let it propagate; the dispatch wrapper (runGuarded) shows it.
+class Error : public std::exception {
+public:
+    explicit Error(QString message);
+    const QString& message() const { return message_; }
+    const char* what() const noexcept override { return utf8_.constData(); }
+
+private:
+    QString message_;
+    QByteArray utf8_;
+};
+
+// A failed file operation, carrying the Windows-style error code its message is chosen by.
+class InOutError : public Error {
+public:
+    explicit InOutError(int code);
+    int code() const { return code_; }
+
+    static QString messageFor(int code);
+    // The Windows-style code for a POSIX errno value.
+    static int codeFromErrno(int err);
+    // Throws the InOutError for errno value err.
+    [[noreturn]] static void raiseErrno(int err);
+
+private:
+    int code_;
+};
+
+// A text that should hold an integer and does not.
+class ConvertError : public Error {
+public:
+    explicit ConvertError(const QString& text);
+};
+
+// An error that ends the running handler without any message.
+class SilentAbort : public std::exception {
+public:
+    const char* what() const noexcept override { return "silent abort"; }
+};
+
+// Reads a decimal integer the way the program's boxes do: optional leading blanks, an optional
+// sign, digits, and nothing after them; a value outside 32 bits also fails. Throws ConvertError.
+int toInteger(const QString& text);
+
+// The text of the error box for a message: a "." is appended when the message is not empty and its
+// last character's code is above that of ".".
+QString errorBoxText(const QString& message);
+
+// Runs one handler. An Error reaches the installed reporter, SilentAbort is dropped, and any other
+// exception is reported by its what() text, so that no exception ever crosses a Qt frame.
+void runGuarded(const std::function<void()>& handler);
+
+// The reporter that runGuarded hands error messages to (the application shows the error box;
+// tests record the message). Returns the previous reporter.
+using ErrorReporter = std::function<void(const QString& message)>;
+ErrorReporter setErrorReporter(ErrorReporter reporter);

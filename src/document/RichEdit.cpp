@@ -1,0 +1,421 @@
+#include "RichEdit.h"
+
+#include "RichTextView.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextList>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kMaxFaceName = 31;
+
+QString withCrLf(QString text) {
+    // One pass: paragraph separators become CR LF.
+    QString out;
+    out.reserve(text.size() + text.count(QChar::ParagraphSeparator));
+    for (const QChar ch : std::as_const(text)) {
+        if (ch == QChar::ParagraphSeparator || ch == QChar::LineSeparator) {
+            out.append(QLatin1String("\r\n"));
+        } else {
+            out.append(ch);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+RichEdit::RichEdit(QWidget* parent) : QObject(parent), view_(new RichTextView(parent)) {
+    view_->setObjectName(QStringLiteral("RichEdit1"));
+    view_->setAcceptRichText(true);
+    view_->setLineWrapMode(QTextEdit::WidgetWidth);
+    view_->setTabChangesFocus(false);
+    view_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    view_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    installDocument(view_->document());
+}
+
+RichEdit::~RichEdit() = default;
+
+QTextEdit* RichEdit::widget() const { return view_; }
+
+QTextDocument* RichEdit::document() const { return view_->document(); }
+
+void RichEdit::installDocument(QTextDocument* doc) {
+    connect(doc, &QTextDocument::modificationChanged, this, &RichEdit::modificationChanged,
+            Qt::UniqueConnection);
+}
+
+// --- positions ----------------------------------------------------------------------------
+
+int RichEdit::toPosition(int qtPosition) const {
+    const QTextDocument* doc = document();
+    const int last = doc->characterCount() - 1;
+    qtPosition = std::clamp(qtPosition, 0, last);
+    return qtPosition + doc->findBlock(qtPosition).blockNumber();
+}
+
+int RichEdit::toQtPosition(int position) const {
+    const QTextDocument* doc = document();
+    if (position <= 0) {
+        return 0;
+    }
+    // The last paragraph whose program start (Qt start plus one extra per break before it) is at
+    // or before position.
+    int lo = 0;
+    int hi = doc->blockCount() - 1;
+    while (lo < hi) {
+        const int mid = lo + (hi - lo + 1) / 2;
+        if (doc->findBlockByNumber(mid).position() + mid <= position) {
+            lo = mid;
+        } else {
+            hi = mid - 1;
+        }
+    }
+    const QTextBlock block = doc->findBlockByNumber(lo);
+    const int offset = std::min(position - (block.position() + lo), block.length() - 1);
+    return block.position() + offset;
+}
+
+int RichEdit::textLength() const {
+    const QTextDocument* doc = document();
+    return doc->characterCount() - 1 + (doc->blockCount() - 1);
+}
+
+// --- text ---------------------------------------------------------------------------------
+
+QString RichEdit::text() const { return withCrLf(document()->toRawText()); }
+
+void RichEdit::setText(const QString& text) {
+    QTextCursor c(document());
+    c.beginEditBlock();
+    c.select(QTextCursor::Document);
+    c.insertText(toEditorText(text));
+    c.endEditBlock();
+}
+
+void RichEdit::loadPlainText(const QString& paragraphs) {
+    QTextDocument* old = document();
+    auto* doc = new QTextDocument(view_);
+    doc->setDefaultFont(old->defaultFont());
+    doc->setDefaultTextOption(old->defaultTextOption());
+    doc->setDocumentMargin(old->documentMargin());
+    doc->setUndoRedoEnabled(false);
+    {
+        QTextCursor c(doc);
+        c.setCharFormat(QTextCursor(old).charFormat());
+        c.insertText(toEditorText(paragraphs));
+    }
+    doc->setUndoRedoEnabled(true);
+    doc->setModified(false);
+    view_->setDocument(doc); // deletes the old document, which the view owned
+    installDocument(doc);
+    view_->setTextCursor(QTextCursor(doc));
+    scrollToTop();
+    emit documentReplaced();
+    emit modificationChanged(false);
+}
+
+void RichEdit::clear() {
+    QTextCursor c(document());
+    c.beginEditBlock();
+    c.select(QTextCursor::Document);
+    c.removeSelectedText();
+    c.endEditBlock();
+    setModified(false);
+}
+
+// --- selection ----------------------------------------------------------------------------
+
+QTextCursor RichEdit::cursor() const { return view_->textCursor(); }
+
+void RichEdit::applyCursor(const QTextCursor& c) { view_->setTextCursor(c); }
+
+QString RichEdit::selectedText() const { return withCrLf(cursor().selectedText()); }
+
+void RichEdit::replaceSelection(const QString& text) {
+    QTextCursor c = cursor();
+    c.beginEditBlock();
+    c.insertText(toEditorText(text));
+    c.endEditBlock();
+    applyCursor(c);
+}
+
+int RichEdit::selStart() const { return toPosition(cursor().selectionStart()); }
+
+void RichEdit::setSelStart(int position) {
+    QTextCursor c = cursor();
+    c.setPosition(toQtPosition(position));
+    applyCursor(c);
+}
+
+int RichEdit::selLength() const {
+    const QTextCursor c = cursor();
+    return toPosition(c.selectionEnd()) - toPosition(c.selectionStart());
+}
+
+void RichEdit::setSelLength(int length) { select(selStart(), length); }
+
+void RichEdit::select(int start, int length) {
+    QTextCursor c = cursor();
+    c.setPosition(toQtPosition(start));
+    c.setPosition(toQtPosition(start + std::max(0, length)), QTextCursor::KeepAnchor);
+    applyCursor(c);
+    view_->ensureCursorVisible();
+}
+
+void RichEdit::selectAll() { view_->selectAll(); }
+
+// --- editing commands ---------------------------------------------------------------------
+
+bool RichEdit::modified() const { return document()->isModified(); }
+
+void RichEdit::setModified(bool modified) { document()->setModified(modified); }
+
+void RichEdit::undo() { view_->undo(); }
+
+void RichEdit::cut() { view_->cut(); }
+
+void RichEdit::copy() { view_->copy(); }
+
+void RichEdit::paste() { view_->paste(); }
+
+void RichEdit::scrollToTop() { view_->verticalScrollBar()->setValue(0); }
+
+void RichEdit::setFocus() { view_->setFocus(Qt::OtherFocusReason); }
+
+// --- character attributes -----------------------------------------------------------------
+
+QTextCharFormat RichEdit::selCharFormat() const {
+    const QTextCursor c = cursor();
+    if (!c.hasSelection()) {
+        return view_->currentCharFormat();
+    }
+    QTextCursor first(document());
+    first.setPosition(c.selectionStart() + 1);
+    return first.charFormat();
+}
+
+void RichEdit::mergeCharFormat(const QTextCharFormat& format) {
+    QTextCursor c = cursor();
+    if (c.hasSelection()) {
+        c.beginEditBlock();
+        c.mergeCharFormat(format);
+        c.endEditBlock();
+    } else {
+        view_->mergeCurrentCharFormat(format);
+    }
+}
+
+FontStyles RichEdit::selStyles() const {
+    const QTextCharFormat f = selCharFormat();
+    FontStyles styles;
+    styles.setFlag(fsBold, f.fontWeight() > QFont::Normal);
+    styles.setFlag(fsItalic, f.fontItalic());
+    styles.setFlag(fsUnderline, f.fontUnderline());
+    styles.setFlag(fsStrikeOut, f.fontStrikeOut());
+    return styles;
+}
+
+void RichEdit::setSelStyles(FontStyles styles) {
+    QTextCharFormat f;
+    f.setFontWeight(styles.testFlag(fsBold) ? QFont::Bold : QFont::Normal);
+    f.setFontItalic(styles.testFlag(fsItalic));
+    f.setFontUnderline(styles.testFlag(fsUnderline));
+    f.setFontStrikeOut(styles.testFlag(fsStrikeOut));
+    mergeCharFormat(f);
+}
+
+QString RichEdit::selFaceName() const {
+    const QTextCharFormat f = selCharFormat();
+    const QStringList families = f.fontFamilies().toStringList();
+    if (!families.isEmpty()) {
+        return families.first();
+    }
+    return document()->defaultFont().family();
+}
+
+void RichEdit::setSelFaceName(const QString& face) {
+    QTextCharFormat f;
+    f.setFontFamilies({face.left(kMaxFaceName)});
+    mergeCharFormat(f);
+}
+
+int RichEdit::selSizeTwips() const {
+    const QTextCharFormat f = selCharFormat();
+    const qreal points = f.hasProperty(QTextFormat::FontPointSize)
+                             ? f.fontPointSize()
+                             : document()->defaultFont().pointSizeF();
+    return static_cast<int>(std::lround(points * kTwipsPerPoint));
+}
+
+void RichEdit::setSelSizeTwips(int twips) {
+    QTextCharFormat f;
+    f.setFontPointSize(static_cast<qreal>(twips) / kTwipsPerPoint);
+    mergeCharFormat(f);
+}
+
+QColor RichEdit::selColor() const {
+    const QBrush brush = selCharFormat().foreground();
+    return brush.style() == Qt::NoBrush ? QColor() : brush.color();
+}
+
+void RichEdit::setSelColor(const QColor& color) {
+    QTextCharFormat f;
+    f.setForeground(color.isValid() ? QBrush(color) : QBrush());
+    mergeCharFormat(f);
+}
+
+int RichEdit::selCharset() const {
+    const QTextCharFormat f = selCharFormat();
+    return f.hasProperty(TextProperty::Charset) ? f.intProperty(TextProperty::Charset)
+                                                : Charset::Default;
+}
+
+void RichEdit::setSelCharset(int charset) {
+    QTextCharFormat f;
+    f.setProperty(TextProperty::Charset, charset);
+    mergeCharFormat(f);
+}
+
+// --- paragraph attributes -----------------------------------------------------------------
+
+QTextBlockFormat RichEdit::firstBlockFormat() const {
+    return document()->findBlock(cursor().selectionStart()).blockFormat();
+}
+
+ParaAlignment RichEdit::paraAlignment() const {
+    const Qt::Alignment a = firstBlockFormat().alignment() & Qt::AlignHorizontal_Mask;
+    if (a & Qt::AlignHCenter) {
+        return ParaAlignment::Center;
+    }
+    if (a & Qt::AlignRight) {
+        return ParaAlignment::Right;
+    }
+    return ParaAlignment::Left;
+}
+
+void RichEdit::setParaAlignment(ParaAlignment alignment) {
+    QTextBlockFormat f;
+    switch (alignment) {
+    case ParaAlignment::Left:
+        f.setAlignment(Qt::AlignLeft);
+        break;
+    case ParaAlignment::Center:
+        f.setAlignment(Qt::AlignHCenter);
+        break;
+    case ParaAlignment::Right:
+        f.setAlignment(Qt::AlignRight);
+        break;
+    }
+    QTextCursor c = cursor();
+    c.beginEditBlock();
+    c.mergeBlockFormat(f);
+    c.endEditBlock();
+}
+
+ParaNumbering RichEdit::paraNumbering() const {
+    const QTextBlock block = document()->findBlock(cursor().selectionStart());
+    return block.textList() != nullptr ? ParaNumbering::Bullet : ParaNumbering::None;
+}
+
+void RichEdit::setParaNumbering(ParaNumbering numbering) {
+    QTextCursor c = cursor();
+    QTextDocument* doc = document();
+    const QTextBlock first = doc->findBlock(c.selectionStart());
+    const QTextBlock last = doc->findBlock(c.selectionEnd());
+    c.beginEditBlock();
+    QTextList* list = nullptr;
+    for (QTextBlock b = first; b.isValid(); b = b.next()) {
+        if (QTextList* old = b.textList()) {
+            old->remove(b);
+        }
+        if (numbering == ParaNumbering::Bullet) {
+            if (list == nullptr) {
+                QTextListFormat lf;
+                lf.setStyle(QTextListFormat::ListDisc);
+                lf.setIndent(0);
+                QTextCursor bc(b);
+                list = bc.createList(lf);
+            } else {
+                list->add(b);
+            }
+        }
+        QTextBlockFormat f = b.blockFormat();
+        f.setIndent(0);
+        updateBlockGeometry(f);
+        QTextCursor(b).setBlockFormat(f);
+        if (b == last) {
+            break;
+        }
+    }
+    c.endEditBlock();
+}
+
+int RichEdit::paraStartIndent() const {
+    return firstBlockFormat().intProperty(TextProperty::StartIndent);
+}
+
+void RichEdit::setParaStartIndent(int twips) { setParaProperty(TextProperty::StartIndent, twips); }
+
+int RichEdit::paraOffset() const { return firstBlockFormat().intProperty(TextProperty::Offset); }
+
+void RichEdit::setParaOffset(int twips) { setParaProperty(TextProperty::Offset, twips); }
+
+int RichEdit::paraRightIndent() const {
+    return firstBlockFormat().intProperty(TextProperty::RightIndent);
+}
+
+void RichEdit::setParaRightIndent(int twips) { setParaProperty(TextProperty::RightIndent, twips); }
+
+void RichEdit::setParaProperty(int property, int twips) {
+    QTextCursor c = cursor();
+    QTextDocument* doc = document();
+    const QTextBlock first = doc->findBlock(c.selectionStart());
+    const QTextBlock last = doc->findBlock(c.selectionEnd());
+    c.beginEditBlock();
+    for (QTextBlock b = first; b.isValid(); b = b.next()) {
+        QTextBlockFormat f = b.blockFormat();
+        f.setProperty(property, twips);
+        updateBlockGeometry(f);
+        QTextCursor bc(b);
+        bc.setBlockFormat(f);
+        if (b == last) {
+            break;
+        }
+    }
+    c.endEditBlock();
+}
+
+void RichEdit::updateBlockGeometry(QTextBlockFormat& f) const {
+    // The first line starts at the start indent, later lines at start + offset. With a bullet the
+    // first line's text also starts at start + offset: the bullet stands in the hanging space.
+    const qreal k = pixelsPerTwip();
+    const int start = f.intProperty(TextProperty::StartIndent);
+    const int offset = f.intProperty(TextProperty::Offset);
+    const int right = f.intProperty(TextProperty::RightIndent);
+    const bool bullet = f.objectIndex() >= 0;
+    f.setLeftMargin(std::max(0, start + offset) * k);
+    f.setTextIndent(bullet ? 0.0 : -std::min(offset, start + offset) * k);
+    f.setRightMargin(std::max(0, right) * k);
+}
+
+// --- view ---------------------------------------------------------------------------------
+
+void RichEdit::setTabStops(const QList<qreal>& pixels) {
+    QTextOption option = document()->defaultTextOption();
+    QList<QTextOption::Tab> tabs;
+    tabs.reserve(pixels.size());
+    for (const qreal x : pixels) {
+        tabs.append(QTextOption::Tab(x, QTextOption::LeftTab));
+    }
+    option.setTabs(tabs);
+    document()->setDefaultTextOption(option);
+}
+
+qreal RichEdit::pixelsPerTwip() const { return view_->logicalDpiX() / 1440.0; }

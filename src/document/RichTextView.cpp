@@ -1,0 +1,110 @@
+#include "RichTextView.h"
+
+#include "Cp1251.h"
+
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+
+namespace {
+
+// Replaces, in doc, every object (image) by nothing and every other character outside
+// Windows-1251 by '?', keeping each run's format.
+void sanitizeDocument(QTextDocument& doc) {
+    QTextCursor c(&doc);
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        for (qsizetype i = text.size() - 1; i >= 0; --i) {
+            const QChar ch = text[i];
+            if (Cp1251::canEncode(ch)) {
+                continue;
+            }
+            c.setPosition(block.position() + static_cast<int>(i));
+            c.setPosition(block.position() + static_cast<int>(i) + 1, QTextCursor::KeepAnchor);
+            if (ch == QChar::ObjectReplacementCharacter) {
+                c.removeSelectedText();
+            } else {
+                c.insertText(QStringLiteral("?"));
+            }
+        }
+    }
+}
+
+} // namespace
+
+QString toEditorText(QStringView text) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text[i];
+        if (ch == QLatin1Char('\r')) {
+            if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) {
+                ++i;
+            }
+            out.append(QLatin1Char('\n'));
+        } else if (ch == QChar::ParagraphSeparator || ch == QChar::LineSeparator) {
+            out.append(QLatin1Char('\n'));
+        } else {
+            out.append(Cp1251::canEncode(ch) ? ch : QLatin1Char('?'));
+        }
+    }
+    return out;
+}
+
+RichTextView::RichTextView(QWidget* parent) : QTextEdit(parent) {}
+
+void RichTextView::keyPressEvent(QKeyEvent* event) {
+    // Shift+Enter would insert a line separator inside the paragraph, which no file can hold.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        (event->modifiers() & Qt::ShiftModifier)) {
+        QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier,
+                        event->text(), event->isAutoRepeat(), event->count());
+        QTextEdit::keyPressEvent(&plain);
+        event->setAccepted(plain.isAccepted());
+        return;
+    }
+    QString text = event->text();
+    if (!text.isEmpty() && Cp1251::sanitize(text) > 0) {
+        QKeyEvent replaced(event->type(), event->key(), event->modifiers(), text,
+                           event->isAutoRepeat(), event->count());
+        QTextEdit::keyPressEvent(&replaced);
+        event->setAccepted(replaced.isAccepted());
+        return;
+    }
+    QTextEdit::keyPressEvent(event);
+}
+
+void RichTextView::inputMethodEvent(QInputMethodEvent* event) {
+    QString commit = event->commitString();
+    if (!commit.isEmpty() && Cp1251::sanitize(commit) > 0) {
+        event->setCommitString(commit, event->replacementStart(), event->replacementLength());
+    }
+    QTextEdit::inputMethodEvent(event);
+}
+
+bool RichTextView::canInsertFromMimeData(const QMimeData* source) const {
+    return source->hasText() || source->hasHtml();
+}
+
+void RichTextView::insertFromMimeData(const QMimeData* source) {
+    if (isReadOnly() || source == nullptr) {
+        return;
+    }
+    QTextCursor c = textCursor();
+    if (source->hasHtml() && acceptRichText()) {
+        QTextDocument scratch;
+        scratch.setHtml(source->html());
+        sanitizeDocument(scratch);
+        c.insertFragment(QTextDocumentFragment(&scratch));
+    } else if (source->hasText()) {
+        c.insertText(toEditorText(source->text()));
+    } else {
+        return;
+    }
+    setTextCursor(c);
+    ensureCursorVisible();
+}

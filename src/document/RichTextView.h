@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <QTextEdit>
+
+// Plain text made ready for the editor in one pass: CR LF, a lone CR and LF each become one
+// paragraph break ('\n'), and characters outside Windows-1251 become '?'.
+QString toEditorText(QStringView text);
+
+// The editing widget behind RichEdit. Keeps the document storable in Windows-1251: typed, pasted
+// and dropped characters outside the code page become '?' as they enter; images and other
+// objects are not taken from the clipboard.
+class RichTextView : public QTextEdit {
+    Q_OBJECT
+public:
+    explicit RichTextView(QWidget* parent = nullptr);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
+};

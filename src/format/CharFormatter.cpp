@@ -1,0 +1,3 @@
+#include "CharFormatter.h"
+
+CharFormatter::CharFormatter(RichEdit& editor, Prompts& prompts) : editor_(editor), prompts_(prompts) {}

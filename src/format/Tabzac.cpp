@@ -1,0 +1,5 @@
+#include "Tabzac.h"
+
+Tabzac* abzac = nullptr;
+
+Tabzac::Tabzac(QWidget* parent) : QDialog(parent) {}

@@ -1,0 +1,3 @@
+#include "FindDialog.h"
+
+FindDialog::FindDialog(QWidget* parent) : QDialog(parent) {}

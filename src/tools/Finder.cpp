@@ -1,0 +1,3 @@
+#include "Finder.h"
+
+Finder::Finder(RichEdit& editor, Prompts& prompts) : editor_(editor), prompts_(prompts) {}
