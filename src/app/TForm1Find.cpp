@@ -1,7 +1,19 @@
+#include "Errors.h"
+#include "FindDialog.h"
+#include "Finder.h"
+#include "RichEdit.h"
 #include "TForm1.h"
 
-#include "Finder.h"
+void TForm1::initFind() {
+    FindDialog1 = new FindDialog(this);
+    connect(FindDialog1, &FindDialog::find, this,
+            [this] { runGuarded([this] { FindDialog1Find(); }); });
+}
 
-void TForm1::initFind() {}
-void TForm1::N26Click() {}
-void TForm1::FindDialog1Find() {}
+void TForm1::N26Click() {
+    FindDialog1->execute(finder().beginFind());
+}
+
+void TForm1::FindDialog1Find() {
+    finder().findNext(FindDialog1->findText(), FindDialog1->matchCase());
+}

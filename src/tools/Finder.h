@@ -2,13 +2,59 @@
 
 #include "Prompts.h"
 
+#include <QObject>
+#include <QString>
+#include <QStringView>
+
 class RichEdit;
 
-class Finder {
+// The search behind "Найти...": a remembered start position, FindPos, and forward search steps
+// over the document's own text (positions count every paragraph break as CR LF).
+//
+// The searched text and its case-folded copy are kept between steps and dropped only when the
+// document changes, so a step over an unchanged document costs one search, not a copy of the text.
+class Finder : public QObject {
+    Q_OBJECT
 public:
+    // The find text holds at most this many characters.
+    static constexpr int MaxFindText = 255;
+
     Finder(RichEdit& editor, Prompts& prompts);
 
+    // Where the next search step begins, as a document position. May lie past the end of the text
+    // (the text may shrink after it was set); a search from there finds nothing.
+    int FindPos = 0;
+
+    // Starts a new search from the selection: FindPos := the selection start. Returns the selected
+    // text cut to MaxFindText characters, the preset of the find-what field.
+    QString beginFind();
+
+    // One search step: finds what from FindPos on, selects the occurrence, scrolls it into view and
+    // moves FindPos to its end. With nothing found it says "Текст не найден" and leaves the
+    // selection and FindPos as they were. Either way the editor gets the keyboard focus back.
+    // Returns whether an occurrence was found.
+    bool findNext(const QString& what, bool matchCase);
+
+    // The searched text: the document's text with CR LF breaks, or its case-folded copy. Built on
+    // first use after a change of the document and kept until the next one.
+    const QString& searchText(bool folded);
+
+    // Lower-cases every UTF-16 unit on its own, so the result has the length of the input and its
+    // indexes are those of the input. Covers Cyrillic capitals.
+    static QString foldCase(QStringView text);
+
+    // Index of the first occurrence of what in text at or after from; -1 when there is none, when
+    // what is empty or when from is at or past the end of text.
+    static qsizetype indexOf(QStringView text, QStringView what, qsizetype from);
+
 private:
+    void watchDocument();
+    void invalidate();
+
     RichEdit& editor_;
     Prompts& prompts_;
+    QString text_;
+    QString folded_;
+    bool textValid_ = false;
+    bool foldedValid_ = false;
 };
