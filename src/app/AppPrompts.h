@@ -2,13 +2,25 @@
 
 #include "Prompts.h"
 
+#include <QFileDialog>
+#include <QString>
+
 class QWidget;
 
 // The real dialogs behind Prompts.
 class AppPrompts : public Prompts {
 public:
+    // Installs Qt's own Russian translation, so that the file dialogs speak Russian.
+    AppPrompts();
+
     int centeredMessage(const QString& text, MsgDlgType type, int buttons) override;
     bool runOpenDialog(FileDialogState& state) override;
     bool runSaveDialog(FileDialogState& state) override;
     bool runFontDialog(TextFont& font) override;
+
+private:
+    bool runFileDialog(FileDialogState& state, QFileDialog::AcceptMode mode);
+
+    // The folder the last file dialog ended in, where the next one opens without a name.
+    QString lastDirectory_;
 };

@@ -1,12 +1,146 @@
 #include "Document.h"
 
 #include "RichEdit.h"
+#include "RtfWriter.h"
+
+#include <QTextDocument>
+#include <algorithm>
+
+const QString Document::TitlePrefix = QStringLiteral("Текстовый редактор Zelto ver 1.0 - ");
+const QString Document::NewFileTitle = Document::TitlePrefix + QStringLiteral("Новый файл");
+const QString Document::SaveQuestion =
+    QStringLiteral("Файл был изменён, желаете сохранить изменения?");
+const QString Document::OpenFilter =
+    QStringLiteral(".rtf|*.rtf|Текстовые файлы (*.txt)|*.txt|Все файлы|*.*");
+const QString Document::SaveFilter = QStringLiteral(".rtf|.rtf");
 
 Document::Document(RichEdit& editor, Prompts& prompts, QObject* parent)
-    : QObject(parent), editor_(editor), prompts_(prompts) {}
+    : QObject(parent), editor_(editor), prompts_(prompts) {
+    openDialog_.filter = OpenFilter;
+    saveDialog_.filter = SaveFilter;
+    saveDialog_.defaultExt = QStringLiteral("0");
+}
 
-void Document::formShow() {}
-void Document::newFile() {}
-void Document::open() {}
-void Document::saveAs() {}
-bool Document::queryClose() { return true; }
+QString Document::ShortFileName(const QString& path) {
+    qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
+#ifdef Q_OS_WIN
+    cut = std::max(cut, path.lastIndexOf(QLatin1Char('\\')));
+#endif
+    return path.mid(cut + 1);
+}
+
+void Document::setTitle(const QString& title) {
+    title_ = title;
+    emit titleChanged(title_);
+}
+
+void Document::formShow() {
+    setTitle(NewFileTitle);
+    hasFileName_ = false;
+    editor_.setFocus();
+}
+
+bool Document::settleChanges() {
+    if (!editor_.modified()) {
+        return true;
+    }
+    switch (
+        prompts_.centeredMessage(SaveQuestion, MsgDlgType::Confirmation, mbYes | mbNo | mbCancel)) {
+    case mrYes:
+        return SaveDocument();
+    case mrNo:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Document::newFile() {
+    if (settleChanges()) {
+        reset();
+    }
+}
+
+void Document::open() {
+    if (settleChanges()) {
+        OpenDocument();
+    }
+}
+
+bool Document::queryClose() {
+    return settleChanges();
+}
+
+void Document::reset() {
+    editor_.clear();
+    setTitle(NewFileTitle);
+    hasFileName_ = false;
+    openDialog_.fileName.clear();
+    saveDialog_.fileName.clear();
+}
+
+void Document::bind(const QString& fileName, DocFormat format) {
+    currentFileName_ = fileName;
+    docFile_.assign(fileName);
+    format_ = format;
+    hasFileName_ = true;
+    setTitle(TitlePrefix + ShortFileName(fileName));
+}
+
+void Document::writeFile(const QString& fileName, DocFormat format) const {
+    if (format == DocFormat::Rtf) {
+        RtfWriter::save(*editor_.document(), fileName);
+    } else {
+        DocFile file;
+        file.assign(fileName);
+        file.writeLines(*editor_.document());
+    }
+}
+
+bool Document::SaveDocument() {
+    if (hasFileName_) {
+        writeFile(docFile_.fileName(), format_);
+        editor_.setModified(false);
+        saveDialog_.fileName.clear();
+        return true;
+    }
+    if (!prompts_.runSaveDialog(saveDialog_)) {
+        return false;
+    }
+    const QString fileName = saveDialog_.fileName;
+    const DocFormat format = fileName.endsWith(QLatin1String(".rtf"), Qt::CaseInsensitive)
+                                 ? DocFormat::Rtf
+                                 : DocFormat::PlainText;
+    writeFile(fileName, format);
+    saveDialog_.fileName.clear();
+    bind(fileName, format);
+    editor_.setModified(false);
+    return true;
+}
+
+void Document::OpenDocument() {
+    if (!prompts_.runOpenDialog(openDialog_)) {
+        openDialog_.fileName.clear();
+        return;
+    }
+    const QString fileName = openDialog_.fileName;
+    DocFile file;
+    file.assign(fileName);
+    QString text = file.readLines(); // the whole file first: a failure changes nothing
+    editor_.loadPlainText(text);
+    text.clear();
+    bind(fileName, DocFormat::PlainText);
+    openDialog_.fileName.clear();
+    editor_.setSelStart(0);
+    editor_.scrollToTop();
+}
+
+void Document::saveAs() {
+    if (!prompts_.runSaveDialog(saveDialog_)) {
+        return;
+    }
+    const QString fileName = saveDialog_.fileName;
+    RtfWriter::save(*editor_.document(), fileName);
+    bind(fileName, DocFormat::Rtf);
+    editor_.setModified(false);
+}

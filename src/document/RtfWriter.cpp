@@ -1,0 +1,347 @@
+#include "RtfWriter.h"
+
+#include "Cp1251.h"
+#include "Errors.h"
+#include "TextFile.h"
+#include "TextFormat.h"
+
+#include <QDir>
+#include <QHash>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextList>
+#include <array>
+#include <cmath>
+#include <optional>
+#include <vector>
+
+namespace {
+
+constexpr qsizetype kChunk = 1 << 20;
+// The character set written for a face whose set is the default one: this is a Cyrillic program.
+constexpr int kDefaultCharsetOut = Charset::Russian;
+
+struct CharState {
+    int font = -1;
+    int halfPoints = 0;
+    int color = 0; // 0: the automatic colour
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    friend bool operator==(const CharState&, const CharState&) = default;
+};
+
+struct ParaState {
+    char alignment = 'l';
+    int left = 0;
+    int firstLine = 0;
+    int right = 0;
+    bool bullet = false;
+    friend bool operator==(const ParaState&, const ParaState&) = default;
+};
+
+struct FontKey {
+    QString family;
+    int charset;
+    friend bool operator==(const FontKey&, const FontKey&) = default;
+};
+
+size_t qHash(const FontKey& key, size_t seed = 0) {
+    return qHashMulti(seed, key.family, key.charset);
+}
+
+// What each byte of Windows-1251 becomes in RTF text.
+const std::array<QByteArray, 256>& byteEscapes() {
+    static const std::array<QByteArray, 256> table = [] {
+        std::array<QByteArray, 256> t;
+        for (int b = 0; b < 256; ++b) {
+            if (b == '\\' || b == '{' || b == '}') {
+                t[b] = QByteArray(1, '\\') + static_cast<char>(b);
+            } else if (b == '\t') {
+                t[b] = "\\tab ";
+            } else if (b < 0x20) {
+                t[b] = QByteArray("\\'") + QByteArray::number(b, 16).rightJustified(2, '0');
+            } else if (b < 0x80) {
+                t[b] = QByteArray(1, static_cast<char>(b));
+            } else {
+                // \uN takes a signed 16-bit N; under \uc1 the \'xx after it is the fallback.
+                const auto n =
+                    static_cast<qint16>(Cp1251::toUnicode(static_cast<uchar>(b)).unicode());
+                t[b] = "\\u" + QByteArray::number(n) + "\\'" + QByteArray::number(b, 16);
+            }
+        }
+        return t;
+    }();
+    return table;
+}
+
+class Writer {
+public:
+    Writer(const QTextDocument& doc, const RtfWriter::Sink& sink) : doc_(doc), sink_(sink) {
+        out_.reserve(kChunk + 4096);
+    }
+
+    void run() {
+        collectTables();
+        writeHeader();
+        const QTextBlock last = doc_.lastBlock();
+        for (QTextBlock block = doc_.begin(); block.isValid(); block = block.next()) {
+            writeParagraph(block);
+            if (block != last) {
+                out_.append("\\par\r\n");
+            }
+            flushIfFull();
+        }
+        out_.append("}\r\n");
+        sink_(QByteArrayView(out_));
+    }
+
+private:
+    int fontIndex(const FontKey& key) {
+        auto it = fonts_.constFind(key);
+        if (it != fonts_.constEnd()) {
+            return it.value();
+        }
+        const int index = static_cast<int>(fontOrder_.size());
+        fonts_.insert(key, index);
+        fontOrder_.push_back(key);
+        return index;
+    }
+
+    int colorIndex(const QBrush& brush) {
+        if (brush.style() == Qt::NoBrush) {
+            return 0;
+        }
+        const QRgb rgb = brush.color().rgb() & 0xFFFFFF;
+        auto it = colors_.constFind(rgb);
+        if (it != colors_.constEnd()) {
+            return it.value();
+        }
+        colorOrder_.push_back(rgb);
+        const int index = static_cast<int>(colorOrder_.size());
+        colors_.insert(rgb, index);
+        return index;
+    }
+
+    CharState charState(const QTextCharFormat& f) {
+        QString family = f.fontFamilies().toStringList().value(0);
+        if (family.isEmpty()) {
+            family = f.property(QTextFormat::FontFamily).toString();
+        }
+        if (family.isEmpty()) {
+            family = doc_.defaultFont().family();
+        }
+        int charset = f.hasProperty(TextProperty::Charset) ? f.intProperty(TextProperty::Charset)
+                                                           : Charset::Default;
+        if (charset == Charset::Default) {
+            charset = kDefaultCharsetOut;
+        }
+        qreal points = f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize()
+                                                                 : doc_.defaultFont().pointSizeF();
+        if (points <= 0) {
+            points = 12;
+        }
+        CharState s;
+        s.font = fontIndex({family, charset});
+        s.halfPoints = static_cast<int>(std::lround(points * 2));
+        s.color = f.hasProperty(QTextFormat::ForegroundBrush) ? colorIndex(f.foreground()) : 0;
+        s.bold = f.fontWeight() > QFont::Normal;
+        s.italic = f.fontItalic();
+        s.underline = f.fontUnderline();
+        s.strikeOut = f.fontStrikeOut();
+        return s;
+    }
+
+    // Fonts and colours of every character format the document holds, in the order of the
+    // format collection, which is what a run's charFormatIndex() counts in.
+    void collectTables() {
+        const QList<QTextFormat> formats = doc_.allFormats();
+        states_.resize(formats.size());
+        fontIndex({doc_.defaultFont().family(), kDefaultCharsetOut});
+        for (qsizetype i = 0; i < formats.size(); ++i) {
+            if (formats[i].isCharFormat()) {
+                states_[i] = charState(formats[i].toCharFormat());
+            } else if (formats[i].isListFormat() && symbolFont_ < 0) {
+                symbolFont_ = fontIndex({QStringLiteral("Symbol"), Charset::Symbol});
+            }
+        }
+    }
+
+    void writeHeader() {
+        out_.append("{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl");
+        for (size_t i = 0; i < fontOrder_.size(); ++i) {
+            const FontKey& key = fontOrder_[i];
+            out_.append("{\\f" + QByteArray::number(i) + "\\fnil\\fcharset" +
+                        QByteArray::number(key.charset) + ' ');
+            appendText(key.family);
+            out_.append(";}");
+        }
+        out_.append("}\r\n{\\colortbl ;");
+        for (const QRgb rgb : colorOrder_) {
+            out_.append("\\red" + QByteArray::number(qRed(rgb)) + "\\green" +
+                        QByteArray::number(qGreen(rgb)) + "\\blue" +
+                        QByteArray::number(qBlue(rgb)) + ';');
+        }
+        out_.append("}\r\n");
+        if (symbolFont_ >= 0) {
+            writeListTable();
+        }
+        out_.append("\\viewkind4\\uc1");
+    }
+
+    // One bullet list definition, for readers that know lists only in this form.
+    void writeListTable() {
+        const QByteArray f = QByteArray::number(symbolFont_);
+        out_.append("{\\*\\listtable{\\list\\listtemplateid1\\listsimple{\\listlevel\\levelnfc23"
+                    "\\leveljc0\\levelfollow0\\levelstartat1{\\leveltext\\'01\\'b7;}"
+                    "{\\levelnumbers;}\\f" +
+                    f + "}\\listid1}}\r\n");
+        out_.append(
+            "{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}}\r\n");
+    }
+
+    static ParaState paraState(const QTextBlock& block) {
+        const QTextBlockFormat f = block.blockFormat();
+        const int start = f.intProperty(TextProperty::StartIndent);
+        const int offset = f.intProperty(TextProperty::Offset);
+        ParaState s;
+        const Qt::Alignment a = f.alignment() & Qt::AlignHorizontal_Mask;
+        s.alignment = (a & Qt::AlignHCenter) ? 'c' : (a & Qt::AlignRight) ? 'r' : 'l';
+        // The first line stands at the start indent, the later ones at start + offset.
+        s.left = start + offset;
+        s.firstLine = -offset;
+        s.right = f.intProperty(TextProperty::RightIndent);
+        s.bullet = block.textList() != nullptr;
+        return s;
+    }
+
+    void writeParagraph(const QTextBlock& block) {
+        const ParaState para = paraState(block);
+        if (!havePara_ || para != para_) {
+            writeParaState(para);
+        }
+        if (para.bullet) {
+            out_.append("{\\listtext\\f" + QByteArray::number(symbolFont_) + "\\'b7\\tab}");
+        }
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int index = fragment.charFormatIndex();
+            if (index >= 0 && static_cast<size_t>(index) < states_.size()) {
+                writeCharState(states_[index]);
+            }
+            appendText(fragment.text());
+        }
+    }
+
+    void writeParaState(const ParaState& p) {
+        out_.append("\\pard");
+        if (p.bullet) {
+            const QByteArray f = QByteArray::number(symbolFont_);
+            out_.append("\\ls1\\ilvl0{\\*\\pn\\pnlvlblt\\pnf" + f + "\\pnindent0{\\pntxtb\\'b7}}");
+        }
+        out_.append("\\q");
+        out_.append(p.alignment);
+        if (p.left != 0) {
+            out_.append("\\li" + QByteArray::number(p.left));
+        }
+        if (p.firstLine != 0) {
+            out_.append("\\fi" + QByteArray::number(p.firstLine));
+        }
+        if (p.right != 0) {
+            out_.append("\\ri" + QByteArray::number(p.right));
+        }
+        out_.append(' ');
+        para_ = p;
+        havePara_ = true;
+    }
+
+    // Writes only what differs from the current state, so runs cost little.
+    void writeCharState(const CharState& s) {
+        if (haveChar_ && s == char_) {
+            return;
+        }
+        const auto flag = [this](bool now, bool was, const char* on, const char* off) {
+            if (!haveChar_ || now != was) {
+                out_.append(now ? on : off);
+            }
+        };
+        if (!haveChar_ || s.font != char_.font) {
+            out_.append("\\f" + QByteArray::number(s.font));
+        }
+        if (!haveChar_ || s.halfPoints != char_.halfPoints) {
+            out_.append("\\fs" + QByteArray::number(s.halfPoints));
+        }
+        if (!haveChar_ || s.color != char_.color) {
+            out_.append("\\cf" + QByteArray::number(s.color));
+        }
+        flag(s.bold, char_.bold, "\\b", "\\b0");
+        flag(s.italic, char_.italic, "\\i", "\\i0");
+        flag(s.underline, char_.underline, "\\ul", "\\ulnone");
+        flag(s.strikeOut, char_.strikeOut, "\\strike", "\\strike0");
+        out_.append(' ');
+        char_ = s;
+        haveChar_ = true;
+    }
+
+    void appendText(QStringView text) {
+        const auto& escapes = byteEscapes();
+        for (const QChar ch : text) {
+            if (ch == QChar::LineSeparator) {
+                out_.append("\\line ");
+                continue;
+            }
+            const int b = Cp1251::fromUnicode(ch);
+            out_.append(escapes[b >= 0 ? b : '?']);
+        }
+    }
+
+    void flushIfFull() {
+        if (out_.size() >= kChunk) {
+            sink_(QByteArrayView(out_));
+            out_.resize(0);
+        }
+    }
+
+    const QTextDocument& doc_;
+    const RtfWriter::Sink& sink_;
+    QByteArray out_;
+    QHash<FontKey, int> fonts_;
+    std::vector<FontKey> fontOrder_;
+    QHash<QRgb, int> colors_;
+    std::vector<QRgb> colorOrder_;
+    std::vector<CharState> states_;
+    int symbolFont_ = -1;
+    ParaState para_;
+    bool havePara_ = false;
+    CharState char_;
+    bool haveChar_ = false;
+};
+
+} // namespace
+
+void RtfWriter::write(const QTextDocument& document, const Sink& sink) {
+    Writer(document, sink).run();
+}
+
+QByteArray RtfWriter::toRtf(const QTextDocument& document) {
+    QByteArray all;
+    write(document, [&all](QByteArrayView chunk) { all.append(chunk); });
+    return all;
+}
+
+void RtfWriter::save(const QTextDocument& document, const QString& fileName) {
+    std::optional<FileWriter> writer;
+    try {
+        writer.emplace(fileName);
+    } catch (const InOutError& e) {
+        throw Error(QStringLiteral("Cannot create file \"%1\". %2")
+                        .arg(QDir::toNativeSeparators(fileName), e.message()));
+    }
+    try {
+        write(document, [&writer](QByteArrayView chunk) { writer->write(chunk); });
+        writer->commit();
+    } catch (const InOutError&) {
+        throw Error(QStringLiteral("Failed to Save Stream"));
+    }
+}

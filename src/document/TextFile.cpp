@@ -1,0 +1,138 @@
+#include "TextFile.h"
+
+#include "Errors.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+
+namespace {
+
+constexpr unsigned char kCtrlZ = 26;
+
+// Throws the InOutError of the failed call: its errno when it left one, else fallback.
+[[noreturn]] void raiseFailure(int err, int fallback) {
+    InOutError::raiseErrno(err != 0 ? err : fallback);
+}
+
+} // namespace
+
+QString TextFile::decodeLines(QByteArrayView bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype size = bytes.size();
+    // Every byte gives at most one character, and a last line without a break one more.
+    QString out(size + 1, Qt::Uninitialized);
+    QChar* dst = out.data();
+    qsizetype n = 0;
+    bool lineStart = true; // no byte of the current line read yet
+    qsizetype i = 0;
+    while (i < size) {
+        const unsigned char b = p[i];
+        if (b == '\n') {
+            dst[n++] = QLatin1Char('\n');
+            lineStart = true;
+            ++i;
+        } else if (b == '\r') {
+            if (i + 1 < size && p[i + 1] == '\n') {
+                dst[n++] = QLatin1Char('\n');
+                lineStart = true;
+                i += 2;
+            } else {
+                lineStart = false; // a lone CR is dropped and the line goes on
+                ++i;
+            }
+        } else if (b == kCtrlZ) {
+            if (lineStart) {
+                break;
+            }
+            // The Ctrl-Z ends the line; the rest of it up to its break is skipped.
+            dst[n++] = QLatin1Char('\n');
+            lineStart = true;
+            ++i;
+            while (i < size && p[i] != '\n' && p[i] != kCtrlZ) {
+                ++i;
+            }
+            if (i < size && p[i] == kCtrlZ) {
+                break;
+            }
+            ++i; // the line feed of the skipped rest's break
+        } else {
+            dst[n++] = Cp1251::toUnicode(b);
+            lineStart = false;
+            ++i;
+        }
+    }
+    if (!lineStart) {
+        dst[n++] = QLatin1Char('\n');
+    }
+    out.truncate(n);
+    return out;
+}
+
+// --- FileWriter ----------------------------------------------------------------------------
+
+FileWriter::FileWriter(const QString& fileName) : file_(fileName) {
+    const QFileInfo target(fileName);
+    if (target.isDir()) {
+        InOutError::raiseErrno(EISDIR);
+    }
+    // A read-only target stays as it is, as it would if the file were written in place.
+    if (target.exists() && !target.isWritable()) {
+        InOutError::raiseErrno(EACCES);
+    }
+    errno = 0;
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        raiseFailure(errno, EACCES);
+    }
+}
+
+FileWriter::~FileWriter() = default; // QSaveFile removes an uncommitted temporary file
+
+void FileWriter::write(QByteArrayView bytes) {
+    errno = 0;
+    const qint64 written = file_.write(bytes.data(), bytes.size());
+    if (written != bytes.size()) {
+        const int err = errno;
+        if (err == 0) {
+            throw InOutError(101); // a short write without a reason
+        }
+        InOutError::raiseErrno(err);
+    }
+}
+
+void FileWriter::commit() {
+    errno = 0;
+    if (!file_.commit()) {
+        raiseFailure(errno, EIO);
+    }
+}
+
+// --- DocFile -------------------------------------------------------------------------------
+
+QString DocFile::readLines() const {
+    if (fileName_.isEmpty()) {
+        InOutError::raiseErrno(ENOENT);
+    }
+    if (QFileInfo(fileName_).isDir()) {
+        InOutError::raiseErrno(EISDIR);
+    }
+    QFile file(fileName_);
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly)) {
+        raiseFailure(errno, EACCES);
+    }
+    errno = 0;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        raiseFailure(errno, EIO);
+    }
+    file.close();
+    const QString text = TextFile::decodeLines(bytes);
+    return text;
+}
+
+void DocFile::writeLines(const QTextDocument& document) const {
+    FileWriter writer(fileName_);
+    TextFile::encodeParagraphs(document, [&writer](QByteArrayView chunk) { writer.write(chunk); });
+    writer.commit();
+}

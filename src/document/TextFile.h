@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QSaveFile>
+#include <QString>
+
+class QTextDocument;
+
+// Text files as the program reads and writes them: Windows-1251 lines, CR LF after every written
+// line.
+namespace TextFile {
+
+// Decodes the bytes of a text file into the editor's text: each line followed by '\n'. A line ends
+// at LF or CR LF; a lone CR is dropped; a Ctrl-Z (26) ends its line and the rest of that line is
+// skipped, while a Ctrl-Z at the start of a line or a second one in the skipped rest ends the text.
+// A break at the very end adds no empty line. One pass over the bytes.
+QString decodeLines(QByteArrayView bytes);
+
+// The document's paragraphs as file lines: each paragraph encoded in Windows-1251 and followed by
+// CR LF; an empty last paragraph gives no line, so an empty document gives no bytes. sink receives
+// the bytes in chunks of about chunkSize.
+template <typename Sink>
+void encodeParagraphs(const QTextDocument& document, Sink&& sink, qsizetype chunkSize = 1 << 20);
+
+} // namespace TextFile
+
+// Writes a file atomically: the bytes go to a temporary file beside the target, which replaces
+// the target only when everything was written, with the target's permissions. A failed write
+// leaves the old file whole. Every failure throws InOutError with the code of the failing call.
+class FileWriter {
+public:
+    // Creates the temporary file for fileName.
+    explicit FileWriter(const QString& fileName);
+    // Discards the temporary file unless commit() succeeded.
+    ~FileWriter();
+    FileWriter(const FileWriter&) = delete;
+    FileWriter& operator=(const FileWriter&) = delete;
+
+    void write(QByteArrayView bytes);
+    // Puts the written file in place of the target.
+    void commit();
+
+private:
+    QSaveFile file_;
+};
+
+// The document's file: a name it is bound to, read whole or written whole as lines.
+class DocFile {
+public:
+    void assign(const QString& fileName) { fileName_ = fileName; }
+    bool isAssigned() const { return !fileName_.isEmpty(); }
+    const QString& fileName() const { return fileName_; }
+
+    // The bound file's text as decodeLines gives it. Throws InOutError.
+    QString readLines() const;
+    // Replaces the bound file with the document's paragraphs as lines. Throws InOutError.
+    void writeLines(const QTextDocument& document) const;
+
+private:
+    QString fileName_;
+};
+
+// --- implementation of the template ------------------------------------------------------------
+
+#include "Cp1251.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+
+template <typename Sink>
+void TextFile::encodeParagraphs(const QTextDocument& document, Sink&& sink, qsizetype chunkSize) {
+    QByteArray chunk;
+    chunk.reserve(chunkSize + 1024);
+    const QTextBlock last = document.lastBlock();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        if (block == last && text.isEmpty()) {
+            break;
+        }
+        for (const QChar ch : text) {
+            // A line separator inside a paragraph is a line break of its own.
+            if (ch == QChar::LineSeparator) {
+                chunk.append("\r\n", 2);
+            } else {
+                const int b = Cp1251::fromUnicode(ch);
+                chunk.append(static_cast<char>(b >= 0 ? b : '?'));
+            }
+        }
+        chunk.append("\r\n", 2);
+        if (chunk.size() >= chunkSize) {
+            sink(QByteArrayView(chunk));
+            chunk.resize(0);
+        }
+    }
+    if (!chunk.isEmpty()) {
+        sink(QByteArrayView(chunk));
+    }
+}
