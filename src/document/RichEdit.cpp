@@ -1,5 +1,6 @@
 #include "RichEdit.h"
 
+#include "DocumentLayout.h"
 #include "RichTextView.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -47,6 +48,9 @@ QTextEdit* RichEdit::widget() const { return view_; }
 QTextDocument* RichEdit::document() const { return view_->document(); }
 
 void RichEdit::installDocument(QTextDocument* doc) {
+    DocumentLayout* layout = installDocumentLayout(doc);
+    connect(layout, &DocumentLayout::blockHeightChanged, view_, &RichTextView::keepTextStill,
+            Qt::UniqueConnection);
     connect(doc, &QTextDocument::modificationChanged, this, &RichEdit::modificationChanged,
             Qt::UniqueConnection);
 }
@@ -105,6 +109,10 @@ void RichEdit::loadPlainText(const QString& paragraphs) {
     doc->setDefaultFont(old->defaultFont());
     doc->setDefaultTextOption(old->defaultTextOption());
     doc->setDocumentMargin(old->documentMargin());
+    // Laid out by our own layout at the view's width from the start, so that handing the document
+    // to the view finds every paragraph's height already estimated.
+    doc->setPageSize(old->pageSize());
+    installDocumentLayout(doc);
     doc->setUndoRedoEnabled(false);
     {
         QTextCursor c(doc);

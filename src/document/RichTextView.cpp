@@ -5,6 +5,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -56,6 +57,26 @@ QString toEditorText(QStringView text) {
 }
 
 RichTextView::RichTextView(QWidget* parent) : QTextEdit(parent) {}
+
+void RichTextView::keepTextStill(qreal oldBottom, qreal delta) {
+    QScrollBar* bar = verticalScrollBar();
+    if (oldBottom > bar->value() || delta == 0) {
+        return;
+    }
+    keepingStill_ = true;
+    bar->setValue(bar->value() + static_cast<int>(delta));
+    keepingStill_ = false;
+}
+
+void RichTextView::scrollContentsBy(int dx, int dy) {
+    if (keepingStill_) {
+        // The content moved by as much as the scroll position: nothing on screen moves, but what
+        // is drawn must be drawn again from the new coordinates.
+        viewport()->update();
+        return;
+    }
+    QTextEdit::scrollContentsBy(dx, dy);
+}
 
 void RichTextView::keyPressEvent(QKeyEvent* event) {
     // Shift+Enter would insert a line separator inside the paragraph, which no file can hold.

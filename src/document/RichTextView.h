@@ -16,9 +16,18 @@ class RichTextView : public QTextEdit {
 public:
     explicit RichTextView(QWidget* parent = nullptr);
 
+    // A paragraph that ended at oldBottom changed its height by delta (its estimated height was
+    // replaced by the real one): when it lies wholly above the view, the scroll position moves
+    // along so that the text on screen stays still.
+    void keepTextStill(qreal oldBottom, qreal delta);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    bool keepingStill_ = false;
 };

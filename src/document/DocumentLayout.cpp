@@ -1,0 +1,412 @@
+#include "DocumentLayout.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QStyle>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextLayout>
+#include <QTextList>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Paragraphs that one edit touches and that are laid out at once; beyond, they are estimated and
+// laid out when shown.
+constexpr int kEagerBlocks = 32;
+// A height that covers everything below a point, for update requests.
+constexpr qreal kFar = 1e9;
+
+// Text whose average advance stands for a paragraph of mixed Cyrillic and Latin words.
+const char16_t kSample[] = u"The quick brown fox jumps over the lazy dog. "
+                           u"Съешь же ещё этих мягких французских булок, да выпей чаю. ";
+
+int exactState(int generation) {
+    return generation * 2 + 1;
+}
+int estimatedState(int generation) {
+    return generation * 2;
+}
+
+} // namespace
+
+DocumentLayout* installDocumentLayout(QTextDocument* document) {
+    if (auto* own = qobject_cast<DocumentLayout*>(document->documentLayout())) {
+        return own;
+    }
+    auto* layout = new DocumentLayout(document);
+    document->setDocumentLayout(layout);
+    return layout;
+}
+
+DocumentLayout::DocumentLayout(QTextDocument* document) : QAbstractTextDocumentLayout(document) {}
+
+// --- geometry -----------------------------------------------------------------------------
+
+DocumentLayout::Geometry DocumentLayout::currentGeometry() const {
+    const QTextDocument* doc = document();
+    Geometry g;
+    g.width = doc->pageSize().width();
+    g.margin = doc->documentMargin();
+    g.font = doc->defaultFont().toString();
+    const QTextOption option = doc->defaultTextOption();
+    g.wrap = option.wrapMode();
+    g.tabs = option.tabs();
+    return g;
+}
+
+void DocumentLayout::refreshGeometry() {
+    const Geometry g = currentGeometry();
+    if (g == geometry_ && generation_ > 0) {
+        return;
+    }
+    geometry_ = g;
+    ++generation_;
+    pending_ = true;
+    const QFontMetricsF metrics(document()->defaultFont());
+    const QString sample = QString::fromUtf16(kSample);
+    charWidth_ = metrics.horizontalAdvance(sample) / sample.size();
+    lineHeight_ = metrics.lineSpacing();
+}
+
+void DocumentLayout::estimateAllIfPending() const {
+    if (!pending_) {
+        return;
+    }
+    pending_ = false;
+    const qreal oldHeight = contentHeight();
+    const int exact = exactState(generation_);
+    const int estimated = estimatedState(generation_);
+    for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
+        const int state = b.userState();
+        if (state == exact || state == estimated) {
+            continue;
+        }
+        if (state >= 0 && (state & 1) != 0) {
+            // Lines laid out for an older geometry would mislead cursor movement.
+            b.layout()->clearLayout();
+        }
+        QTextBlock writable = b;
+        writable.setUserState(estimated);
+        const int height = estimateHeight(b);
+        if (b.lineCount() != height) {
+            writable.setLineCount(height);
+        }
+    }
+    notifySizeChange(oldHeight);
+}
+
+int DocumentLayout::estimateHeight(const QTextBlock& block) const {
+    const qreal available = geometry_.width - 2 * geometry_.margin;
+    const qreal textWidth = (block.length() - 1) * charWidth_;
+    int lines = 1;
+    if (available > 0 && geometry_.wrap != QTextOption::NoWrap &&
+        geometry_.wrap != QTextOption::ManualWrap) {
+        lines = std::max(1, static_cast<int>(std::ceil(textWidth / available)));
+    }
+    return std::max(1, static_cast<int>(std::ceil(lines * lineHeight_)));
+}
+
+// --- laying out ---------------------------------------------------------------------------
+
+bool DocumentLayout::isLaidOut(const QTextBlock& block) const {
+    estimateAllIfPending();
+    return block.userState() == exactState(generation_);
+}
+
+void DocumentLayout::ensureLaidOut(const QTextBlock& block) const {
+    if (!block.isValid() || isLaidOut(block)) {
+        return;
+    }
+    setBlockHeight(block, layoutBlock(block), true);
+}
+
+int DocumentLayout::layoutBlock(const QTextBlock& block) const {
+    const QTextDocument* doc = document();
+    const QTextBlockFormat format = block.blockFormat();
+    const Qt::LayoutDirection direction = block.textDirection();
+
+    QTextOption option = doc->defaultTextOption();
+    option.setTextDirection(direction);
+    option.setAlignment(QStyle::visualAlignment(direction, format.alignment()));
+    if (format.hasProperty(QTextFormat::TabPositions)) {
+        option.setTabs(format.tabPositions());
+    }
+    const bool wraps = geometry_.width > 0 && !format.nonBreakableLines();
+    if (!wraps) {
+        option.setWrapMode(QTextOption::ManualWrap);
+    }
+
+    QTextLayout* layout = block.layout();
+    layout->setTextOption(option);
+    const qreal left = geometry_.margin + format.leftMargin();
+    const qreal right = geometry_.width - geometry_.margin - format.rightMargin();
+    qreal y = format.topMargin();
+    layout->beginLayout();
+    for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+        line.setLeadingIncluded(true);
+        qreal x = left;
+        if (line.lineNumber() == 0) {
+            x += format.textIndent();
+        }
+        if (wraps) {
+            line.setLineWidth(std::max<qreal>(0, right - x));
+        } else {
+            line.setNumColumns(INT_MAX / 256);
+        }
+        line.setPosition(QPointF(x, y));
+        y += line.height();
+    }
+    layout->endLayout();
+    y += format.bottomMargin();
+    return std::max(1, static_cast<int>(std::ceil(y)));
+}
+
+void DocumentLayout::setBlockHeight(const QTextBlock& block, int height, bool exact) const {
+    QTextBlock writable = block;
+    writable.setUserState(exact ? exactState(generation_) : estimatedState(generation_));
+    const int old = block.lineCount();
+    if (old == height) {
+        return;
+    }
+    const qreal oldHeight = contentHeight();
+    const qreal oldBottom = blockTop(block) + old;
+    writable.setLineCount(height);
+    notifySizeChange(oldHeight);
+    emit const_cast<DocumentLayout*>(this)->blockHeightChanged(oldBottom, height - old);
+}
+
+void DocumentLayout::notifySizeChange(qreal oldHeight) const {
+    if (contentHeight() != oldHeight) {
+        emit const_cast<DocumentLayout*>(this)->documentSizeChanged(documentSize());
+    }
+}
+
+void DocumentLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
+    QTextDocument* doc = document();
+    if (from == 0 && charsRemoved == 0 && charsAdded == doc->characterCount()) {
+        // The document asks for everything to be laid out again: page size, default font or text
+        // option, a new layout. Only a change of geometry makes heights stale.
+        refreshGeometry();
+        emit update(QRectF(0, 0, kFar, kFar));
+        return;
+    }
+    if (pending_) {
+        emit update(QRectF(0, 0, kFar, kFar));
+        return;
+    }
+    const qreal oldHeight = contentHeight();
+    QTextBlock block = doc->findBlock(from);
+    const QTextBlock last = doc->findBlock(std::max(from, from + charsAdded));
+    const qreal top = blockTop(block);
+    const bool eager = last.blockNumber() - block.blockNumber() < kEagerBlocks;
+    for (; block.isValid(); block = block.next()) {
+        if (eager) {
+            setBlockHeight(block, layoutBlock(block), true);
+        } else {
+            setBlockHeight(block, estimateHeight(block), false);
+        }
+        if (block == last) {
+            break;
+        }
+    }
+    notifySizeChange(oldHeight);
+    emit update(QRectF(0, top, kFar, kFar));
+}
+
+// --- geometry queries ---------------------------------------------------------------------
+
+qreal DocumentLayout::blockTop(const QTextBlock& block) const {
+    return geometry_.margin + block.firstLineNumber();
+}
+
+qreal DocumentLayout::contentHeight() const {
+    const QTextBlock last = document()->lastBlock();
+    return last.firstLineNumber() + last.lineCount();
+}
+
+QTextBlock DocumentLayout::blockAt(qreal y) const {
+    const QTextDocument* doc = document();
+    const int line = static_cast<int>(std::floor(y - geometry_.margin));
+    if (line < 0) {
+        return doc->begin();
+    }
+    const QTextBlock block = doc->findBlockByLineNumber(line);
+    return block.isValid() ? block : doc->lastBlock();
+}
+
+int DocumentLayout::pageCount() const {
+    return 1;
+}
+
+QSizeF DocumentLayout::documentSize() const {
+    estimateAllIfPending();
+    const qreal width = geometry_.width > 0 ? geometry_.width : 0;
+    return QSizeF(width, contentHeight() + 2 * geometry_.margin);
+}
+
+QRectF DocumentLayout::frameBoundingRect(QTextFrame* frame) const {
+    if (frame != document()->rootFrame()) {
+        return QRectF();
+    }
+    return QRectF(QPointF(0, 0), documentSize());
+}
+
+QRectF DocumentLayout::blockBoundingRect(const QTextBlock& block) const {
+    if (!block.isValid()) {
+        return QRectF();
+    }
+    ensureLaidOut(block);
+    const QPointF position(0, blockTop(block));
+    block.layout()->setPosition(position);
+    const qreal width = geometry_.width > 0 ? geometry_.width : block.layout()->maximumWidth();
+    return QRectF(position, QSizeF(width, block.lineCount()));
+}
+
+// --- drawing ------------------------------------------------------------------------------
+
+void DocumentLayout::draw(QPainter* painter, const PaintContext& context) {
+    estimateAllIfPending();
+    const QRectF clip = context.clip.isValid() ? context.clip : QRectF(0, 0, kFar, kFar);
+    for (QTextBlock block = blockAt(clip.top()); block.isValid(); block = block.next()) {
+        const QRectF rect = blockBoundingRect(block);
+        if (rect.top() > clip.bottom()) {
+            break;
+        }
+        if (rect.bottom() >= clip.top()) {
+            drawBlock(painter, context, block);
+        }
+    }
+}
+
+void DocumentLayout::drawBlock(QPainter* painter, const PaintContext& context,
+                               const QTextBlock& block) const {
+    const QTextLayout* layout = block.layout();
+    const QTextBlockFormat format = block.blockFormat();
+    const QBrush background = format.background();
+    if (background != Qt::NoBrush) {
+        painter->fillRect(blockBoundingRect(block), background);
+    }
+
+    const int start = block.position();
+    const int length = block.length();
+    QList<QTextLayout::FormatRange> selections;
+    const QTextCharFormat* selectionFormat = nullptr;
+    for (const Selection& range : context.selections) {
+        const int selStart = range.cursor.selectionStart() - start;
+        const int selEnd = range.cursor.selectionEnd() - start;
+        if (selStart < length && selEnd > 0 && selEnd > selStart) {
+            selections.append({selStart, selEnd - selStart, range.format});
+        } else if (!range.cursor.hasSelection() &&
+                   range.format.hasProperty(QTextFormat::FullWidthSelection) &&
+                   block.contains(range.cursor.position())) {
+            const QTextLine line = layout->lineForTextPosition(range.cursor.position() - start);
+            QTextLayout::FormatRange o{line.textStart(), line.textLength(), range.format};
+            if (o.start + o.length == length - 1) {
+                ++o.length; // the paragraph break
+            }
+            selections.append(o);
+        }
+        if (selStart < 0 && selEnd >= 1) {
+            selectionFormat = &range.format;
+        }
+    }
+
+    const QTextList* list = block.textList();
+    if (list != nullptr && list->format().style() != QTextListFormat::ListStyleUndefined) {
+        drawBullet(painter, context, block, selectionFormat);
+    }
+
+    const QPen oldPen = painter->pen();
+    painter->setPen(context.palette.color(QPalette::Text));
+    layout->draw(painter, QPointF(0, 0), selections, context.clip);
+    const int cursor = context.cursorPosition;
+    if (cursor >= start && cursor < start + length) {
+        const int width = property("cursorWidth").isValid() ? property("cursorWidth").toInt() : 1;
+        layout->drawCursor(painter, QPointF(0, 0), cursor - start, width);
+    }
+    painter->setPen(oldPen);
+}
+
+void DocumentLayout::drawBullet(QPainter* painter, const PaintContext& context,
+                                const QTextBlock& block,
+                                const QTextCharFormat* selectionFormat) const {
+    const QTextLayout* layout = block.layout();
+    if (layout->lineCount() == 0) {
+        return;
+    }
+    QFont font = block.charFormat().font();
+    if (paintDevice() != nullptr) {
+        font = QFont(font, paintDevice());
+    }
+    const QFontMetrics metrics(font);
+    // The disc stands one space to the left of the first line's text, centred on its height.
+    QPointF pos = (layout->position()).toPoint();
+    pos += layout->lineAt(0).naturalTextRect().topLeft().toPoint();
+    const qreal side = metrics.lineSpacing() / 3;
+    QRectF disc(pos, QSizeF(side, side));
+    disc.translate(-metrics.horizontalAdvance(QLatin1Char(' ')) - side,
+                   metrics.height() / 2 - side / 2);
+
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    if (selectionFormat != nullptr) {
+        painter->fillRect(disc, selectionFormat->background());
+    }
+    painter->setBrush(context.palette.brush(QPalette::Text));
+    painter->setPen(Qt::NoPen);
+    painter->drawEllipse(disc);
+    painter->restore();
+}
+
+// --- hit testing --------------------------------------------------------------------------
+
+int DocumentLayout::hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) const {
+    estimateAllIfPending();
+    const QTextDocument* doc = document();
+    const int lastPosition = doc->characterCount() - 1;
+    if (point.y() < geometry_.margin) {
+        return accuracy == Qt::ExactHit ? -1 : 0;
+    }
+    if (point.y() >= geometry_.margin + contentHeight()) {
+        return accuracy == Qt::ExactHit ? -1 : lastPosition;
+    }
+    ensureLaidOut(blockAt(point.y()));
+    // Laying the block out may have changed its height: find it again. A point on the border
+    // between two paragraphs belongs to the upper one.
+    QTextBlock block = blockAt(point.y());
+    if (block.previous().isValid() && point.y() <= blockTop(block)) {
+        block = block.previous();
+    }
+    blockBoundingRect(block);
+    return std::clamp(hitTestBlock(block, point, accuracy), accuracy == Qt::ExactHit ? -1 : 0,
+                      lastPosition);
+}
+
+int DocumentLayout::hitTestBlock(const QTextBlock& block, const QPointF& point,
+                                 Qt::HitTestAccuracy accuracy) const {
+    const QTextLayout* layout = block.layout();
+    const QPointF pos = point - layout->position();
+    bool exact = false;
+    int offset = 0;
+    for (int i = 0; i < layout->lineCount(); ++i) {
+        const QTextLine line = layout->lineAt(i);
+        const QRectF rect = line.naturalTextRect();
+        if (rect.top() > pos.y()) {
+            offset = std::min(offset, line.textStart());
+        } else if (rect.bottom() <= pos.y()) {
+            offset = std::max(offset, line.textStart() + line.textLength());
+        } else {
+            exact = rect.left() <= pos.x() && rect.right() >= pos.x();
+            offset = line.xToCursor(pos.x(), accuracy == Qt::ExactHit
+                                                 ? QTextLine::CursorOnCharacter
+                                                 : QTextLine::CursorBetweenCharacters);
+            break;
+        }
+    }
+    if (accuracy == Qt::ExactHit && !exact) {
+        return -1;
+    }
+    return block.position() + offset;
+}

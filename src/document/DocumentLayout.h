@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QAbstractTextDocumentLayout>
+#include <QList>
+#include <QTextBlock>
+#include <QTextOption>
+
+// The editor's document layout. Lays out only the paragraphs that are drawn, hit or asked for
+// and estimates the height of the others, so that opening, jumping to the end and typing cost
+// the same in a large document as in a small one.
+//
+// Each paragraph's height in pixels is kept in the block's line count (QTextBlock::setLineCount):
+// the document's own block map then answers "where does this paragraph start" (firstLineNumber)
+// and "which paragraph is at this height" (findBlockByLineNumber) in O(log n). The block's user
+// state records whether that height is exact or estimated, and for which geometry.
+//
+// Draws alignment, indents, first-line indents, bullets and character formats as Qt's stock
+// layout does. Tables and frames other than the root frame are not laid out.
+class DocumentLayout : public QAbstractTextDocumentLayout {
+    Q_OBJECT
+public:
+    explicit DocumentLayout(QTextDocument* document);
+
+    void draw(QPainter* painter, const PaintContext& context) override;
+    int hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) const override;
+    int pageCount() const override;
+    QSizeF documentSize() const override;
+    QRectF frameBoundingRect(QTextFrame* frame) const override;
+    QRectF blockBoundingRect(const QTextBlock& block) const override;
+
+    // Lays out block at the current geometry unless it already is; its QTextLayout then holds its
+    // lines.
+    void ensureLaidOut(const QTextBlock& block) const;
+    // Whether block's height is exact (laid out at the current geometry), not an estimate.
+    bool isLaidOut(const QTextBlock& block) const;
+
+signals:
+    // A paragraph that ended at oldBottom grew by delta pixels (shrank when negative): everything
+    // below it moved. A view keeps its text still by moving its scroll position along.
+    void blockHeightChanged(qreal oldBottom, qreal delta);
+
+protected:
+    void documentChanged(int from, int charsRemoved, int charsAdded) override;
+
+private:
+    // What every paragraph's geometry depends on beyond its own text and format.
+    struct Geometry {
+        qreal width = -2; // page width; negative: no wrapping
+        qreal margin = 0;
+        QString font;
+        QTextOption::WrapMode wrap = QTextOption::WrapAtWordBoundaryOrAnywhere;
+        QList<QTextOption::Tab> tabs;
+        bool operator==(const Geometry&) const = default;
+    };
+
+    Geometry currentGeometry() const;
+    void refreshGeometry();
+    // Estimates every paragraph's height after a change of geometry, once, when first needed.
+    void estimateAllIfPending() const;
+    int estimateHeight(const QTextBlock& block) const;
+    int layoutBlock(const QTextBlock& block) const;
+    // Stores height as block's height and tells views what moved.
+    void setBlockHeight(const QTextBlock& block, int height, bool exact) const;
+    qreal blockTop(const QTextBlock& block) const;
+    QTextBlock blockAt(qreal y) const;
+    qreal contentHeight() const;
+    void drawBlock(QPainter* painter, const PaintContext& context, const QTextBlock& block) const;
+    void drawBullet(QPainter* painter, const PaintContext& context, const QTextBlock& block,
+                    const QTextCharFormat* selectionFormat) const;
+    int hitTestBlock(const QTextBlock& block, const QPointF& point,
+                     Qt::HitTestAccuracy accuracy) const;
+    void notifySizeChange(qreal oldHeight) const;
+
+    Geometry geometry_;
+    int generation_ = 0; // counts geometry changes; a block's user state names its generation
+    mutable bool pending_ = false;
+    qreal charWidth_ = 7;
+    qreal lineHeight_ = 16;
+};
+
+// Puts a DocumentLayout on document unless it already has one.
+DocumentLayout* installDocumentLayout(QTextDocument* document);

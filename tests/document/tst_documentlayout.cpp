@@ -1,0 +1,314 @@
+#include "DocumentLayout.h"
+#include "RichEdit.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <memory>
+
+namespace {
+
+constexpr int kWidth = 420;
+constexpr int kHeight = 300;
+
+QString words(int count, int seed) {
+    static const QStringList pool = {QStringLiteral("съешь"),  QStringLiteral("quick"),
+                                     QStringLiteral("мягких"), QStringLiteral("brown"),
+                                     QStringLiteral("булок"),  QStringLiteral("fox"),
+                                     QStringLiteral("чаю"),    QStringLiteral("jumps")};
+    QStringList out;
+    for (int i = 0; i < count; ++i) {
+        out << pool[(i * 7 + seed) % pool.size()];
+    }
+    return out.join(QLatin1Char(' '));
+}
+
+QString paragraphs(int count) {
+    QStringList out;
+    for (int i = 0; i < count; ++i) {
+        out << words(6 + (i * 13) % 30, i);
+    }
+    return out.join(QLatin1Char('\n'));
+}
+
+void showSized(QWidget* w) {
+    w->resize(kWidth, kHeight);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+}
+
+// The same document shown by Qt's stock layout in an editor of the same size.
+std::unique_ptr<QTextEdit> stockTwin(const RichEdit& edit) {
+    auto twin = std::make_unique<QTextEdit>();
+    twin->setLineWrapMode(QTextEdit::WidgetWidth);
+    twin->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    twin->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QTextDocument* copy = edit.document()->clone(twin.get());
+    copy->setDefaultFont(edit.document()->defaultFont());
+    copy->setDocumentMargin(edit.document()->documentMargin());
+    twin->setDocument(copy);
+    return twin;
+}
+
+int laidOutBlocks(const QTextDocument* doc) {
+    auto* layout = qobject_cast<DocumentLayout*>(doc->documentLayout());
+    int count = 0;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        count += layout->isLaidOut(b) ? 1 : 0;
+    }
+    return count;
+}
+
+// Milliseconds for Ctrl+End and the frame drawn after it, then for one typed character and its
+// frame.
+std::pair<double, double> endAndTypeTimes(RichEdit& edit) {
+    QTextEdit* view = edit.widget();
+    QElapsedTimer timer;
+    timer.start();
+    QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+    view->viewport()->repaint();
+    const double end = timer.nsecsElapsed() / 1e6;
+    timer.restart();
+    QTest::keyClick(view, Qt::Key_X);
+    view->viewport()->repaint();
+    const double type = timer.nsecsElapsed() / 1e6;
+    return {end, type};
+}
+
+} // namespace
+
+class TestDocumentLayout : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup() { edit_.reset(); }
+
+    void installedOnEveryDocument();
+    void blocksStackWithoutGaps();
+    void matchesStockLayout_data();
+    void matchesStockLayout();
+    void heightFollowsEdits();
+    void widthChangeRewraps();
+    void onlyShownParagraphsAreLaidOut();
+    void largeDocumentCostsLikeSmall();
+    void textStaysStillWhenEstimatesAreReplaced();
+    void drawsLikeStockLayout();
+
+private:
+    void format(const QString& row);
+    std::unique_ptr<RichEdit> edit_;
+};
+
+void TestDocumentLayout::init() {
+    edit_ = std::make_unique<RichEdit>();
+    showSized(edit_->widget());
+}
+
+void TestDocumentLayout::installedOnEveryDocument() {
+    QVERIFY(qobject_cast<DocumentLayout*>(edit_->document()->documentLayout()));
+    edit_->loadPlainText(QStringLiteral("a\nb"));
+    QVERIFY(qobject_cast<DocumentLayout*>(edit_->document()->documentLayout()));
+    QCOMPARE(edit_->document()->blockCount(), 2);
+}
+
+void TestDocumentLayout::blocksStackWithoutGaps() {
+    edit_->loadPlainText(paragraphs(40));
+    QTextDocument* doc = edit_->document();
+    QAbstractTextDocumentLayout* layout = doc->documentLayout();
+    const qreal margin = doc->documentMargin();
+    QCOMPARE(layout->blockBoundingRect(doc->begin()).top(), margin);
+    qreal bottom = margin;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        const QRectF rect = layout->blockBoundingRect(b);
+        QCOMPARE(rect.top(), bottom);
+        QVERIFY(rect.height() > 0);
+        bottom = rect.bottom();
+    }
+    QCOMPARE(layout->documentSize().height(), bottom + margin);
+}
+
+void TestDocumentLayout::format(const QString& row) {
+    edit_->loadPlainText(QStringLiteral("Первый абзац: ") + words(30, 1) + QLatin1Char('\n') +
+                         words(25, 2) + QLatin1Char('\n') + QStringLiteral("short\n") +
+                         words(40, 3));
+    edit_->select(0, edit_->textLength());
+    if (row == QLatin1String("indents")) {
+        edit_->setParaStartIndent(720);
+        edit_->setParaOffset(-360);
+        edit_->setParaRightIndent(1440);
+    } else if (row == QLatin1String("hanging")) {
+        edit_->setParaStartIndent(0);
+        edit_->setParaOffset(720);
+    } else if (row == QLatin1String("centre")) {
+        edit_->setParaAlignment(ParaAlignment::Center);
+    } else if (row == QLatin1String("right")) {
+        edit_->setParaAlignment(ParaAlignment::Right);
+    } else if (row == QLatin1String("bullets")) {
+        edit_->setParaOffset(360);
+        edit_->setParaNumbering(ParaNumbering::Bullet);
+    } else if (row == QLatin1String("character formats")) {
+        edit_->select(5, 30);
+        edit_->setSelSizeTwips(400);
+        edit_->setSelStyles(fsBold | fsItalic);
+    }
+    edit_->setSelStart(0);
+}
+
+void TestDocumentLayout::matchesStockLayout_data() {
+    QTest::addColumn<QString>("row");
+    for (const char* row :
+         {"plain", "indents", "hanging", "centre", "right", "bullets", "character formats"}) {
+        QTest::newRow(row) << QString::fromLatin1(row);
+    }
+}
+
+void TestDocumentLayout::matchesStockLayout() {
+    QFETCH(QString, row);
+    format(row);
+    auto twin = stockTwin(*edit_);
+    showSized(twin.get());
+    QTextDocument* ours = edit_->document();
+    QTextDocument* stock = twin->document();
+    // The caret stands where the stock layout puts it, at every position.
+    for (int pos = 0; pos < ours->characterCount(); ++pos) {
+        QTextCursor a(ours);
+        a.setPosition(pos);
+        QTextCursor b(stock);
+        b.setPosition(pos);
+        QCOMPARE(edit_->widget()->cursorRect(a), twin->cursorRect(b));
+    }
+    // A click anywhere lands where it lands with the stock layout.
+    for (int y = -5; y < kHeight + 40; y += 3) {
+        for (int x = 0; x < kWidth; x += 11) {
+            const QPointF p(x, y);
+            QCOMPARE(ours->documentLayout()->hitTest(p, Qt::FuzzyHit),
+                     stock->documentLayout()->hitTest(p, Qt::FuzzyHit));
+        }
+    }
+    QCOMPARE(ours->documentLayout()->documentSize().height(),
+             stock->documentLayout()->documentSize().height());
+}
+
+void TestDocumentLayout::heightFollowsEdits() {
+    edit_->loadPlainText(QStringLiteral("one\ntwo\nthree"));
+    QTextDocument* doc = edit_->document();
+    QAbstractTextDocumentLayout* layout = doc->documentLayout();
+    const qreal line = layout->blockBoundingRect(doc->begin()).height();
+    const qreal total = layout->documentSize().height();
+
+    edit_->setSelStart(3);
+    edit_->replaceSelection(QLatin1Char(' ') + words(60, 4)); // wraps over several lines
+    const qreal grown = layout->blockBoundingRect(doc->begin()).height();
+    QVERIFY2(grown >= 3 * line, qPrintable(QString::number(grown)));
+    QCOMPARE(layout->documentSize().height(), total + grown - line);
+    QCOMPARE(layout->blockBoundingRect(doc->begin().next()).top(), doc->documentMargin() + grown);
+
+    edit_->undo();
+    QCOMPARE(layout->blockBoundingRect(doc->begin()).height(), line);
+    QCOMPARE(layout->documentSize().height(), total);
+
+    edit_->select(0, 5); // "one" CR LF: the first two paragraphs join
+    edit_->replaceSelection(QString());
+    QCOMPARE(doc->blockCount(), 2);
+    QCOMPARE(layout->documentSize().height(), total - line);
+}
+
+void TestDocumentLayout::widthChangeRewraps() {
+    edit_->loadPlainText(words(40, 5));
+    QTextDocument* doc = edit_->document();
+    QAbstractTextDocumentLayout* layout = doc->documentLayout();
+    const qreal wide = layout->blockBoundingRect(doc->begin()).height();
+    edit_->widget()->resize(kWidth / 2, kHeight);
+    QApplication::processEvents();
+    const qreal narrow = layout->blockBoundingRect(doc->begin()).height();
+    QVERIFY2(narrow > wide, qPrintable(QStringLiteral("%1 %2").arg(wide).arg(narrow)));
+    QCOMPARE(layout->documentSize().width(), doc->pageSize().width());
+}
+
+void TestDocumentLayout::onlyShownParagraphsAreLaidOut() {
+    edit_->loadPlainText(paragraphs(5000));
+    edit_->widget()->viewport()->repaint();
+    QVERIFY2(laidOutBlocks(edit_->document()) < 40,
+             qPrintable(QString::number(laidOutBlocks(edit_->document()))));
+    QTest::keyClick(edit_->widget(), Qt::Key_End, Qt::ControlModifier);
+    edit_->widget()->viewport()->repaint();
+    QVERIFY(laidOutBlocks(edit_->document()) < 80);
+    // The caret is on screen at the end.
+    const QRect caret = edit_->widget()->cursorRect();
+    QVERIFY(edit_->widget()->viewport()->rect().contains(caret));
+    QCOMPARE(edit_->widget()->textCursor().position(), edit_->document()->characterCount() - 1);
+    // PageUp walks back through paragraphs that were only estimated.
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(edit_->widget(), Qt::Key_PageUp);
+    }
+    QVERIFY(edit_->widget()->viewport()->rect().contains(edit_->widget()->cursorRect()));
+}
+
+void TestDocumentLayout::largeDocumentCostsLikeSmall() {
+    edit_->loadPlainText(paragraphs(200));
+    edit_->widget()->viewport()->repaint();
+    endAndTypeTimes(*edit_); // warms fonts and caches
+    edit_->loadPlainText(paragraphs(200));
+    edit_->widget()->viewport()->repaint();
+    const auto small = endAndTypeTimes(*edit_);
+
+    edit_->loadPlainText(paragraphs(20000));
+    edit_->widget()->viewport()->repaint();
+    const auto large = endAndTypeTimes(*edit_);
+    // A floor keeps timer noise on a busy machine from deciding; the stock layout takes seconds.
+    const double floor = 5.0;
+    QVERIFY2(
+        large.first <= 4 * std::max(small.first, floor),
+        qPrintable(QStringLiteral("Ctrl+End %1 ms vs %2 ms").arg(large.first).arg(small.first)));
+    QVERIFY2(
+        large.second <= 4 * std::max(small.second, floor),
+        qPrintable(QStringLiteral("typing %1 ms vs %2 ms").arg(large.second).arg(small.second)));
+}
+
+void TestDocumentLayout::textStaysStillWhenEstimatesAreReplaced() {
+    edit_->loadPlainText(paragraphs(3000));
+    QTest::keyClick(edit_->widget(), Qt::Key_End, Qt::ControlModifier);
+    edit_->widget()->viewport()->repaint();
+    const QRect before = edit_->widget()->cursorRect();
+    // Lay out paragraphs far above the view, whose real heights differ from the estimates.
+    auto* layout = qobject_cast<DocumentLayout*>(edit_->document()->documentLayout());
+    QTextBlock b = edit_->document()->begin();
+    const int oldValue = edit_->widget()->verticalScrollBar()->value();
+    for (int i = 0; i < 500; ++i, b = b.next()) {
+        layout->ensureLaidOut(b);
+    }
+    QVERIFY(edit_->widget()->verticalScrollBar()->value() != oldValue);
+    QCOMPARE(edit_->widget()->cursorRect(), before);
+}
+
+void TestDocumentLayout::drawsLikeStockLayout() {
+    // Bullets, indents and alignment drawn pixel for pixel as the stock layout draws them; the
+    // images are kept for a look by eye.
+    for (const char* row : {"bullets", "indents", "centre", "character formats"}) {
+        format(QString::fromLatin1(row));
+        edit_->select(2, 40);
+        auto twin = stockTwin(*edit_);
+        showSized(twin.get());
+        QTextCursor c(twin->document());
+        c.setPosition(edit_->widget()->textCursor().anchor());
+        c.setPosition(edit_->widget()->textCursor().position(), QTextCursor::KeepAnchor);
+        twin->setTextCursor(c);
+        // Neither has the focus: no blinking caret, the same selection colours.
+        twin->clearFocus();
+        edit_->widget()->clearFocus();
+        const QImage stock = twin->viewport()->grab().toImage();
+        const QImage ours = edit_->widget()->viewport()->grab().toImage();
+        const QString name = QStringLiteral("/tmp/zelto-layout-%1").arg(QString::fromLatin1(row));
+        ours.save(name + QStringLiteral("-ours.png"));
+        stock.save(name + QStringLiteral("-stock.png"));
+        QVERIFY2(ours == stock, row);
+    }
+}
+
+QTEST_MAIN(TestDocumentLayout)
+#include "tst_documentlayout.moc"
