@@ -1,3 +1,125 @@
 #include "TForm3.h"
 
-TForm3::TForm3(QWidget* parent) : QDialog(parent) {}
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPalette>
+#include <QPushButton>
+
+namespace {
+
+// The box's own font: 8 pt at 96 dpi. Where the classic face is missing, its metric look-alike.
+QFont windowFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Arial")});
+    font.setPixelSize(11);
+    return font;
+}
+
+QLabel* addLabel(QWidget* parent, const char* name, const QString& text, const QFont& font) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setFont(font);
+    label->setFocusPolicy(Qt::NoFocus);
+    label->setTextInteractionFlags(Qt::NoTextInteraction);
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return label;
+}
+
+} // namespace
+
+TForm3::TForm3(QWidget* owner) : QDialog(owner) {
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("   Немного о программе Zelto"));
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    setModal(true);
+    setFont(windowFont());
+    setFixedSize(260, 103);
+    buildLayout();
+}
+
+void TForm3::buildLayout() {
+    const QFont font = windowFont();
+
+    QFont titleFont;
+    titleFont.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")});
+    titleFont.setPixelSize(16);
+    titleFont.setBold(true);
+    Label1 = addLabel(this, "Label1", QStringLiteral("Текстовый редактор Zelto"), titleFont);
+    Label1->adjustSize();
+    Label1->setGeometry(32, 8, Label1->width(), 19);
+
+    Label2 = addLabel(this, "Label2", QStringLiteral("автор: команда Zelto"), font);
+    Label2->move(8, 32);
+    Label2->adjustSize();
+
+    Label5 = addLabel(this, "Label5", QStringLiteral("16 октября 2007 г."), font);
+    Label5->setGeometry(152, 40, 94, 13);
+
+    Label4 = addLabel(this, "Label4", QStringLiteral("сайт: "), font);
+    Label4->setGeometry(8, 48, 29, 13);
+
+    // Looks like a link and is not one: nothing opens the address.
+    QFont linkFont = font;
+    linkFont.setBold(true);
+    linkFont.setUnderline(true);
+    Label3 = addLabel(this, "Label3", QStringLiteral("zelto.example.org"), linkFont);
+    QPalette linkPalette = Label3->palette();
+    linkPalette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    Label3->setPalette(linkPalette);
+    Label3->move(40, 48);
+    Label3->adjustSize();
+
+    Button1 = new QPushButton(QStringLiteral("OK"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(93, 72, 75, 25);
+    Button1->setFocus();
+    connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
+}
+
+void TForm3::Button1Click() {
+    close();
+}
+
+void TForm3::keyPressEvent(QKeyEvent* event) {
+    // No button cancels the box: Escape is swallowed here instead of rejecting the dialog.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+QPoint TForm3::centredOver(const QRect& owner, const QSize& box) {
+    // C++ integer division truncates toward zero, also when the box is larger than its owner.
+    return {owner.left() + (owner.width() - box.width()) / 2,
+            owner.top() + (owner.height() - box.height()) / 2};
+}
+
+void TForm3::placeFirstTime() {
+    if (placed_) {
+        return;
+    }
+    placed_ = true;
+    QWidget* owner = parentWidget();
+    if (owner == nullptr) {
+        return;
+    }
+    // The window manager reports this box's frame only once it is mapped; until then take the
+    // owner's decoration as the best estimate of the box's own.
+    QSize outer = frameGeometry().size();
+    if (outer == size()) {
+        outer += owner->frameGeometry().size() - owner->size();
+    }
+    // move() places the frame's top-left corner; it also stops QDialog from centring on its own.
+    move(centredOver(owner->frameGeometry(), outer));
+}
+
+void TForm3::showOnDemand(TForm3*& box, QWidget* owner) {
+    if (box == nullptr) {
+        box = new TForm3(owner);
+    }
+    box->placeFirstTime();
+    box->exec();
+}

@@ -1,3 +1,4 @@
+#include "AppIcon.h"
 #include "AppPrompts.h"
 #include "TForm1.h"
 #include "Tabzac.h"
@@ -6,6 +7,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    installApplicationIcon();
     AppPrompts prompts;
     TForm1 form(prompts);
     Form1 = &form;

@@ -4,7 +4,17 @@
 
 #include <QDialog>
 
-// The font dialog: family, style, size, strike-out, underline, colour, script and a sample.
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+
+// The font dialog: family, style, size, strike-out, underline, one of the sixteen standard colours,
+// script (character set) and a sample. It opens on the font it is given; a face the screen lacks
+// keeps its name and is only drawn in a present face. On OK the font takes what is chosen, except
+// that the colour changes only when the colour list was used, and the character set only when the
+// script list was used or the face differs (ignoring case) from the one it opened with.
 class FontDialog : public QDialog {
     Q_OBJECT
 public:
@@ -12,4 +22,44 @@ public:
 
     // Shows the dialog modally on font; on OK updates font and returns true.
     static bool execute(QWidget* parent, TextFont& font);
+
+    // Shows font in the fields; the next result() starts from it.
+    void setTextFont(const TextFont& font);
+    // The font the fields describe. Throws ConvertError when the size is not 1 to 1638.
+    TextFont result() const;
+
+    // The sixteen standard colours, by their shown names.
+    struct NamedColor {
+        QString name;
+        QColor color;
+    };
+    static const QList<NamedColor>& standardColors();
+    // The shown name of a character set; empty for one the dialog does not list.
+    static QString scriptName(int charset);
+
+private:
+    void buildFields();
+    void buildButtons();
+    void fillScripts(const QString& family, int preferred);
+    void onFamilyChanged();
+    void onSizeEdited(const QString& text);
+    void onOk();
+    void updateSample();
+    FontStyles chosenStyles() const;
+
+    TextFont opened_;
+    bool colorTouched_ = false;
+    bool scriptTouched_ = false;
+
+    QLineEdit* faceEdit_;
+    QListWidget* familyList_;
+    QLineEdit* styleEdit_;
+    QListWidget* styleList_;
+    QLineEdit* sizeEdit_;
+    QListWidget* sizeList_;
+    QCheckBox* strikeOutBox_;
+    QCheckBox* underlineBox_;
+    QComboBox* colorBox_;
+    QComboBox* scriptBox_;
+    QLabel* sample_;
 };

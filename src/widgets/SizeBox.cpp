@@ -1,0 +1,46 @@
+#include "SizeBox.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <algorithm>
+
+namespace SizeBox {
+
+const QStringList& entries() {
+    static const QStringList list = {
+        QStringLiteral("8"),  QStringLiteral("9"),  QStringLiteral("10"), QStringLiteral("11"),
+        QStringLiteral("12"), QStringLiteral("14"), QStringLiteral("16"), QStringLiteral("18"),
+        QStringLiteral("20"), QStringLiteral("22"), QStringLiteral("24"), QStringLiteral("26"),
+        QStringLiteral("28"), QStringLiteral("36"), QStringLiteral("48"), QStringLiteral("72"),
+    };
+    return list;
+}
+
+void setup(QComboBox* box) {
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setCompleter(nullptr);
+    box->clear();
+    box->addItems(entries());
+    box->setCurrentIndex(0);
+    QLineEdit* edit = box->lineEdit();
+    edit->setMaxLength(kMaxTyped);
+    // A longer text put there by showText lifts the limit until the text fits it again.
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
+        if (edit->maxLength() > kMaxTyped) {
+            edit->setMaxLength(std::max<int>(kMaxTyped, text.size()));
+        }
+    });
+}
+
+void showText(QComboBox* box, const QString& text) {
+    const QSignalBlocker blocker(box);
+    QLineEdit* edit = box->lineEdit();
+    if (edit != nullptr) {
+        edit->setMaxLength(std::max<int>(kMaxTyped, text.size()));
+    }
+    box->setEditText(text);
+}
+
+} // namespace SizeBox
