@@ -1,0 +1,181 @@
+#include "Errors.h"
+#include "FindDialog.h"
+#include "Finder.h"
+#include "Prompts.h"
+#include "RichEdit.h"
+#include "TForm1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextEdit>
+#include <memory>
+
+namespace {
+
+// Records messages instead of showing them; the find dialog itself is the real one.
+class RecordingPrompts : public Prompts {
+public:
+    QStringList messages;
+    int centeredMessage(const QString& text, MsgDlgType type, int buttons) override {
+        if (type == MsgDlgType::Confirmation && buttons == mbOK) {
+            messages.append(text);
+        } else {
+            messages.append(QStringLiteral("unexpected: ") + text);
+        }
+        return mrOk;
+    }
+    bool runOpenDialog(FileDialogState&) override { return false; }
+    bool runSaveDialog(FileDialogState&) override { return false; }
+    bool runFontDialog(TextFont&) override { return false; }
+};
+
+// Types text that QTest::keyClicks cannot spell (it knows only ASCII keys).
+void typeText(QWidget* widget, const QString& text) {
+    for (const QChar ch : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+} // namespace
+
+class TestFindGui : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void searchThroughTheDialog();
+    void reopeningKeepsStateAndFollowsSelection();
+
+private:
+    // Ctrl+F in the editor of the active main window.
+    void pressFind();
+    void pressEnterInDialog() { QTest::keyClick(dialog()->findEdit(), Qt::Key_Return); }
+    FindDialog* dialog() const { return form_->FindDialog1; }
+    RichEdit& edit() const { return *form_->RichEdit1; }
+    void checkSelection(int start, int length) const;
+
+    std::unique_ptr<RecordingPrompts> prompts_;
+    std::unique_ptr<TForm1> form_;
+    QStringList errors_;
+};
+
+void TestFindGui::init() {
+    errors_.clear();
+    setErrorReporter([this](const QString& message) { errors_.append(message); });
+    prompts_ = std::make_unique<RecordingPrompts>();
+    form_ = std::make_unique<TForm1>(*prompts_);
+    form_->resize(800, 600);
+    form_->move(40, 30);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+}
+
+void TestFindGui::cleanup() {
+    form_.reset();
+    prompts_.reset();
+    QCOMPARE(errors_, QStringList());
+}
+
+void TestFindGui::pressFind() {
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QTest::keyClick(edit().widget(), Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(dialog()->isVisible());
+}
+
+void TestFindGui::checkSelection(int start, int length) const {
+    QCOMPARE(edit().selStart(), start);
+    QCOMPARE(edit().selLength(), length);
+}
+
+void TestFindGui::searchThroughTheDialog() {
+    edit().setText(QStringLiteral("Текст и ТЕКСТ\r\nи текст"));
+    edit().setSelStart(0);
+    pressFind();
+
+    QCOMPARE(dialog()->windowTitle(), QStringLiteral("Найти"));
+    QCOMPARE(dialog()->findEdit()->text(), QString());
+    QCOMPARE(dialog()->findEdit()->maxLength(), 255);
+    QVERIFY(!dialog()->matchCaseBox()->isChecked());
+    const QRect frame = form_->frameGeometry();
+    const QPoint expected(frame.left() + frame.width() / 2 - 187,
+                          frame.top() + frame.height() / 2 - 67);
+    QCOMPARE(dialog()->pos(), expected);
+
+    typeText(dialog()->findEdit(), QStringLiteral("текст"));
+    pressEnterInDialog();
+    checkSelection(0, 5);
+    QTest::mouseClick(dialog()->findNextButton(), Qt::LeftButton);
+    checkSelection(8, 5);
+
+    // With the box ticked only the small-letter word matches.
+    QTest::mouseClick(dialog()->matchCaseBox(), Qt::LeftButton);
+    QVERIFY(dialog()->matchCase());
+    pressEnterInDialog();
+    checkSelection(17, 5);
+    QCOMPARE(form_->finder().FindPos, 22);
+    pressEnterInDialog();
+    QCOMPARE(prompts_->messages, QStringList{QStringLiteral("Текст не найден")});
+    checkSelection(17, 5);
+
+    // The editor stays usable, and the next step sees what was typed.
+    edit().setSelStart(edit().textLength());
+    typeText(edit().widget(), QStringLiteral(" текст"));
+    QCOMPARE(edit().text(), QStringLiteral("Текст и ТЕКСТ\r\nи текст текст"));
+    pressEnterInDialog();
+    checkSelection(23, 5);
+    QVERIFY(dialog()->isVisible());
+
+    dialog()->grab().save(QStringLiteral("/tmp/zelto_find_dialog.png"));
+    QTest::keyClick(dialog()->findEdit(), Qt::Key_Escape);
+    QVERIFY(!dialog()->isVisible());
+}
+
+void TestFindGui::reopeningKeepsStateAndFollowsSelection() {
+    edit().setText(QStringLiteral("alpha ALPHA alpha"));
+    edit().select(6, 5);
+    pressFind();
+    QCOMPARE(dialog()->findEdit()->text(), QStringLiteral("ALPHA"));
+    QTest::mouseClick(dialog()->matchCaseBox(), Qt::LeftButton);
+    pressEnterInDialog();
+    checkSelection(6, 5); // the selected word is found first
+    dialog()->move(dialog()->pos() + QPoint(25, 15));
+    const QPoint moved = dialog()->pos();
+    dialog()->close(); // the close box
+    QVERIFY(!dialog()->isVisible());
+    QCOMPARE(dialog()->position(), moved);
+
+    // Opening again: the box keeps its tick, the field takes the new selection.
+    edit().select(0, 5);
+    pressFind();
+    QVERIFY(dialog()->matchCase());
+    QCOMPARE(dialog()->findEdit()->text(), QStringLiteral("alpha"));
+
+    // "Найти..." while open: the field keeps its text, the dialog moves over the moved window, and
+    // the search starts at the selection start again.
+    dialog()->findEdit()->selectAll();
+    QTest::keyClicks(dialog()->findEdit(), QStringLiteral("ALPHA"));
+    form_->move(100, 80);
+    edit().select(6, 5);
+    pressFind();
+    QCOMPARE(dialog()->findEdit()->text(), QStringLiteral("ALPHA"));
+    QCOMPARE(dialog()->pos(), FindDialog::positionOver(form_->frameGeometry()));
+    QCOMPARE(form_->finder().FindPos, 6);
+    QTest::mouseClick(dialog()->findNextButton(), Qt::LeftButton);
+    checkSelection(6, 5);
+    QTest::mouseClick(dialog()->cancelButton(), Qt::LeftButton);
+    QVERIFY(!dialog()->isVisible());
+    QVERIFY(prompts_->messages.isEmpty());
+}
+
+QTEST_MAIN(TestFindGui)
+#include "tst_find_gui.moc"
