@@ -14,6 +14,8 @@
 namespace {
 
 constexpr int kMaxFaceName = 31;
+// Most paragraphs one bullet list holds when bullets are set (setParaNumbering).
+constexpr int kParagraphsPerList = 64;
 
 QString withCrLf(QString text) {
     // One pass: paragraph separators become CR LF.
@@ -339,12 +341,17 @@ void RichEdit::setParaNumbering(ParaNumbering numbering) {
     const QTextBlock last = doc->findBlock(c.selectionEnd());
     c.beginEditBlock();
     QTextList* list = nullptr;
+    int inList = 0;
     for (QTextBlock b = first; b.isValid(); b = b.next()) {
         if (QTextList* old = b.textList()) {
             old->remove(b);
         }
         if (numbering == ParaNumbering::Bullet) {
-            if (list == nullptr) {
+            // Qt adds and removes a list's paragraphs in time linear in the list's size, so one
+            // list over many paragraphs would cost quadratic time: start a new list every
+            // kParagraphsPerList paragraphs. Bullets carry no number, so nothing shows the seams.
+            if (list == nullptr || inList == kParagraphsPerList) {
+                inList = 0;
                 QTextListFormat lf;
                 lf.setStyle(QTextListFormat::ListDisc);
                 lf.setIndent(0);
@@ -353,6 +360,7 @@ void RichEdit::setParaNumbering(ParaNumbering numbering) {
             } else {
                 list->add(b);
             }
+            ++inList;
         }
         QTextBlockFormat f = b.blockFormat();
         f.setIndent(0);
@@ -401,16 +409,27 @@ void RichEdit::setParaProperty(int property, int twips) {
 }
 
 void RichEdit::updateBlockGeometry(QTextBlockFormat& f) const {
-    // The first line starts at the start indent, later lines at start + offset. With a bullet the
-    // first line's text also starts at start + offset: the bullet stands in the hanging space.
+    // How a paragraph is drawn. Its indents are kept in twips as block properties
+    // (TextProperty::StartIndent, Offset, RightIndent: what the program wrote, read back as is)
+    // and drawn through Qt's margins in pixels:
+    //  - later lines at start + offset from the left margin: leftMargin = start + offset;
+    //  - the first line at start: textIndent = start - (start + offset), negative for a hanging
+    //    paragraph;
+    //  - with a bullet (the block is in a QTextList, ListDisc, list indent 0) the first line's
+    //    text also starts at start + offset (textIndent 0) and the bullet stands in the hanging
+    //    space just left of it;
+    //  - every line ends at the right indent: rightMargin = right.
+    // Nothing is drawn left of the left margin: a negative position counts as 0.
     const qreal k = pixelsPerTwip();
-    const int start = f.intProperty(TextProperty::StartIndent);
-    const int offset = f.intProperty(TextProperty::Offset);
-    const int right = f.intProperty(TextProperty::RightIndent);
+    const long long start = f.intProperty(TextProperty::StartIndent);
+    const long long offset = f.intProperty(TextProperty::Offset);
+    const long long right = f.intProperty(TextProperty::RightIndent);
     const bool bullet = f.objectIndex() >= 0;
-    f.setLeftMargin(std::max(0, start + offset) * k);
-    f.setTextIndent(bullet ? 0.0 : -std::min(offset, start + offset) * k);
-    f.setRightMargin(std::max(0, right) * k);
+    const long long later = std::max(0LL, start + offset);
+    const long long firstLine = bullet ? later : std::max(0LL, start);
+    f.setLeftMargin(later * k);
+    f.setTextIndent((firstLine - later) * k);
+    f.setRightMargin(std::max(0LL, right) * k);
 }
 
 // --- view ---------------------------------------------------------------------------------
