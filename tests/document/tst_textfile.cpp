@@ -1,0 +1,239 @@
+#include "Cp1251.h"
+#include "Errors.h"
+#include "TextFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray readBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// The lines a file gives, as the editor's paragraphs would hold them.
+QByteArray encodeText(const QString& editorText) {
+    QTextDocument doc;
+    QTextCursor(&doc).insertText(editorText);
+    QByteArray out;
+    TextFile::encodeParagraphs(
+        doc, [&out](QByteArrayView chunk) { out.append(chunk); }, 7);
+    return out;
+}
+
+} // namespace
+
+class TestTextFile : public QObject {
+    Q_OBJECT
+private slots:
+    void decodeLines_data();
+    void decodeLines();
+    void roundTripKeepsBytes_data();
+    void roundTripKeepsBytes();
+    void linesGetCrLf();
+    void readErrors_data();
+    void readErrors();
+    void writeErrorsKeepOldFile_data();
+    void writeErrorsKeepOldFile();
+    void failedWriteKeepsOldFile();
+    void writeKeepsPermissions();
+    void longSingleLine();
+};
+
+void TestTextFile::decodeLines_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty file") << QByteArray() << QString();
+    QTest::newRow("crlf lines") << QByteArray("a\r\nb\r\n") << QStringLiteral("a\nb\n");
+    QTest::newRow("lf lines") << QByteArray("a\nb\n") << QStringLiteral("a\nb\n");
+    QTest::newRow("last line without break") << QByteArray("a\nb") << QStringLiteral("a\nb\n");
+    QTest::newRow("one empty line") << QByteArray("\r\n") << QStringLiteral("\n");
+    QTest::newRow("empty lines kept") << QByteArray("a\n\n\nb") << QStringLiteral("a\n\n\nb\n");
+    QTest::newRow("lone cr dropped") << QByteArray("a\rb\r\nc\r") << QStringLiteral("ab\nc\n");
+    QTest::newRow("cr cr lf") << QByteArray("a\r\r\nb") << QStringLiteral("a\nb\n");
+    QTest::newRow("ctrl-z skips rest of line") << QByteArray("ab\x1a"
+                                                             "cd\r\nef")
+                                               << QStringLiteral("ab\nef\n");
+    QTest::newRow("ctrl-z at line start ends reading") << QByteArray("ab\r\n\x1a"
+                                                                     "cd\r\nef")
+                                                       << QStringLiteral("ab\n");
+    QTest::newRow("second ctrl-z in skipped rest ends reading") << QByteArray("ab\x1a"
+                                                                              "c\x1a"
+                                                                              "d\nef")
+                                                                << QStringLiteral("ab\n");
+    QTest::newRow("ctrl-z at the very end") << QByteArray("ab\x1a") << QStringLiteral("ab\n");
+    QTest::newRow("ctrl-z after lone cr") << QByteArray("\r\x1a"
+                                                        "x\ny")
+                                          << QStringLiteral("\ny\n");
+    QTest::newRow("cyrillic") << QByteArray("\xcf\xf0\xe8\xe2\xe5\xf2")
+                              << QStringLiteral("Привет\n");
+    QTest::newRow("undefined 0x98 and nul")
+        << QByteArray("a\x98\0b", 4)
+        << (QStringLiteral("a") + QChar(0x98) + QChar(0) + QStringLiteral("b\n"));
+}
+
+void TestTextFile::decodeLines() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(TextFile::decodeLines(bytes), text);
+}
+
+void TestTextFile::roundTripKeepsBytes_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("two lines") << QByteArray("a\r\nb\r\n");
+    QTest::newRow("empty lines") << QByteArray("\r\n\r\nx\r\n\r\n");
+    QByteArray all;
+    for (int b = 0; b < 256; ++b) {
+        if (b != '\r' && b != '\n' && b != 26) {
+            all.append(static_cast<char>(b));
+        }
+    }
+    QTest::newRow("every byte") << all + "\r\n";
+    QTest::newRow("binary with nul") << QByteArray("\0\x01\xff\x98\r\n\0\r\n", 9);
+}
+
+void TestTextFile::roundTripKeepsBytes() {
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(encodeText(TextFile::decodeLines(bytes)), bytes);
+}
+
+void TestTextFile::linesGetCrLf() {
+    QCOMPARE(encodeText(QStringLiteral("a\nb")), QByteArray("a\r\nb\r\n"));
+    // An empty last paragraph gives no line; earlier empty ones do.
+    QCOMPARE(encodeText(QStringLiteral("a\n\n")), QByteArray("a\r\n\r\n"));
+    QCOMPARE(encodeText(QString()), QByteArray());
+    QCOMPARE(encodeText(QStringLiteral("Ё€") + QChar(0x263A)), QByteArray("\xa8\x88?\r\n"));
+}
+
+void TestTextFile::readErrors_data() {
+    QTest::addColumn<QString>("relative");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing file") << QStringLiteral("nothing.txt")
+                                  << QStringLiteral("File not found");
+    QTest::newRow("missing folder")
+        << QStringLiteral("no/such.txt") << QStringLiteral("File not found");
+    QTest::newRow("folder") << QStringLiteral("sub") << QStringLiteral("File access denied");
+    QTest::newRow("no read permission")
+        << QStringLiteral("secret.txt") << QStringLiteral("File access denied");
+}
+
+void TestTextFile::readErrors() {
+    QFETCH(QString, relative);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+    const QString secret = dir.filePath(QStringLiteral("secret.txt"));
+    writeBytes(secret, "x");
+    QFile::setPermissions(secret, QFileDevice::WriteOwner);
+    if (relative == QLatin1String("secret.txt") && ::geteuid() == 0) {
+        QSKIP("root reads every file");
+    }
+    DocFile file;
+    file.assign(dir.filePath(relative));
+    try {
+        file.readLines();
+        QFAIL("no error");
+    } catch (const InOutError& e) {
+        QCOMPARE(e.message(), message);
+    }
+}
+
+void TestTextFile::writeErrorsKeepOldFile_data() {
+    QTest::addColumn<QString>("relative");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing folder")
+        << QStringLiteral("no/such.txt") << QStringLiteral("File not found");
+    QTest::newRow("target is a folder")
+        << QStringLiteral("sub") << QStringLiteral("File access denied");
+    QTest::newRow("read-only target")
+        << QStringLiteral("ro.txt") << QStringLiteral("File access denied");
+}
+
+void TestTextFile::writeErrorsKeepOldFile() {
+    QFETCH(QString, relative);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+    const QString ro = dir.filePath(QStringLiteral("ro.txt"));
+    writeBytes(ro, "old\r\n");
+    QFile::setPermissions(ro, QFileDevice::ReadOwner);
+    if (relative == QLatin1String("ro.txt") && ::geteuid() == 0) {
+        QSKIP("root writes every file");
+    }
+    QTextDocument doc(QStringLiteral("new"));
+    DocFile file;
+    file.assign(dir.filePath(relative));
+    try {
+        file.writeLines(doc);
+        QFAIL("no error");
+    } catch (const InOutError& e) {
+        QCOMPARE(e.message(), message);
+    }
+    QCOMPARE(readBytes(ro), QByteArray("old\r\n"));
+}
+
+void TestTextFile::failedWriteKeepsOldFile() {
+    // A file size limit makes the write fail half-way, as a full disk would.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("doc.txt"));
+    writeBytes(path, "old\r\n");
+    QTextDocument doc(QString(300000, QLatin1Char('x')));
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 100000;
+    setrlimit(RLIMIT_FSIZE, &small);
+    QString message;
+    try {
+        DocFile file;
+        file.assign(path);
+        file.writeLines(doc);
+    } catch (const InOutError& e) {
+        message = e.message();
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    QVERIFY(message.startsWith(QLatin1String("I/O error")) ||
+            message == QLatin1String("Disk full"));
+    QCOMPARE(readBytes(path), QByteArray("old\r\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"doc.txt"});
+}
+
+void TestTextFile::writeKeepsPermissions() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("doc.txt"));
+    writeBytes(path, "old");
+    const auto perms = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+    QVERIFY(QFile::setPermissions(path, perms));
+    DocFile file;
+    file.assign(path);
+    file.writeLines(QTextDocument(QStringLiteral("new")));
+    QCOMPARE(readBytes(path), QByteArray("new\r\n"));
+    QCOMPARE(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser), perms);
+}
+
+void TestTextFile::longSingleLine() {
+    QByteArray bytes(20 * 1024 * 1024, '\xe0');
+    const QString text = TextFile::decodeLines(bytes);
+    QCOMPARE(text.size(), bytes.size() + 1);
+    QCOMPARE(text.front(), QChar(0x0430));
+    QCOMPARE(text.back(), QLatin1Char('\n'));
+}
+
+QTEST_MAIN(TestTextFile)
+#include "tst_textfile.moc"
