@@ -9,7 +9,9 @@
 class RichEdit;
 
 // The search behind "Найти...": a remembered start position, FindPos, and forward search steps
-// over the document's own text (positions count every paragraph break as CR LF).
+// over the document's own text. FindPos and the selection are program positions (every paragraph
+// break counts as CR LF); the search itself runs over the text as the document holds it, one
+// separator per break, and maps its result through the editor in O(log n).
 //
 // The searched text and its case-folded copy are kept between steps and dropped only when the
 // document changes, so a step over an unchanged document costs one search, not a copy of the text.
@@ -21,7 +23,7 @@ public:
 
     Finder(RichEdit& editor, Prompts& prompts);
 
-    // Where the next search step begins, as a document position. May lie past the end of the text
+    // Where the next search step begins, as a program position. May lie past the end of the text
     // (the text may shrink after it was set); a search from there finds nothing.
     int FindPos = 0;
 
@@ -29,14 +31,15 @@ public:
     // text cut to MaxFindText characters, the preset of the find-what field.
     QString beginFind();
 
-    // One search step: finds what from FindPos on, selects the occurrence, scrolls it into view and
-    // moves FindPos to its end. With nothing found it says "Текст не найден" and leaves the
-    // selection and FindPos as they were. Either way the editor gets the keyboard focus back.
-    // Returns whether an occurrence was found.
+    // One search step: finds what (paragraph breaks in it as CR LF) from FindPos on, selects the
+    // occurrence, scrolls it into view and moves FindPos to its end. With nothing found it says
+    // "Текст не найден" and leaves the selection and FindPos as they were. Either way the editor
+    // gets the keyboard focus back. Returns whether an occurrence was found.
     bool findNext(const QString& what, bool matchCase);
 
-    // The searched text: the document's text with CR LF breaks, or its case-folded copy. Built on
-    // first use after a change of the document and kept until the next one.
+    // The searched text: the document's text with one QChar::ParagraphSeparator per paragraph
+    // break (indexes are the document's own positions), or its case-folded copy. Built on first
+    // use after a change of the document and kept until the next one.
     const QString& searchText(bool folded);
 
     // Lower-cases every UTF-16 unit on its own, so the result has the length of the input and its
@@ -44,12 +47,15 @@ public:
     static QString foldCase(QStringView text);
 
     // Index of the first occurrence of what in text at or after from; -1 when there is none, when
-    // what is empty or when from is at or past the end of text.
+    // what is empty or when from is outside text.
     static qsizetype indexOf(QStringView text, QStringView what, qsizetype from);
 
 private:
     void watchDocument();
     void invalidate();
+    // The document position where a search from program position FindPos begins. A FindPos
+    // inside a paragraph break (between CR and LF) begins after the break.
+    qsizetype searchStart() const;
 
     RichEdit& editor_;
     Prompts& prompts_;

@@ -51,7 +51,9 @@ private slots:
     void findPosPastEndFindsNothing();
     void failedStepKeepsSelection();
     void wrappedParagraphSelectsTheOccurrence();
-    void foldCaseMatchesLowerCaseOfCodePage();
+    void foldCaseMatchesLowerCase();
+    void findPosInsideOrPastBreak_data();
+    void findPosInsideOrPastBreak();
     void cachedTextFollowsEdits();
     void cachedTextFollowsReplacedDocument();
 
@@ -255,16 +257,60 @@ void TestFinder::wrappedParagraphSelectsTheOccurrence() {
     QCOMPARE(edit_->selStart(), int(paragraph.size()) + 4 + 2 + 4);
 }
 
-void TestFinder::foldCaseMatchesLowerCaseOfCodePage() {
-    QString all;
-    for (int byte = 0; byte < 256; ++byte) {
-        all.append(Cp1251::toUnicode(static_cast<unsigned char>(byte)));
+void TestFinder::foldCaseMatchesLowerCase() {
+    // Unit by unit, the quick paths agree with the general table over the whole BMP.
+    QString all(0x10000, Qt::Uninitialized);
+    for (int unit = 0; unit < 0x10000; ++unit) {
+        all[unit] = QChar(char16_t(unit));
     }
     const QString folded = Finder::foldCase(all);
     QCOMPARE(folded.size(), all.size());
-    QCOMPARE(folded, all.toLower());
+    for (int unit = 0; unit < 0x10000; ++unit) {
+        if (folded[unit] != QChar(char16_t(QChar::toLower(char32_t(unit))))) {
+            QFAIL(qPrintable(
+                QStringLiteral("U+%1 folds wrongly").arg(unit, 4, 16, QLatin1Char('0'))));
+        }
+    }
+    // Over the characters a document can hold, that is the whole lower-casing.
+    QString codePage;
+    for (int byte = 0; byte < 256; ++byte) {
+        codePage.append(Cp1251::toUnicode(static_cast<unsigned char>(byte)));
+    }
+    QCOMPARE(Finder::foldCase(codePage), codePage.toLower());
     QCOMPARE(Finder::foldCase(u"АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ"),
              QStringLiteral("абвгдеёжзийклмнопрстуфхцчшщъыьэюя"));
+}
+
+void TestFinder::findPosInsideOrPastBreak_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("findPos");
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<int>("found"); // -1: none
+
+    QTest::newRow("at CR finds the break") << "ab\r\ncd" << 2 << "\r\nc" << 2;
+    QTest::newRow("at LF the break is behind") << "ab\r\ncd" << 3 << "\r\nc" << -1;
+    QTest::newRow("at LF the next paragraph is ahead") << "ab\r\ncd" << 3 << "cd" << 4;
+    QTest::newRow("at LF of an empty paragraph") << "a\r\n\r\nb" << 4 << "\r\nb" << -1;
+    QTest::newRow("at the end") << "ab\r\ncd" << 6 << "d" << -1;
+    QTest::newRow("one past the end") << "ab\r\ncd" << 7 << "d" << -1;
+    QTest::newRow("lone CR never matches") << "ab\r\ncd" << 0 << "b\r" << -1;
+}
+
+void TestFinder::findPosInsideOrPastBreak() {
+    QFETCH(QString, text);
+    QFETCH(int, findPos);
+    QFETCH(QString, what);
+    QFETCH(int, found);
+    edit_->setText(text);
+    finder_->FindPos = findPos;
+    QCOMPARE(finder_->findNext(what, true), found >= 0);
+    if (found >= 0) {
+        QCOMPARE(edit_->selStart(), found);
+        QCOMPARE(edit_->selectedText(), what);
+        QCOMPARE(finder_->FindPos, found + int(what.size()));
+    } else {
+        QCOMPARE(finder_->FindPos, findPos);
+    }
 }
 
 void TestFinder::cachedTextFollowsEdits() {
@@ -297,12 +343,12 @@ void TestFinder::cachedTextFollowsReplacedDocument() {
     edit_->setText(QStringLiteral("old text"));
     QCOMPARE(finder_->searchText(true), QStringLiteral("old text"));
     edit_->loadPlainText(QStringLiteral("new\nТекст"));
-    QCOMPARE(finder_->searchText(false), QStringLiteral("new\r\nТекст"));
-    QCOMPARE(finder_->searchText(true), QStringLiteral("new\r\nтекст"));
+    QCOMPARE(finder_->searchText(false), QStringLiteral("new\u2029Текст"));
+    QCOMPARE(finder_->searchText(true), QStringLiteral("new\u2029текст"));
     // Edits of the new document are watched too.
     edit_->setSelStart(0);
     edit_->replaceSelection(QStringLiteral("brand "));
-    QCOMPARE(finder_->searchText(false), QStringLiteral("brand new\r\nТекст"));
+    QCOMPARE(finder_->searchText(false), QStringLiteral("brand new\u2029Текст"));
     finder_->FindPos = 0;
     QVERIFY(finder_->findNext(QStringLiteral("ТЕКСТ"), false));
     QCOMPARE(edit_->selStart(), 11);
