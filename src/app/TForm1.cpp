@@ -6,10 +6,18 @@
 #include "Finder.h"
 #include "ParaFormatter.h"
 #include "RichEdit.h"
+#include "Shortcuts.h"
+#include "TabStops.h"
 #include "TextCommands.h"
+#include "ToolButton.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QShowEvent>
+#include <QTextEdit>
+#include <vector>
 
 TForm1* Form1 = nullptr;
 
@@ -34,9 +42,126 @@ TForm1::TForm1(Prompts& prompts, QWidget* parent) : QMainWindow(parent), prompts
 
 TForm1::~TForm1() = default;
 
-void TForm1::bindCommands() {}
+namespace {
 
-void TForm1::FormCreate() {}
+// One row of the command table: the handler, its shortcut, the menu entries that call it (the
+// menu bar's first; it alone holds the shortcut, the others only show its text) and the tool
+// button that calls it.
+struct Command {
+    const char* handler;
+    void (TForm1::*method)();
+    QKeySequence shortcut;
+    std::vector<QAction * TForm1::*> entries;
+    ToolButton* TForm1::*button = nullptr;
+};
+
+const std::vector<Command>& commandTable() {
+    static const std::vector<Command> table = {
+        {"N5Click",
+         &TForm1::N5Click,
+         QKeySequence(Qt::CTRL | Qt::Key_N),
+         {&TForm1::N5},
+         &TForm1::RzToolButton1},
+        {"N6Click",
+         &TForm1::N6Click,
+         QKeySequence(Qt::CTRL | Qt::Key_O),
+         {&TForm1::N6},
+         &TForm1::RzToolButton2},
+        {"N7Click",
+         &TForm1::N7Click,
+         QKeySequence(Qt::CTRL | Qt::Key_S),
+         {&TForm1::N7},
+         &TForm1::RzToolButton3},
+        {"N10Click",
+         &TForm1::N10Click,
+         QKeySequence(Qt::ALT | Qt::Key_X),
+         {&TForm1::N10},
+         &TForm1::RzToolButton5},
+        {"N18Click",
+         &TForm1::N18Click,
+         QKeySequence(Qt::CTRL | Qt::Key_Z),
+         {&TForm1::N18, &TForm1::N11}},
+        {"N21Click",
+         &TForm1::N21Click,
+         QKeySequence(Qt::CTRL | Qt::Key_X),
+         {&TForm1::N21, &TForm1::N15}},
+        {"N22Click",
+         &TForm1::N22Click,
+         QKeySequence(Qt::CTRL | Qt::Key_C),
+         {&TForm1::N22, &TForm1::N13}},
+        {"N23Click",
+         &TForm1::N23Click,
+         QKeySequence(Qt::CTRL | Qt::Key_V),
+         {&TForm1::N23, &TForm1::N19}},
+        {"N24Click",
+         &TForm1::N24Click,
+         QKeySequence(Qt::CTRL | Qt::Key_A),
+         {&TForm1::N24, &TForm1::N29}},
+        {"N26Click", &TForm1::N26Click, QKeySequence(Qt::CTRL | Qt::Key_F), {&TForm1::N26}},
+        {"N27Click",
+         &TForm1::N27Click,
+         QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_O),
+         {&TForm1::N27, &TForm1::N31}},
+        {"N28Click", &TForm1::N28Click, QKeySequence(Qt::Key_F5), {&TForm1::N28, &TForm1::N32}},
+        {"N16Click", &TForm1::N16Click, {}, {&TForm1::N16, &TForm1::N33}},
+        {"N17Click", &TForm1::N17Click, {}, {&TForm1::N17}},
+        {"N4Click", &TForm1::N4Click, {}, {&TForm1::N4}},
+        {"N34Click", &TForm1::N34Click, {}, {&TForm1::N34}},
+        {"RzToolButton6Click", &TForm1::RzToolButton6Click, {}, {}, &TForm1::RzToolButton6},
+        {"RzToolButton7Click", &TForm1::RzToolButton7Click, {}, {}, &TForm1::RzToolButton7},
+        {"RzToolButton8Click", &TForm1::RzToolButton8Click, {}, {}, &TForm1::RzToolButton8},
+        {"RzToolButton9Click", &TForm1::RzToolButton9Click, {}, {}, &TForm1::RzToolButton9},
+        {"RzToolButton10Click", &TForm1::RzToolButton10Click, {}, {}, &TForm1::RzToolButton10},
+        {"RzToolButton11Click", &TForm1::RzToolButton11Click, {}, {}, &TForm1::RzToolButton11},
+        {"RzToolButton12Click", &TForm1::RzToolButton12Click, {}, {}, &TForm1::RzToolButton12},
+    };
+    return table;
+}
+
+} // namespace
+
+void TForm1::bindCommands() {
+    QList<QKeySequence> shortcuts;
+    for (const Command& command : commandTable()) {
+        const auto run = [this, &command] { dispatch(command.handler, command.method); };
+        const QString keys = shortcutText(command.shortcut);
+        for (QAction* TForm1::*member : command.entries) {
+            QAction* action = this->*member;
+            if (!keys.isEmpty()) {
+                // Text after a tab is what a menu shows as the entry's shortcut.
+                action->setText(action->text() + QLatin1Char('\t') + keys);
+            }
+            connect(action, &QAction::triggered, this, run);
+        }
+        if (!command.shortcut.isEmpty()) {
+            // One action per shortcut: a second one would make the key ambiguous and fire nothing.
+            QAction* action = this->*command.entries.front();
+            action->setShortcut(command.shortcut);
+            action->setShortcutContext(Qt::WindowShortcut);
+            addAction(action);
+            shortcuts.append(command.shortcut);
+        }
+        if (command.button != nullptr) {
+            connect(this->*command.button, &QAbstractButton::clicked, this, run);
+        }
+    }
+    shortcutGuard_ = new ShortcutGuard(this, shortcuts, this);
+    qApp->installEventFilter(shortcutGuard_);
+}
+
+void TForm1::dispatch(const char* handler, void (TForm1::*method)()) {
+    emit commandDispatched(QLatin1String(handler));
+    runGuarded([this, method] { (this->*method)(); });
+}
+
+void TForm1::FormCreate() {
+    QTextEdit* editor = RichEdit1->widget();
+    editor->setTabChangesFocus(false);
+    // The horizontal dialog base unit: the average character width of the application's font.
+    const int baseUnit = QFontMetrics(QApplication::font()).averageCharWidth();
+    RichEdit1->setTabStops(tabStopPixels(baseUnit));
+    editor->viewport()->update();
+}
 
 void TForm1::showEvent(QShowEvent* event) {
     if (!shown_) {

@@ -2,6 +2,8 @@
 
 #include "Prompts.h"
 
+#include <QIcon>
+#include <QList>
 #include <QMainWindow>
 #include <memory>
 
@@ -19,6 +21,7 @@ class FlatToolbar;
 class FontComboBox;
 class ParaFormatter;
 class RichEdit;
+class ShortcutGuard;
 class Spacer;
 class TForm3;
 class TextCommands;
@@ -99,6 +102,9 @@ public:
 
     FindDialog* FindDialog1 = nullptr;
 
+    // The twelve toolbar glyphs, cut from the glyph sheet.
+    QList<QIcon> ImageList1;
+
     // --- the subsystems behind the handlers ------------------------------------------------
     Document& document() const { return *document_; }
     Finder& finder() const { return *finder_; }
@@ -145,6 +151,13 @@ public:
 
     void N34Click(); // About
 
+    // Runs one handler through runGuarded, after announcing it with commandDispatched(handler).
+    void dispatch(const char* handler, void (TForm1::*method)());
+
+signals:
+    // A command of the command table is about to run its handler (named as in the layout).
+    void commandDispatched(const QString& handler);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -160,6 +173,11 @@ private:
     void initText();
     void initCharFormat();
     void initParaFormat();
+    // Layout pieces (TForm1Layout.cpp).
+    void buildMenus();
+    void buildPopupMenu();
+    void buildToolbar();
+    void buildStatusBars();
 
     Prompts& prompts_;
     std::unique_ptr<Document> document_;
@@ -168,6 +186,7 @@ private:
     std::unique_ptr<CharFormatter> charFormatter_;
     std::unique_ptr<ParaFormatter> paraFormatter_;
     TForm3* form3_ = nullptr;
+    ShortcutGuard* shortcutGuard_ = nullptr;
     bool shown_ = false;
 };
 

@@ -1,12 +1,13 @@
 #include "AppIcon.h"
 #include "AppPrompts.h"
+#include "Application.h"
 #include "TForm1.h"
 #include "Tabzac.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     installApplicationIcon();
     AppPrompts prompts;
     TForm1 form(prompts);

@@ -1,0 +1,80 @@
+#include "Application.h"
+
+#include "Errors.h"
+
+#include <QAbstractButton>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPointer>
+#include <QWidget>
+
+namespace {
+QString& currentTitle() {
+    static QString title;
+    return title;
+}
+} // namespace
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+    currentTitle() = titleFor(applicationFilePath());
+    installErrorBox();
+}
+
+Application::~Application() = default;
+
+QString Application::titleFor(const QString& executablePath) {
+    QString name = QFileInfo(executablePath).fileName();
+    const qsizetype dot = name.indexOf(QLatin1Char('.'));
+    if (dot >= 0) {
+        name.truncate(dot);
+    }
+    if (name.size() > 1) {
+        name = name.left(1) + name.mid(1).toLower();
+    }
+    return name;
+}
+
+QString Application::title() {
+    if (currentTitle().isEmpty() && QCoreApplication::instance() != nullptr) {
+        currentTitle() = titleFor(QCoreApplication::applicationFilePath());
+    }
+    return currentTitle();
+}
+
+QMessageBox* Application::createErrorBox(const QString& message, QWidget* parent) {
+    auto* box = new QMessageBox(QMessageBox::Critical, title(), errorBoxText(message),
+                                QMessageBox::Ok, parent);
+    box->setObjectName(QStringLiteral("ErrorBox"));
+    box->setWindowModality(Qt::ApplicationModal);
+    // The box's texts are English whatever translation the standard dialogs use.
+    box->button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box->setDefaultButton(QMessageBox::Ok);
+    box->setEscapeButton(QMessageBox::Ok);
+    return box;
+}
+
+void Application::showErrorBox(const QString& message) {
+    // Owned by no window, so that it disables every window of the application; the previously
+    // active window gets the focus back when it closes.
+    if (QWidget* grabber = QWidget::mouseGrabber()) {
+        grabber->releaseMouse();
+    }
+    const QPointer<QWidget> previous = QApplication::activeWindow();
+    QMessageBox* box = createErrorBox(message);
+    box->setAttribute(Qt::WA_DeleteOnClose, false);
+    box->exec();
+    delete box;
+    if (!previous.isNull()) {
+        previous->activateWindow();
+    }
+}
+
+void Application::installErrorBox() {
+    setErrorReporter(&Application::showErrorBox);
+}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+    bool result = false;
+    runGuarded([&] { result = QApplication::notify(receiver, event); });
+    return result;
+}

@@ -1,0 +1,358 @@
+#include "ColorEdit.h"
+#include "Errors.h"
+#include "FlatToolbar.h"
+#include "FontComboBox.h"
+#include "Prompts.h"
+#include "RichEdit.h"
+#include "TForm1.h"
+#include "Tabzac.h"
+#include "ToolButton.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolButton>
+#include <memory>
+
+namespace {
+
+// Answers every question with Cancel and every dialog with a cancel.
+class CancellingPrompts : public Prompts {
+public:
+    int centeredMessage(const QString&, MsgDlgType, int) override { return mrCancel; }
+    bool runOpenDialog(FileDialogState&) override { return false; }
+    bool runSaveDialog(FileDialogState&) override { return false; }
+    bool runFontDialog(TextFont&) override { return false; }
+};
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void startsMaximisedWithRestoredGeometry();
+    void toolbarOrderAndPlacement_data();
+    void toolbarOrderAndPlacement();
+    void narrowingWrapsTheToolbar();
+    void shortcutRunsItsHandlerOnce_data();
+    void shortcutRunsItsHandlerOnce();
+    void shortcutKeyNeverReachesTheSizeBox_data();
+    void shortcutKeyNeverReachesTheSizeBox();
+    void menuEntriesShowShortcutTexts_data();
+    void menuEntriesShowShortcutTexts();
+    void everyEntryAndButtonRunsItsHandler();
+    void tabInsertsTabAndKeepsFocus();
+    void toolButtonsNeverTakeFocus();
+    void statusBarsStayEmpty();
+
+private:
+    QWidget* focusTarget(const QString& name) const;
+
+    CancellingPrompts prompts_;
+    std::unique_ptr<TForm1> form_;
+    QStringList errors_;
+};
+
+void TestMainWindow::initTestCase() {
+    setErrorReporter([this](const QString& message) { errors_.append(message); });
+}
+
+void TestMainWindow::init() {
+    errors_.clear();
+    form_ = std::make_unique<TForm1>(prompts_);
+    Form1 = form_.get();
+    abzac = new Tabzac(form_.get());
+    form_->showMaximized();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    form_->RichEdit1->widget()->setFocus();
+}
+
+void TestMainWindow::cleanup() {
+    Form1 = nullptr;
+    abzac = nullptr;
+    form_.reset();
+    QCOMPARE(errors_, QStringList());
+}
+
+QWidget* TestMainWindow::focusTarget(const QString& name) const {
+    if (name == QLatin1String("editor")) {
+        return form_->RichEdit1->widget();
+    }
+    if (name == QLatin1String("size box")) {
+        return form_->sizeFont->lineEdit();
+    }
+    return form_->RzFontComboBox1;
+}
+
+void TestMainWindow::startsMaximisedWithRestoredGeometry() {
+    QVERIFY(form_->isMaximized());
+    QCOMPARE(form_->normalGeometry().size(), QSize(798, 480));
+    QCOMPARE(form_->normalGeometry().topLeft(), QPoint(211, 141));
+}
+
+void TestMainWindow::toolbarOrderAndPlacement_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("left");
+    QTest::addColumn<int>("top");
+    const struct {
+        const char* name;
+        int left;
+        int top;
+    } rows[] = {
+        {"RzToolButton1", 4, 2},    {"RzToolButton2", 29, 2},    {"RzToolButton3", 54, 2},
+        {"RzToolButton5", 79, 2},   {"RzSpacer1", 104, 2},       {"RzToolButton6", 112, 2},
+        {"RzToolButton7", 137, 2},  {"RzToolButton8", 162, 2},   {"RzSpacer2", 187, 2},
+        {"Label1", 195, 5},         {"RzFontComboBox1", 255, 3}, {"Label2", 400, 5},
+        {"sizeFont", 459, 4},       {"RzSpacer3", 512, 2},       {"RzToolButton9", 520, 2},
+        {"RzToolButton11", 545, 2}, {"RzToolButton10", 570, 2},  {"RzSpacer4", 595, 2},
+        {"RzToolButton12", 603, 2}, {"RzSpacer5", 628, 2},       {"Label3", 636, 5},
+        {"RzColorEdit1", 677, 4},
+    };
+    int index = 0;
+    for (const auto& row : rows) {
+        QTest::addRow("%d %s", index++, row.name)
+            << QString::fromLatin1(row.name) << row.left << row.top;
+    }
+}
+
+void TestMainWindow::toolbarOrderAndPlacement() {
+    QFETCH(QString, name);
+    QFETCH(int, left);
+    QFETCH(int, top);
+    form_->showNormal();
+    form_->resize(1000, 600);
+    QTRY_COMPARE(form_->RzToolbar1->height(), 29);
+    const QList<QWidget*>& controls = form_->RzToolbar1->controls();
+    QCOMPARE(controls.size(), 22);
+    const QString index =
+        QString::fromLatin1(QTest::currentDataTag()).section(QLatin1Char(' '), 0, 0);
+    QWidget* control = controls.at(index.toInt());
+    QCOMPARE(control->objectName(), name);
+    QCOMPARE(control->pos(), QPoint(left, top));
+}
+
+void TestMainWindow::narrowingWrapsTheToolbar() {
+    form_->showNormal();
+    form_->resize(1000, 600);
+    QTRY_COMPARE(form_->RzToolbar1->height(), 29);
+    QTextEdit* editor = form_->RichEdit1->widget();
+    const int editorHeight = editor->height();
+
+    // The colour edit ends at 733: at a toolbar width of 736 it passes width - 4 and wraps alone.
+    form_->resize(736, 600);
+    QTRY_COMPARE(form_->RzToolbar1->width(), 736);
+    QTRY_COMPARE(form_->RzToolbar1->height(), 54);
+    QCOMPARE(form_->RzColorEdit1->pos(), QPoint(4, 29));
+    QCOMPARE(form_->Label3->pos(), QPoint(636, 5));
+    QTRY_COMPARE(editor->height(), editorHeight - 25);
+    QCOMPARE(editor->y(), form_->RzToolbar1->geometry().bottom() + 1);
+
+    form_->resize(737, 600);
+    QTRY_COMPARE(form_->RzToolbar1->height(), 29);
+    QTRY_COMPARE(editor->height(), editorHeight);
+}
+
+void TestMainWindow::shortcutRunsItsHandlerOnce_data() {
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("handler");
+    QTest::addColumn<QString>("focus");
+    const struct {
+        QKeyCombination keys;
+        const char* handler;
+    } shortcuts[] = {
+        {Qt::CTRL | Qt::Key_N, "N5Click"},         {Qt::CTRL | Qt::Key_O, "N6Click"},
+        {Qt::CTRL | Qt::Key_S, "N7Click"},         {Qt::CTRL | Qt::Key_Z, "N18Click"},
+        {Qt::CTRL | Qt::Key_X, "N21Click"},        {Qt::CTRL | Qt::Key_C, "N22Click"},
+        {Qt::CTRL | Qt::Key_V, "N23Click"},        {Qt::CTRL | Qt::Key_A, "N24Click"},
+        {Qt::CTRL | Qt::Key_F, "N26Click"},        {Qt::SHIFT | Qt::CTRL | Qt::Key_O, "N27Click"},
+        {QKeyCombination(Qt::Key_F5), "N28Click"},
+    };
+    for (const char* focus : {"editor", "size box", "font box"}) {
+        for (const auto& shortcut : shortcuts) {
+            QTest::addRow("%s in %s", shortcut.handler, focus)
+                << QKeySequence(shortcut.keys) << QString::fromLatin1(shortcut.handler)
+                << QString::fromLatin1(focus);
+        }
+    }
+}
+
+void TestMainWindow::shortcutRunsItsHandlerOnce() {
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, handler);
+    QFETCH(QString, focus);
+    QWidget* target = focusTarget(focus);
+    target->setFocus();
+    QTRY_VERIFY(target->hasFocus());
+    QSignalSpy dispatched(form_.get(), &TForm1::commandDispatched);
+    QTest::keySequence(form_.get(), keys);
+    QCOMPARE(dispatched.size(), 1);
+    QCOMPARE(dispatched.at(0).at(0).toString(), handler);
+}
+
+void TestMainWindow::shortcutKeyNeverReachesTheSizeBox_data() {
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::newRow("select all") << QKeySequence(Qt::CTRL | Qt::Key_A);
+    QTest::newRow("paste") << QKeySequence(Qt::CTRL | Qt::Key_V);
+    QTest::newRow("cut") << QKeySequence(Qt::CTRL | Qt::Key_X);
+    QTest::newRow("undo") << QKeySequence(Qt::CTRL | Qt::Key_Z);
+}
+
+void TestMainWindow::shortcutKeyNeverReachesTheSizeBox() {
+    QFETCH(QKeySequence, keys);
+    QLineEdit* box = form_->sizeFont->lineEdit();
+    box->setFocus();
+    QTRY_VERIFY(box->hasFocus());
+    QTest::keyClicks(box, QStringLiteral("2"));
+    box->setSelection(0, 2);
+    QApplication::clipboard()->setText(QStringLiteral("36"));
+    QTest::keySequence(form_.get(), keys);
+    QCOMPARE(box->text(), QStringLiteral("82"));
+    QCOMPARE(box->selectedText(), QStringLiteral("82"));
+}
+
+void TestMainWindow::menuEntriesShowShortcutTexts_data() {
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ownsShortcut");
+    QTest::newRow("new") << "N5"
+                         << "Новый\tCtrl+N" << true;
+    QTest::newRow("exit") << "N10"
+                          << "Выход\tAlt+X" << true;
+    QTest::newRow("clear") << "N27"
+                           << "Очистить\tShift+Ctrl+O" << true;
+    QTest::newRow("stamp") << "N28"
+                           << "Время и дата\tF5" << true;
+    QTest::newRow("font") << "N16"
+                          << "Шрифт..." << false;
+    QTest::newRow("popup undo") << "N11"
+                                << "Отменить\tCtrl+Z" << false;
+    QTest::newRow("popup clear") << "N31"
+                                 << "Очистить\tShift+Ctrl+O" << false;
+    QTest::newRow("popup stamp") << "N32"
+                                 << "Вермя и дата\tF5" << false;
+}
+
+void TestMainWindow::menuEntriesShowShortcutTexts() {
+    QFETCH(QString, entry);
+    QFETCH(QString, text);
+    QFETCH(bool, ownsShortcut);
+    auto* action = form_->findChild<QAction*>(entry);
+    QVERIFY(action != nullptr);
+    QCOMPARE(action->text(), text);
+    // Only the menu bar's entry holds the key; a second holder would make it ambiguous.
+    QCOMPARE(!action->shortcut().isEmpty(), ownsShortcut);
+}
+
+void TestMainWindow::everyEntryAndButtonRunsItsHandler() {
+    // Handlers that open a modal dialog get it cancelled at once.
+    QTimer canceller;
+    connect(&canceller, &QTimer::timeout, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            dialog->reject();
+        }
+    });
+    canceller.start(20);
+    QSignalSpy dispatched(form_.get(), &TForm1::commandDispatched);
+    const QList<QAction*> menuEntries = {form_->N5,  form_->N6,  form_->N7,  form_->N18, form_->N21,
+                                         form_->N22, form_->N23, form_->N24, form_->N26, form_->N27,
+                                         form_->N28, form_->N16, form_->N17, form_->N4,  form_->N34,
+                                         form_->N11, form_->N15, form_->N13, form_->N19, form_->N29,
+                                         form_->N31, form_->N32, form_->N33};
+    for (QAction* action : menuEntries) {
+        action->trigger();
+    }
+    for (ToolButton* button :
+         {form_->RzToolButton1, form_->RzToolButton2, form_->RzToolButton3, form_->RzToolButton6,
+          form_->RzToolButton7, form_->RzToolButton8, form_->RzToolButton9, form_->RzToolButton11,
+          form_->RzToolButton10, form_->RzToolButton12}) {
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    QStringList handlers;
+    for (const QList<QVariant>& call : std::as_const(dispatched)) {
+        handlers.append(call.at(0).toString());
+    }
+    const QStringList expected = {"N5Click",
+                                  "N6Click",
+                                  "N7Click",
+                                  "N18Click",
+                                  "N21Click",
+                                  "N22Click",
+                                  "N23Click",
+                                  "N24Click",
+                                  "N26Click",
+                                  "N27Click",
+                                  "N28Click",
+                                  "N16Click",
+                                  "N17Click",
+                                  "N4Click",
+                                  "N34Click",
+                                  "N18Click",
+                                  "N21Click",
+                                  "N22Click",
+                                  "N23Click",
+                                  "N24Click",
+                                  "N27Click",
+                                  "N28Click",
+                                  "N16Click",
+                                  "N5Click",
+                                  "N6Click",
+                                  "N7Click",
+                                  "RzToolButton6Click",
+                                  "RzToolButton7Click",
+                                  "RzToolButton8Click",
+                                  "RzToolButton9Click",
+                                  "RzToolButton11Click",
+                                  "RzToolButton10Click",
+                                  "RzToolButton12Click"};
+    QCOMPARE(handlers, expected);
+}
+
+void TestMainWindow::tabInsertsTabAndKeepsFocus() {
+    QTextEdit* editor = form_->RichEdit1->widget();
+    QTest::keyClicks(editor, QStringLiteral("a"));
+    QTest::keyClick(editor, Qt::Key_Tab);
+    QTest::keyClicks(editor, QStringLiteral("b"));
+    QCOMPARE(form_->RichEdit1->text(), QStringLiteral("a\tb"));
+    QVERIFY(editor->hasFocus());
+}
+
+void TestMainWindow::toolButtonsNeverTakeFocus() {
+    QTextEdit* editor = form_->RichEdit1->widget();
+    QTest::mouseClick(form_->RzToolButton6, Qt::LeftButton);
+    QVERIFY(editor->hasFocus());
+    for (QWidget* control : form_->RzToolbar1->controls()) {
+        if (qobject_cast<QToolButton*>(control) != nullptr) {
+            QCOMPARE(control->focusPolicy(), Qt::NoFocus);
+        }
+    }
+}
+
+void TestMainWindow::statusBarsStayEmpty() {
+    QTest::keyClicks(form_->RichEdit1->widget(), QStringLiteral("text"));
+    QTest::keySequence(form_.get(), QKeySequence(Qt::CTRL | Qt::Key_A));
+    QCOMPARE(form_->StatusBar1->currentMessage(), QString());
+    QCOMPARE(form_->RzStatusBar1->currentMessage(), QString());
+    QCOMPARE(form_->RzStatusPane1->text(), QString());
+    QCOMPARE(form_->StatusBar1->height(), 19);
+    QCOMPARE(form_->RzStatusBar1->height(), 19);
+    QCOMPARE(form_->RzStatusBar1->geometry().bottom(), form_->centralWidget()->height() - 1);
+    if (!qEnvironmentVariableIsEmpty("ZELTO_SCREENSHOT")) {
+        form_->grab().save(qEnvironmentVariable("ZELTO_SCREENSHOT"));
+    }
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
