@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -58,6 +59,8 @@ MessageDialog::MessageDialog(const QString& text, MsgDlgType type, int buttons, 
     message->setWordWrap(true);
     message->setTextFormat(Qt::PlainText);
     message->setMaximumWidth(480);
+    // A short message stays on one line; a long one wraps at a readable width.
+    message->setMinimumWidth(std::min(message->fontMetrics().horizontalAdvance(text) + 2, 360));
 
     auto* top = new QHBoxLayout;
     top->setSpacing(16);
