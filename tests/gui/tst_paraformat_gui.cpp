@@ -1,0 +1,261 @@
+#include "Errors.h"
+#include "FramedComboBox.h"
+#include "Prompts.h"
+#include "RichEdit.h"
+#include "RtfWriter.h"
+#include "SpinEdit.h"
+#include "TForm1.h"
+#include "Tabzac.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+// clang-format off
+#include <QColor> // the RTF reader of the document tests needs QRgb first
+#include "../document/RtfReader.h"
+// clang-format on
+
+namespace {
+
+class NoPrompts : public Prompts {
+public:
+    int centeredMessage(const QString&, MsgDlgType, int) override { return mrCancel; }
+    bool runOpenDialog(FileDialogState&) override { return false; }
+    bool runSaveDialog(FileDialogState&) override { return false; }
+    bool runFontDialog(TextFont&) override { return false; }
+};
+
+} // namespace
+
+class TestParaFormatGui : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void toolButtons();
+    void dialogFromTheMenu();
+    void badTextShowsErrorAndKeepsDialogOpen();
+    void savedRtfKeepsParagraphFormatting();
+
+private:
+    // Chooses "Отступ абзаца..." and runs act on the dialog while it is shown modally.
+    void runDialog(const std::function<void(Tabzac*)>& act);
+    void clickTool(const char* name);
+    RichEdit& edit() const { return *form_->RichEdit1; }
+
+    NoPrompts prompts_;
+    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<Tabzac> dialog_;
+    QStringList errors_;
+};
+
+void TestParaFormatGui::init() {
+    errors_.clear();
+    setErrorReporter([this](const QString& message) { errors_.append(message); });
+    form_ = std::make_unique<TForm1>(prompts_);
+    Form1 = form_.get();
+    // As at start-up: the dialog exists, hidden, before it is first asked for.
+    dialog_ = std::make_unique<Tabzac>(form_.get());
+    abzac = dialog_.get();
+    form_->resize(800, 600);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    edit().setText(QStringLiteral("one\r\ntwo\r\nthree"));
+    edit().setFocus();
+}
+
+void TestParaFormatGui::cleanup() {
+    dialog_.reset();
+    QVERIFY(abzac == nullptr);
+    form_.reset();
+    Form1 = nullptr;
+}
+
+void TestParaFormatGui::runDialog(const std::function<void(Tabzac*)>& act) {
+    bool ran = false;
+    QTimer::singleShot(0, this, [&] {
+        auto* dialog = qobject_cast<Tabzac*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            return;
+        }
+        ran = true;
+        QApplication::setActiveWindow(dialog);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        act(dialog);
+        if (dialog->isVisible()) {
+            dialog->Button2->click();
+        }
+    });
+    form_->N17->trigger();
+    QVERIFY(ran);
+    QVERIFY(!abzac->isVisible());
+}
+
+void TestParaFormatGui::clickTool(const char* name) {
+    auto* button = form_->findChild<QWidget*>(QLatin1String(name));
+    QVERIFY(button != nullptr);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void TestParaFormatGui::toolButtons() {
+    edit().select(1, 6); // "one" and "two"
+    clickTool("RzToolButton7");
+    clickTool("RzToolButton12");
+    // Tool buttons leave the focus in the editor.
+    QVERIFY(edit().widget()->hasFocus());
+    for (int position : {1, 6}) {
+        edit().setSelStart(position);
+        QCOMPARE(edit().paraAlignment(), ParaAlignment::Center);
+        QCOMPARE(edit().paraNumbering(), ParaNumbering::Bullet);
+        QCOMPARE(edit().paraOffset(), 200);
+    }
+    edit().setSelStart(11);
+    QCOMPARE(edit().paraAlignment(), ParaAlignment::Left);
+    QCOMPARE(edit().paraNumbering(), ParaNumbering::None);
+
+    edit().select(1, 6);
+    clickTool("RzToolButton8");
+    clickTool("RzToolButton12");
+    QCOMPARE(edit().paraAlignment(), ParaAlignment::Right);
+    QCOMPARE(edit().paraNumbering(), ParaNumbering::None);
+    QCOMPARE(edit().paraOffset(), 0);
+    clickTool("RzToolButton6");
+    QCOMPARE(edit().paraAlignment(), ParaAlignment::Left);
+}
+
+void TestParaFormatGui::dialogFromTheMenu() {
+    edit().select(6, 6); // "two" and "three"
+    runDialog([](Tabzac* dialog) {
+        QCOMPARE(dialog, abzac);
+        dialog->RzComboBox1->setCurrentIndex(1);
+        SpinEdit* left = dialog->RzSpinEdit1;
+        left->setFocus();
+        left->selectAll();
+        QTest::keyClicks(left, QStringLiteral("250"));
+        QTest::keyClick(left, Qt::Key_Escape); // presses nothing
+        QVERIFY(dialog->isVisible());
+        dialog->RzSpinEdit3->setText(QStringLiteral("10"));
+        QTest::mouseClick(dialog->Button1, Qt::LeftButton);
+        QCOMPARE(left->text(), QStringLiteral("100"));
+    });
+    for (int position : {6, 12}) {
+        edit().setSelStart(position);
+        QCOMPARE(edit().paraAlignment(), ParaAlignment::Center);
+        QCOMPARE(edit().paraOffset(), 2000);
+        QCOMPARE(edit().paraStartIndent(), 200);
+        QCOMPARE(edit().paraRightIndent(), 0);
+    }
+    edit().setSelStart(0);
+    QCOMPARE(edit().paraOffset(), 0);
+
+    // Edits before "Отмена" are kept; the paragraph's own values are not shown.
+    edit().setParaStartIndent(500);
+    runDialog([](Tabzac* dialog) {
+        QCOMPARE(dialog->RzComboBox1->currentIndex(), 1);
+        QCOMPARE(dialog->RzSpinEdit1->text(), QStringLiteral("100"));
+        QCOMPARE(dialog->RzSpinEdit3->text(), QStringLiteral("10"));
+        dialog->RzSpinEdit2->setText(QStringLiteral("7"));
+        QTest::mouseClick(dialog->Button2, Qt::LeftButton);
+    });
+    QCOMPARE(edit().paraStartIndent(), 500);
+    QCOMPARE(edit().paraRightIndent(), 0);
+    runDialog([](Tabzac* dialog) { QCOMPARE(dialog->RzSpinEdit2->text(), QStringLiteral("7")); });
+}
+
+void TestParaFormatGui::badTextShowsErrorAndKeepsDialogOpen() {
+    edit().setSelStart(0);
+    runDialog([this](Tabzac* dialog) {
+        dialog->RzComboBox1->setCurrentIndex(2);
+        dialog->RzSpinEdit1->setText(QStringLiteral("4"));
+        dialog->RzSpinEdit2->setText(QStringLiteral("1 2"));
+        // A click that leaves the focus where it is: the text reaches "Ок" unrewritten.
+        dialog->Button1->click();
+        QCOMPARE(errors_, QStringList{QStringLiteral("'1 2' is not a valid integer value")});
+        QVERIFY(dialog->isVisible());
+    });
+    QCOMPARE(edit().paraAlignment(), ParaAlignment::Right);
+    QCOMPARE(edit().paraOffset(), 80);
+    QCOMPARE(edit().paraRightIndent(), 0);
+}
+
+void TestParaFormatGui::savedRtfKeepsParagraphFormatting() {
+    edit().setText(QStringLiteral("Заголовок\r\nПервая строка абзаца\r\nПункт\r\nПодпись"));
+    const auto dialog = [this](int alignment, const char* left, const char* right,
+                               const char* first) {
+        runDialog([=](Tabzac* d) {
+            d->RzComboBox1->setCurrentIndex(alignment);
+            d->RzSpinEdit1->setText(QLatin1String(left));
+            d->RzSpinEdit2->setText(QLatin1String(right));
+            d->RzSpinEdit3->setText(QLatin1String(first));
+            d->Button1->click();
+        });
+    };
+    edit().setSelStart(0);
+    dialog(1, "0", "0", "0");
+    edit().setSelStart(13);
+    dialog(0, "20", "15", "10");
+    edit().setSelStart(35);
+    clickTool("RzToolButton12");
+    edit().setSelStart(42);
+    clickTool("RzToolButton8");
+
+    const QByteArray rtf = RtfWriter::toRtf(*edit().document());
+    const RtfDocument doc = RtfReader::read(rtf);
+    QVERIFY2(doc.ok, qPrintable(doc.error));
+    QCOMPARE(doc.paragraphs.size(), 4);
+    const auto& p = doc.paragraphs;
+    QCOMPARE(p[0].align, 'c');
+    QCOMPARE(p[0].li + p[0].fi + p[0].ri, 0);
+    // First line at 10 pt (li + fi = 200 twips), later lines at 30 pt, right indent 15 pt.
+    QCOMPARE(p[1].align, 'l');
+    QCOMPARE(p[1].li, 600);
+    QCOMPARE(p[1].li + p[1].fi, 200);
+    QCOMPARE(p[1].ri, 300);
+    QVERIFY(p[2].bullet);
+    QCOMPARE(p[2].li, 200);
+    QCOMPARE(p[2].li + p[2].fi, 0);
+    QCOMPARE(p[3].align, 'r');
+    QVERIFY(!p[0].bullet && !p[1].bullet && !p[3].bullet);
+
+    // A real reader sees the bullet as a list of one item among plain paragraphs. (Its document
+    // model has no alignment or indents, so those were checked above.)
+    const QString pandoc = QStandardPaths::findExecutable(QStringLiteral("pandoc"));
+    if (pandoc.isEmpty()) {
+        QSKIP("pandoc is not installed");
+    }
+    QProcess process;
+    process.start(pandoc, {QStringLiteral("-f"), QStringLiteral("rtf"), QStringLiteral("-t"),
+                           QStringLiteral("json")});
+    QVERIFY(process.waitForStarted());
+    process.write(rtf);
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished(20000));
+    QCOMPARE(process.exitCode(), 0);
+    const QJsonArray blocks = QJsonDocument::fromJson(process.readAllStandardOutput())
+                                  .object()
+                                  .value(QLatin1String("blocks"))
+                                  .toArray();
+    QStringList kinds;
+    for (const QJsonValue& block : blocks) {
+        kinds.append(block.toObject().value(QLatin1String("t")).toString());
+    }
+    QCOMPARE(kinds, (QStringList{QStringLiteral("Para"), QStringLiteral("Para"),
+                                 QStringLiteral("BulletList"), QStringLiteral("Para")}));
+    QCOMPARE(blocks[2].toObject().value(QLatin1String("c")).toArray().size(), 1);
+}
+
+QTEST_MAIN(TestParaFormatGui)
+#include "tst_paraformat_gui.moc"
