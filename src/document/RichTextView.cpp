@@ -1,6 +1,7 @@
 #include "RichTextView.h"
 
 #include "Cp1251.h"
+#include "PastedText.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -10,32 +11,6 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
-
-namespace {
-
-// Replaces, in doc, every object (image) by nothing and every other character outside
-// Windows-1251 by '?', keeping each run's format.
-void sanitizeDocument(QTextDocument& doc) {
-    QTextCursor c(&doc);
-    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
-        const QString text = block.text();
-        for (qsizetype i = text.size() - 1; i >= 0; --i) {
-            const QChar ch = text[i];
-            if (Cp1251::canEncode(ch)) {
-                continue;
-            }
-            c.setPosition(block.position() + static_cast<int>(i));
-            c.setPosition(block.position() + static_cast<int>(i) + 1, QTextCursor::KeepAnchor);
-            if (ch == QChar::ObjectReplacementCharacter) {
-                c.removeSelectedText();
-            } else {
-                c.insertText(QStringLiteral("?"));
-            }
-        }
-    }
-}
-
-} // namespace
 
 QString toEditorText(QStringView text) {
     QString out;
@@ -107,6 +82,10 @@ void RichTextView::inputMethodEvent(QInputMethodEvent* event) {
     QTextEdit::inputMethodEvent(event);
 }
 
+QMimeData* RichTextView::createMimeDataFromSelection() const {
+    return new FragmentMimeData(textCursor().selection());
+}
+
 bool RichTextView::canInsertFromMimeData(const QMimeData* source) const {
     return source->hasText() || source->hasHtml();
 }
@@ -116,16 +95,18 @@ void RichTextView::insertFromMimeData(const QMimeData* source) {
         return;
     }
     QTextCursor c = textCursor();
-    if (source->hasHtml() && acceptRichText()) {
-        QTextDocument scratch;
-        scratch.setHtml(source->html());
-        sanitizeDocument(scratch);
-        c.insertFragment(QTextDocumentFragment(&scratch));
+    c.beginEditBlock();
+    if (const auto* own = qobject_cast<const FragmentMimeData*>(source)) {
+        // Copied from this program: taken exactly, with the indents kept in twips.
+        c.insertFragment(own->fragment());
+    } else if (source->hasHtml() && acceptRichText()) {
+        QTextDocument flat;
+        PastedText::fromHtml(source->html(), flat);
+        c.insertFragment(QTextDocumentFragment(&flat));
     } else if (source->hasText()) {
         c.insertText(toEditorText(source->text()));
-    } else {
-        return;
     }
+    c.endEditBlock();
     setTextCursor(c);
     ensureCursorVisible();
 }

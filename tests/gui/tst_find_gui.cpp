@@ -58,7 +58,8 @@ private slots:
 private:
     // Ctrl+F in the editor of the active main window.
     void pressFind();
-    void pressEnterInDialog() { QTest::keyClick(dialog()->findEdit(), Qt::Key_Return); }
+    // Enter where the keyboard focus is: after a step it must still be in the dialog.
+    void pressEnterInDialog();
     FindDialog* dialog() const { return form_->FindDialog1; }
     RichEdit& edit() const { return *form_->RichEdit1; }
     void checkSelection(int start, int length) const;
@@ -76,7 +77,7 @@ void TestFindGui::init() {
     form_->resize(800, 600);
     form_->move(40, 30);
     form_->show();
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QTRY_COMPARE(QApplication::activeWindow(), form_.get());
 }
 
 void TestFindGui::cleanup() {
@@ -86,10 +87,20 @@ void TestFindGui::cleanup() {
 }
 
 void TestFindGui::pressFind() {
+    // Activation is asynchronous, and a dialog counts as active along with its owner: wait until
+    // the window system has really moved the activation.
     form_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QTRY_COMPARE(QApplication::activeWindow(), form_.get());
     QTest::keyClick(edit().widget(), Qt::Key_F, Qt::ControlModifier);
     QVERIFY(dialog()->isVisible());
+    QTRY_COMPARE(QApplication::activeWindow(), dialog());
+}
+
+void TestFindGui::pressEnterInDialog() {
+    QCOMPARE(QApplication::activeWindow(), dialog());
+    QWidget* focus = QApplication::focusWidget();
+    QVERIFY(focus != nullptr && dialog()->isAncestorOf(focus));
+    QTest::keyClick(focus, Qt::Key_Return);
 }
 
 void TestFindGui::checkSelection(int start, int length) const {

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QImage>
 #include <QMimeData>
 #include <QRandomGenerator>
 #include <QTest>
@@ -11,6 +12,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTextFrame>
 #include <functional>
 #include <memory>
 
@@ -72,6 +74,10 @@ private slots:
     void clearThenUndoCountsAsModified();
     void pasteKeepsFormattingDropsImages_data();
     void pasteKeepsFormattingDropsImages();
+    void pasteFlattensStructure_data();
+    void pasteFlattensStructure();
+    void pasteWithinProgramKeepsIndentsExactly();
+    void pasteOfImageOnlyDoesNothing();
 
 private:
     std::unique_ptr<RichEdit> edit_;
@@ -360,6 +366,79 @@ void TestTextCommands::pasteKeepsFormattingDropsImages() {
     }
     commands_->undo();
     QCOMPARE(edit_->text(), QStringLiteral("xx"));
+}
+
+void TestTextCommands::pasteFlattensStructure_data() {
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("bullets");
+    QTest::newRow("line break starts a paragraph") << "<p>one<br>two</p>"
+                                                   << "xone\r\ntwox" << 0;
+    QTest::newRow("table cells become paragraphs")
+        << "<table><tr><td>a</td><td>b</td></tr><tr><td>c</td><td></td></tr></table>"
+        << "xa\r\nb\r\nc\r\nx" << 0;
+    QTest::newRow("every list item gets a bullet")
+        << "<ul><li>one</li><li>two</li></ul><ol><li>three</li></ol>"
+        << "x\r\none\r\ntwo\r\nthreex" << 3;
+}
+
+void TestTextCommands::pasteFlattensStructure() {
+    QFETCH(QString, html);
+    QFETCH(QString, text);
+    QFETCH(int, bullets);
+    auto* mime = new QMimeData;
+    mime->setHtml(html);
+    QGuiApplication::clipboard()->setMimeData(mime);
+    edit_->setText("xx");
+    edit_->setSelStart(1);
+    commands_->paste();
+    QCOMPARE(edit_->text(), text);
+    // Positions stay in step with the text: no line separators inside a paragraph.
+    QCOMPARE(edit_->textLength(), text.size());
+    QVERIFY(edit_->document()->rootFrame()->childFrames().isEmpty());
+    int found = 0;
+    for (QTextBlock b = edit_->document()->begin(); b.isValid(); b = b.next()) {
+        found += b.textList() != nullptr ? 1 : 0;
+    }
+    QCOMPARE(found, bullets);
+}
+
+void TestTextCommands::pasteWithinProgramKeepsIndentsExactly() {
+    edit_->setText("first\r\nsecond");
+    edit_->select(0, 7);
+    edit_->setParaStartIndent(230);
+    edit_->setParaOffset(170);
+    edit_->setParaRightIndent(90);
+    edit_->setSelStyles(fsItalic);
+    edit_->setSelCharset(Charset::Russian);
+    edit_->select(0, 13);
+    commands_->copy();
+    edit_->setSelStart(edit_->textLength());
+    commands_->paste();
+    QCOMPARE(edit_->text(), QStringLiteral("first\r\nsecondfirst\r\nsecond"));
+    edit_->select(7, 6); // "second" now leads the pasted "first" paragraph
+    QCOMPARE(edit_->paraStartIndent(), 230);
+    QCOMPARE(edit_->paraOffset(), 170);
+    QCOMPARE(edit_->paraRightIndent(), 90);
+    edit_->select(13, 5);
+    QCOMPARE(edit_->selStyles(), FontStyles(fsItalic));
+    QCOMPARE(edit_->selCharset(), Charset::Russian);
+    // Other programs get plain text and HTML.
+    const QMimeData* offered = QGuiApplication::clipboard()->mimeData();
+    QCOMPARE(offered->text(), QStringLiteral("first\nsecond"));
+    QVERIFY(offered->html().contains("first"));
+}
+
+void TestTextCommands::pasteOfImageOnlyDoesNothing() {
+    auto* mime = new QMimeData;
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    mime->setImageData(image);
+    QGuiApplication::clipboard()->setMimeData(mime);
+    edit_->loadPlainText("text");
+    commands_->paste();
+    QCOMPARE(edit_->text(), QStringLiteral("text"));
+    QVERIFY(!edit_->modified());
 }
 
 QTEST_MAIN(TestTextCommands)

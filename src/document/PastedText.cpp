@@ -1,0 +1,193 @@
+#include "PastedText.h"
+
+#include "Cp1251.h"
+#include "TextFormat.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextList>
+#include <cmath>
+
+namespace {
+
+constexpr int kMaxFaceName = 31;
+// Most paragraphs one pasted bullet list holds: Qt's lists add paragraphs in time linear in their
+// size, so a long list is split into several (bullets carry no number, nothing shows the seams).
+constexpr int kParagraphsPerList = 64;
+
+QTextCharFormat editorCharFormat(const QTextCharFormat& from) {
+    QTextCharFormat to;
+    if (from.fontWeight() > QFont::Normal) {
+        to.setFontWeight(QFont::Bold);
+    }
+    if (from.fontItalic()) {
+        to.setFontItalic(true);
+    }
+    if (from.fontUnderline()) {
+        to.setFontUnderline(true);
+    }
+    if (from.fontStrikeOut()) {
+        to.setFontStrikeOut(true);
+    }
+    const QStringList families = from.fontFamilies().toStringList();
+    if (!families.isEmpty() && !families.first().trimmed().isEmpty()) {
+        to.setFontFamilies({families.first().trimmed().left(kMaxFaceName)});
+    }
+    qreal points = 0;
+    if (from.hasProperty(QTextFormat::FontPointSize)) {
+        points = from.fontPointSize();
+    } else if (from.hasProperty(QTextFormat::FontPixelSize)) {
+        points = from.intProperty(QTextFormat::FontPixelSize) * 72.0 / 96.0;
+    }
+    const int twips = static_cast<int>(std::lround(points * kTwipsPerPoint));
+    if (twips > 0) {
+        to.setFontPointSize(static_cast<qreal>(twips) / kTwipsPerPoint);
+    }
+    if (from.foreground().style() == Qt::SolidPattern) {
+        to.setForeground(from.foreground().color());
+    }
+    return to;
+}
+
+QTextBlockFormat editorBlockFormat(const QTextBlockFormat& from) {
+    QTextBlockFormat to;
+    const Qt::Alignment a = from.alignment() & Qt::AlignHorizontal_Mask;
+    if (a & Qt::AlignHCenter) {
+        to.setAlignment(Qt::AlignHCenter);
+    } else if (a & (Qt::AlignRight | Qt::AlignTrailing)) {
+        to.setAlignment(Qt::AlignRight);
+    }
+    return to;
+}
+
+// Copies the source paragraphs one by one into a flat document.
+class Flattener {
+public:
+    explicit Flattener(QTextDocument& out) : cursor_(&out) {}
+
+    void add(const QTextBlock& block) {
+        const QTextBlockFormat format = editorBlockFormat(block.blockFormat());
+        // The editor's only numbering is the bullet: every list item becomes a bulleted paragraph.
+        const bool bullet = block.textList() != nullptr;
+        startParagraph(format, bullet);
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.charFormat().isImageFormat() || fragment.charFormat().objectIndex() >= 0) {
+                continue;
+            }
+            addText(fragment.text(), editorCharFormat(fragment.charFormat()), format, bullet);
+        }
+    }
+
+private:
+    void startParagraph(const QTextBlockFormat& format, bool bullet) {
+        if (first_) {
+            first_ = false;
+            cursor_.setBlockFormat(format);
+        } else {
+            cursor_.insertBlock(format, QTextCharFormat());
+        }
+        if (!bullet) {
+            list_ = nullptr;
+        } else if (list_ == nullptr || inList_ == kParagraphsPerList) {
+            QTextListFormat lf;
+            lf.setStyle(QTextListFormat::ListDisc);
+            lf.setIndent(0);
+            list_ = cursor_.createList(lf);
+            inList_ = 1;
+        } else {
+            list_->add(cursor_.block());
+            ++inList_;
+        }
+    }
+
+    // Inserts text in format; a line break inside the source paragraph starts a new one.
+    void addText(const QString& text, const QTextCharFormat& charFormat,
+                 const QTextBlockFormat& blockFormat, bool bullet) {
+        QString piece;
+        piece.reserve(text.size());
+        for (const QChar c : text) {
+            if (c == QChar::LineSeparator || c == QChar::ParagraphSeparator ||
+                c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+                cursor_.insertText(piece, charFormat);
+                piece.clear();
+                startParagraph(blockFormat, bullet);
+            } else if (c == QChar::ObjectReplacementCharacter) {
+                continue;
+            } else {
+                piece.append(Cp1251::canEncode(c) ? c : QLatin1Char('?'));
+            }
+        }
+        cursor_.insertText(piece, charFormat);
+    }
+
+    QTextCursor cursor_;
+    QTextList* list_ = nullptr;
+    int inList_ = 0;
+    bool first_ = true;
+};
+
+QTextFrame* frameOf(const QTextBlock& block) {
+    return QTextCursor(block).currentFrame();
+}
+
+// Whether other lies inside frame, deeper than frame itself.
+bool isInside(QTextFrame* other, QTextFrame* frame) {
+    for (QTextFrame* f = other; f != nullptr; f = f->parentFrame()) {
+        if (f->parentFrame() == frame) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether block stands right before or after a table (a frame inside its own frame).
+bool bordersFrame(const QTextBlock& block) {
+    QTextFrame* const frame = frameOf(block);
+    return (block.previous().isValid() && isInside(frameOf(block.previous()), frame)) ||
+           (block.next().isValid() && isInside(frameOf(block.next()), frame));
+}
+
+} // namespace
+
+namespace PastedText {
+
+void fromHtml(const QString& html, QTextDocument& out) {
+    QTextDocument source;
+    source.setUndoRedoEnabled(false);
+    source.setHtml(html);
+    out.setUndoRedoEnabled(false);
+    Flattener flat(out);
+    // Block order is reading order, table cells included. The empty paragraphs that only hold a
+    // table's place in its frame are left out.
+    for (QTextBlock block = source.begin(); block.isValid(); block = block.next()) {
+        if (block.length() > 1 || !bordersFrame(block)) {
+            flat.add(block);
+        }
+    }
+}
+
+} // namespace PastedText
+
+FragmentMimeData::FragmentMimeData(const QTextDocumentFragment& fragment) : fragment_(fragment) {}
+
+QStringList FragmentMimeData::formats() const {
+    return {QStringLiteral("text/html"), QStringLiteral("text/plain")};
+}
+
+bool FragmentMimeData::hasFormat(const QString& mimeType) const {
+    return formats().contains(mimeType);
+}
+
+QVariant FragmentMimeData::retrieveData(const QString& mimeType, QMetaType type) const {
+    // Made only when another program asks: HTML of a large selection is costly.
+    if (mimeType == QLatin1String("text/html")) {
+        return fragment_.toHtml();
+    }
+    if (mimeType == QLatin1String("text/plain")) {
+        return fragment_.toPlainText();
+    }
+    return QMimeData::retrieveData(mimeType, type);
+}
