@@ -10,6 +10,7 @@ set(ZELTO_ICON_SIZES 16 24 32 48 64 96 128 256)
 
 # --- Windows: icon, manifest and version block; a windowed program without a console -----------
 if(WIN32)
+    enable_language(RC)
     set(zelto_rc ${ZELTO_RESOURCES}/windows/zelto.rc)
     set_property(SOURCE ${zelto_rc} APPEND PROPERTY INCLUDE_DIRECTORIES ${ZELTO_RESOURCES}/windows)
     set_property(SOURCE ${zelto_rc} APPEND PROPERTY OBJECT_DEPENDS
