@@ -395,15 +395,30 @@ void RichEdit::setParaProperty(int property, int twips) {
     const QTextBlock first = doc->findBlock(c.selectionStart());
     const QTextBlock last = doc->findBlock(c.selectionEnd());
     c.beginEditBlock();
+    // Consecutive paragraphs that share a format get the same new one: one request for the whole
+    // run, so that the layout hears of one change instead of one per paragraph.
+    QTextCursor run(doc);
+    QTextBlockFormat runFormat;
+    int runIndex = -1;
     for (QTextBlock b = first; b.isValid(); b = b.next()) {
-        QTextBlockFormat f = b.blockFormat();
-        f.setProperty(property, twips);
-        updateBlockGeometry(f);
-        QTextCursor bc(b);
-        bc.setBlockFormat(f);
+        if (runIndex >= 0 && b.blockFormatIndex() == runIndex) {
+            run.setPosition(b.position(), QTextCursor::KeepAnchor);
+        } else {
+            if (runIndex >= 0) {
+                run.setBlockFormat(runFormat);
+            }
+            runIndex = b.blockFormatIndex();
+            runFormat = b.blockFormat();
+            runFormat.setProperty(property, twips);
+            updateBlockGeometry(runFormat);
+            run.setPosition(b.position());
+        }
         if (b == last) {
             break;
         }
+    }
+    if (runIndex >= 0) {
+        run.setBlockFormat(runFormat);
     }
     c.endEditBlock();
 }

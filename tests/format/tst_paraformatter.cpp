@@ -3,6 +3,7 @@
 #include "RichEdit.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QElapsedTimer>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -59,6 +60,8 @@ private slots:
     void applyDialog();
     void applyDialogStopsAtBadText_data();
     void applyDialogStopsAtBadText();
+    void bulletKeepsEachParagraphsOtherValues();
+    void bulletOverManyParagraphsTakesLinearTime();
     void indentsAreDrawn();
 
 private:
@@ -301,6 +304,39 @@ void TestParaFormatter::applyDialogStopsAtBadText() {
     // The alignment was written first and stays, with the indents before the bad field.
     QCOMPARE(paraAt(1), (Para{ParaAlignment::Right, ParaNumbering::None, expectedStart,
                               expectedOffset, expectedRight}));
+}
+
+void TestParaFormatter::bulletKeepsEachParagraphsOtherValues() {
+    edit_->setText(QStringLiteral("one\r\ntwo\r\nthree\r\nfour"));
+    const Para a{ParaAlignment::Right, ParaNumbering::None, 100, 0, 20};
+    const Para b{ParaAlignment::Center, ParaNumbering::None, 300, 40, 0};
+    setPara(0, a);
+    setPara(5, a);
+    setPara(10, b);
+    setPara(17, a);
+    edit_->selectAll();
+    formatter_->toggleBullet();
+    for (int position : {0, 5, 10, 17}) {
+        Para expected = position == 10 ? b : a;
+        expected.numbering = ParaNumbering::Bullet;
+        expected.offset = 200;
+        QCOMPARE(paraAt(position), expected);
+    }
+}
+
+void TestParaFormatter::bulletOverManyParagraphsTakesLinearTime() {
+    // One Qt list over every paragraph made this take minutes: its bookkeeping is linear in the
+    // list's size for each paragraph added or removed.
+    constexpr int kParagraphs = 20000;
+    edit_->loadPlainText(QStringLiteral("paragraph\n").repeated(kParagraphs));
+    edit_->selectAll();
+    QElapsedTimer timer;
+    timer.start();
+    formatter_->toggleBullet();
+    formatter_->toggleBullet();
+    QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
+    edit_->setSelStart(edit_->textLength());
+    QCOMPARE(paraAt(edit_->textLength()).numbering, ParaNumbering::None);
 }
 
 void TestParaFormatter::indentsAreDrawn() {
