@@ -28,10 +28,10 @@ QString Application::titleFor(const QString& executablePath) {
     if (dot >= 0) {
         name.truncate(dot);
     }
-    if (name.size() > 1) {
-        name = name.left(1) + name.mid(1).toLower();
+    if (name.isEmpty()) {
+        return name;
     }
-    return name;
+    return name.left(1).toUpper() + name.mid(1).toLower();
 }
 
 QString Application::title() {

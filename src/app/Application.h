@@ -13,8 +13,9 @@ public:
     Application(int& argc, char** argv);
     ~Application() override;
 
-    // The title for an executable: its file name without the folder, cut at the first ".", every
-    // character after the first in lower case ("/opt/ZELTO.EXE" gives "Zelto").
+    // The title for an executable: its file name without the folder, cut at the first ".", the
+    // first character in upper case and every later one in lower case ("/usr/bin/zelto" and
+    // "/opt/ZELTO.EXE" both give "Zelto").
     static QString titleFor(const QString& executablePath);
     // The title of the running program (set when an Application exists, else from the
     // executable's path).

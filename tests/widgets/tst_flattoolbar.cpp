@@ -1,0 +1,105 @@
+#include "FlatToolbar.h"
+#include "Spacer.h"
+#include "ToolButton.h"
+
+#include <QEnterEvent>
+#include <QTest>
+#include <QToolTip>
+
+namespace {
+
+// Controls of the heights the main window uses: button 25, label 19, font box 22, size box 21.
+const QList<QSize> kSizes = {{25, 25}, {25, 25}, {8, 25}, {60, 19}, {145, 22}, {53, 21}};
+
+void fill(FlatToolbar& toolbar, const QList<QSize>& sizes) {
+    for (const QSize& size : sizes) {
+        auto* control = new QWidget;
+        control->setFixedSize(size);
+        toolbar.addControl(control);
+    }
+}
+
+} // namespace
+
+class TestFlatToolbar : public QObject {
+    Q_OBJECT
+private slots:
+    void arrangement_data();
+    void arrangement();
+    void resizingMovesControlsAndHeight();
+    void spacerAndButtonSizes();
+    void hintShowsAfterDelayThenHides();
+};
+
+void TestFlatToolbar::arrangement_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QList<QPoint>>("positions");
+    // Widths 25 25 8 60 145 53 end at 29 54 62 122 267 320.
+    QTest::newRow("one row, exactly fitting")
+        << 324 << 1 << QList<QPoint>{{4, 2}, {29, 2}, {54, 2}, {62, 5}, {122, 3}, {267, 4}};
+    QTest::newRow("last passes width less 4")
+        << 323 << 2 << QList<QPoint>{{4, 2}, {29, 2}, {54, 2}, {62, 5}, {122, 3}, {4, 29}};
+    QTest::newRow("three rows") << 130 << 3 << QList<QPoint>{{4, 2},  {29, 2}, {54, 2},
+                                                             {62, 5}, {4, 28}, {4, 54}};
+    QTest::newRow("control wider than the toolbar keeps its own row")
+        << 100 << 4 << QList<QPoint>{{4, 2}, {29, 2}, {54, 2}, {4, 30}, {4, 53}, {4, 79}};
+    QTest::newRow("first control never wraps")
+        << 10 << 6 << QList<QPoint>{{4, 2}, {4, 27}, {4, 52}, {4, 80}, {4, 103}, {4, 129}};
+}
+
+void TestFlatToolbar::arrangement() {
+    QFETCH(int, width);
+    QFETCH(int, rows);
+    QFETCH(QList<QPoint>, positions);
+    FlatToolbar toolbar;
+    fill(toolbar, kSizes);
+    int counted = 0;
+    QCOMPARE(toolbar.arrange(width, &counted), positions);
+    QCOMPARE(counted, rows);
+    QCOMPARE(toolbar.heightForWidth(width), 25 * rows + 4);
+}
+
+void TestFlatToolbar::resizingMovesControlsAndHeight() {
+    FlatToolbar toolbar;
+    fill(toolbar, kSizes);
+    toolbar.show();
+    toolbar.resize(400, toolbar.height());
+    QCOMPARE(toolbar.height(), 29);
+    toolbar.resize(300, toolbar.height());
+    QCOMPARE(toolbar.height(), 54);
+    QCOMPARE(toolbar.controls().at(5)->pos(), QPoint(4, 29));
+    QCOMPARE(toolbar.controls().at(5)->parentWidget(), &toolbar);
+    toolbar.resize(400, toolbar.height());
+    QCOMPARE(toolbar.height(), 29);
+    QCOMPARE(toolbar.controls().at(5)->pos(), QPoint(267, 4));
+}
+
+void TestFlatToolbar::spacerAndButtonSizes() {
+    const Spacer grooved(true);
+    const Spacer plain(false);
+    QCOMPARE(grooved.size(), QSize(8, 25));
+    QVERIFY(grooved.isGrooved());
+    QVERIFY(!plain.isGrooved());
+    const ToolButton button;
+    QCOMPARE(button.size(), QSize(25, 25));
+    QCOMPARE(button.focusPolicy(), Qt::NoFocus);
+    QCOMPARE(button.iconSize(), QSize(16, 16));
+}
+
+void TestFlatToolbar::hintShowsAfterDelayThenHides() {
+    ToolButton button;
+    button.setToolTip(QStringLiteral("Открыть"));
+    button.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&button));
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), button.mapToGlobal(QPointF(5, 5)));
+    QCoreApplication::sendEvent(&button, &enter);
+    QTest::qWait(ToolButton::kHintDelayMs - 200);
+    QVERIFY(!QToolTip::isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(QToolTip::isVisible(), 1000);
+    QCOMPARE(QToolTip::text(), QStringLiteral("Открыть"));
+    QTRY_VERIFY_WITH_TIMEOUT(!QToolTip::isVisible(), ToolButton::kHintDurationMs + 1000);
+}
+
+QTEST_MAIN(TestFlatToolbar)
+#include "tst_flattoolbar.moc"
