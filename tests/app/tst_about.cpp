@@ -59,7 +59,7 @@ private slots:
     void applicationIconHasEverySize();
 
 private:
-    // Shows the box through the menu handler, runs act while it is up, and reports whether it
+    // Shows the box through the "Справка" menu, runs act while it is up, and reports whether it
     // showed at all.
     bool showAbout(const std::function<void(TForm3*)>& act);
 
@@ -84,7 +84,8 @@ bool TestAbout::showAbout(const std::function<void(TForm3*)>& act) {
         shown = true;
         act(box);
     });
-    form_->N34Click();
+    // Through the menu entry, as the user chooses "О программе".
+    form_->N34->trigger();
     return shown;
 }
 
@@ -111,6 +112,8 @@ void TestAbout::centredOver() {
 }
 
 void TestAbout::createdOnceAndReopensWhereItStood() {
+    QCOMPARE(form_->N34->text(), QStringLiteral("О программе"));
+    QVERIFY(form_->findChildren<TForm3*>().isEmpty()); // nothing until first asked for
     TForm3* first = nullptr;
     QPoint dragged;
     QVERIFY(showAbout([&](TForm3* box) {
