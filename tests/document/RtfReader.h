@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QColor>
 #include <QList>
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <cctype>
 
 // A small RTF reader for checking what RtfWriter writes: the font and colour tables, and each
 // paragraph's text with the character state of every character and the paragraph's properties.

@@ -1,0 +1,212 @@
+#include "../document/RtfReader.h"
+#include "../document/ScriptedPrompts.h"
+#include "AppPrompts.h"
+#include "Cp1251.h"
+#include "Document.h"
+#include "Errors.h"
+#include "MessageDialog.h"
+#include "RichEdit.h"
+#include "TForm1.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+#include <memory>
+
+namespace {
+
+// Types text that QTest::keyClicks cannot spell (it knows only ASCII keys).
+void typeText(QWidget* widget, const QString& text) {
+    for (const QChar ch : text) {
+        if (ch == QLatin1Char('\n')) {
+            QTest::keyClick(widget, Qt::Key_Return);
+            continue;
+        }
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+QByteArray readBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+class TestDocumentGui : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void startsUntitledWithFocusInEditor();
+    void typeSaveOpenAndSaveAsRtf();
+    void exitWithEachAnswer_data();
+    void exitWithEachAnswer();
+    void openErrorReachesErrorBox();
+    void realDialogs();
+
+private:
+    void makeForm(Prompts& prompts);
+    QWidget* editor() const { return form_->RichEdit1->widget(); }
+    void key(int k, Qt::KeyboardModifiers m) { QTest::keyClick(editor(), Qt::Key(k), m); }
+    QString path(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
+
+    QTemporaryDir dir_;
+    ScriptedPrompts prompts_;
+    std::unique_ptr<TForm1> form_;
+    QStringList errors_;
+};
+
+void TestDocumentGui::init() {
+    errors_.clear();
+    QFile::remove(path("out.txt"));
+    setErrorReporter([this](const QString& message) { errors_.append(message); });
+    prompts_ = ScriptedPrompts();
+    makeForm(prompts_);
+}
+
+void TestDocumentGui::makeForm(Prompts& prompts) {
+    form_ = std::make_unique<TForm1>(prompts);
+    form_->resize(800, 600);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+}
+
+void TestDocumentGui::cleanup() {
+    form_.reset();
+    QCOMPARE(errors_, QStringList());
+}
+
+void TestDocumentGui::startsUntitledWithFocusInEditor() {
+    QCOMPARE(form_->windowTitle(), QStringLiteral("Текстовый редактор Zelto ver 1.0 - Новый файл"));
+    QCOMPARE(QApplication::focusWidget(), editor());
+    form_->close(); // nothing typed: no question
+    QVERIFY(!form_->isVisible());
+    QVERIFY(prompts_.questions.isEmpty());
+}
+
+void TestDocumentGui::typeSaveOpenAndSaveAsRtf() {
+    typeText(editor(), QStringLiteral("ab\nПривет"));
+    // New with changes: Yes saves under the asked name, then starts afresh.
+    prompts_.answers = {mrYes};
+    prompts_.saveAnswers = {path("typed.txt")};
+    key(Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(readBytes(path("typed.txt")), QByteArray("ab\r\n\xcf\xf0\xe8\xe2\xe5\xf2\r\n"));
+    QCOMPARE(form_->RichEdit1->text(), QString());
+    QCOMPARE(form_->windowTitle(), Document::NewFileTitle);
+
+    prompts_.openAnswers = {path("typed.txt")};
+    key(Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(form_->RichEdit1->text(), QStringLiteral("ab\r\nПривет\r\n"));
+    QCOMPARE(form_->windowTitle(), Document::TitlePrefix + QStringLiteral("typed.txt"));
+
+    form_->RichEdit1->select(0, 2);
+    form_->RichEdit1->setSelStyles(fsBold);
+    prompts_.saveAnswers = {path("styled.rtf")};
+    key(Qt::Key_S, Qt::ControlModifier);
+    const QByteArray rtf = readBytes(path("styled.rtf"));
+    QVERIFY(rtf.startsWith("{\\rtf1\\ansi\\ansicpg1251"));
+    const RtfDocument read = RtfReader::read(rtf);
+    QVERIFY(read.ok);
+    QCOMPARE(read.paragraphs.value(0).text, QStringLiteral("ab"));
+    QVERIFY(read.paragraphs.value(0).chars.value(1).b);
+    QCOMPARE(read.paragraphs.value(1).text, QStringLiteral("Привет"));
+    QVERIFY(!read.paragraphs.value(1).chars.value(0).b);
+    QCOMPARE(form_->windowTitle(), Document::TitlePrefix + QStringLiteral("styled.rtf"));
+    QVERIFY(!form_->RichEdit1->modified());
+    QCOMPARE(prompts_.questions.size(), 1);
+}
+
+void TestDocumentGui::exitWithEachAnswer_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("saveAnswer");
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("cancel keeps the window") << mrCancel << QString() << false << false;
+    QTest::newRow("no closes without writing") << mrNo << QString() << true << false;
+    QTest::newRow("yes writes and closes") << mrYes << QStringLiteral("out.txt") << true << true;
+    QTest::newRow("yes, save dialog cancelled") << mrYes << QString() << false << false;
+}
+
+void TestDocumentGui::exitWithEachAnswer() {
+    QFETCH(int, answer);
+    QFETCH(QString, saveAnswer);
+    QFETCH(bool, closes);
+    QFETCH(bool, written);
+    typeText(editor(), QStringLiteral("text"));
+    prompts_.answers = {answer};
+    prompts_.saveAnswers = {saveAnswer.isEmpty() ? QString() : dir_.filePath(saveAnswer)};
+    key(Qt::Key_X, Qt::AltModifier);
+    QCOMPARE(prompts_.questions, QStringList{Document::SaveQuestion});
+    QCOMPARE(form_->isVisible(), !closes);
+    QCOMPARE(QFile::exists(path("out.txt")), written);
+    if (!closes) {
+        QCOMPARE(form_->RichEdit1->text(), QStringLiteral("text"));
+        QVERIFY(form_->RichEdit1->modified());
+    }
+}
+
+void TestDocumentGui::openErrorReachesErrorBox() {
+    typeText(editor(), QStringLiteral("keep"));
+    prompts_.answers = {mrNo};
+    prompts_.openAnswers = {path("missing.txt")};
+    key(Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(errors_, QStringList{QStringLiteral("File not found")});
+    errors_.clear();
+    QCOMPARE(form_->windowTitle(), Document::NewFileTitle);
+    QCOMPARE(form_->RichEdit1->text(), QStringLiteral("keep"));
+    QVERIFY(form_->RichEdit1->modified());
+}
+
+void TestDocumentGui::realDialogs() {
+    AppPrompts real;
+    makeForm(real);
+    QFile file(path("real.txt"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(Cp1251::encode(QStringLiteral("строка\r\n")));
+    file.close();
+    typeText(editor(), QStringLiteral("x"));
+
+    QStringList seen;
+    // The question: answered No in the real message dialog.
+    QTimer::singleShot(0, this, [&] {
+        auto* message = qobject_cast<MessageDialog*>(QApplication::activeModalWidget());
+        QVERIFY(message != nullptr);
+        seen.append(message->windowTitle());
+        // Then the open dialog, which comes up as soon as the question is answered.
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            seen.append(dialog->nameFilters());
+            seen.append(dialog->selectedNameFilter());
+            const auto* label = dialog->findChild<QLabel*>(QStringLiteral("fileNameLabel"));
+            seen.append(label != nullptr ? label->text() : QString());
+            dialog->selectFile(path("real.txt"));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        message->button(mbNo)->click();
+    });
+    key(Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(seen.value(0), QStringLiteral("Confirm"));
+    QCOMPARE(seen.mid(1, 3),
+             (QStringList{".rtf (*.rtf)", "Текстовые файлы (*.txt)", "Все файлы (*)"}));
+    QCOMPARE(seen.value(4), QStringLiteral(".rtf (*.rtf)"));
+    QVERIFY2(seen.value(5).contains(QStringLiteral("файла")), qPrintable(seen.value(5)));
+    QCOMPARE(form_->RichEdit1->text(), QStringLiteral("строка\r\n"));
+    QCOMPARE(form_->windowTitle(), Document::TitlePrefix + QStringLiteral("real.txt"));
+    form_.reset(); // before the prompts it uses
+}
+
+QTEST_MAIN(TestDocumentGui)
+#include "tst_document_gui.moc"
