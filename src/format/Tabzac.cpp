@@ -8,7 +8,9 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
+#include <QWindow>
 
 Tabzac* abzac = nullptr;
 
@@ -27,6 +29,28 @@ QFont labelFont() {
     font.setPixelSize(16);
     return font;
 }
+
+// Takes the always-on-top state off a shown window for its lifetime.
+class StayOnTopSuspended {
+public:
+    explicit StayOnTopSuspended(QWidget* widget) : window_(widget->windowHandle()) {
+        if (window_ != nullptr && window_->flags().testFlag(Qt::WindowStaysOnTopHint)) {
+            window_->setFlags(window_->flags() & ~Qt::WindowStaysOnTopHint);
+        } else {
+            window_ = nullptr;
+        }
+    }
+    ~StayOnTopSuspended() {
+        if (window_ != nullptr) {
+            window_->setFlags(window_->flags() | Qt::WindowStaysOnTopHint);
+        }
+    }
+    StayOnTopSuspended(const StayOnTopSuspended&) = delete;
+    StayOnTopSuspended& operator=(const StayOnTopSuspended&) = delete;
+
+private:
+    QPointer<QWindow> window_;
+};
 
 } // namespace
 
@@ -96,8 +120,13 @@ void Tabzac::buildLayout() {
         button->setAutoDefault(false);
         button->setDefault(false);
     }
-    connect(Button1, &QPushButton::clicked, this,
-            [this] { runGuarded([this] { Button1Click(); }); });
+    connect(Button1, &QPushButton::clicked, this, [this] {
+        // The error box of a bad field must not open beneath this always-on-top window, where
+        // nobody could see or answer it: the window stays on top of the others only while no
+        // box is up.
+        const StayOnTopSuspended suspended(this);
+        runGuarded([this] { Button1Click(); });
+    });
     connect(Button2, &QPushButton::clicked, this,
             [this] { runGuarded([this] { Button2Click(); }); });
 

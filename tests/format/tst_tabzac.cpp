@@ -56,6 +56,7 @@ private:
     std::unique_ptr<ParaFormatter> formatter_;
     Tabzac* dialog_ = nullptr;
     QStringList errors_;
+    QList<bool> onTopWhileReporting_;
     ErrorReporter previous_;
 };
 
@@ -68,7 +69,13 @@ void TestTabzac::init() {
     dialog_ = new Tabzac(owner_.get());
     dialog_->setParaFormatter(formatter_.get());
     errors_.clear();
-    previous_ = setErrorReporter([this](const QString& message) { errors_.append(message); });
+    onTopWhileReporting_.clear();
+    previous_ = setErrorReporter([this](const QString& message) {
+        errors_.append(message);
+        onTopWhileReporting_.append(
+            dialog_->windowHandle() != nullptr &&
+            dialog_->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    });
 }
 
 void TestTabzac::cleanup() {
@@ -226,6 +233,9 @@ void TestTabzac::badTextKeepsDialogOpen() {
     dialog_->Button1->setFocusPolicy(Qt::NoFocus);
     dialog_->Button1->click();
     QCOMPARE(errors_, QStringList{QStringLiteral("'x5' is not a valid integer value")});
+    // While the error box was up the dialog did not stay on top of it; afterwards it does again.
+    QCOMPARE(onTopWhileReporting_, QList<bool>{false});
+    QVERIFY(dialog_->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
     QVERIFY(dialog_->isVisible());
     QCOMPARE(dialog_->RzSpinEdit2->text(), QStringLiteral("x5"));
     QCOMPARE(edit_->paraAlignment(), ParaAlignment::Right);
