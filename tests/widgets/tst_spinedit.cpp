@@ -154,7 +154,8 @@ void TestSpinEdit::enterIsRefusedAndGoesNoFurther() {
 
 void TestSpinEdit::steps_data() {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("input"); // a key name, or "wheel+", "wheel-", "ctrl-wheel+/-"
+    // A key name, "wheel+/-" or "button+/-", each optionally after "ctrl-".
+    QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("expected");
     QTest::newRow("up") << "0"
                         << "Up"
@@ -198,6 +199,15 @@ void TestSpinEdit::steps_data() {
     QTest::newRow("ctrl wheel down near 0") << "7"
                                             << "ctrl-wheel-"
                                             << "0";
+    QTest::newRow("up button") << "50"
+                               << "button+"
+                               << "51";
+    QTest::newRow("down button") << "50"
+                                 << "button-"
+                                 << "49";
+    QTest::newRow("down button at 0") << "0"
+                                      << "button-"
+                                      << "0";
 }
 
 void TestSpinEdit::steps() {
@@ -208,7 +218,12 @@ void TestSpinEdit::steps() {
     const bool ctrl = input.startsWith(QLatin1String("ctrl-"));
     const Qt::KeyboardModifiers modifiers = ctrl ? Qt::ControlModifier : Qt::NoModifier;
     const QString what = ctrl ? input.mid(5) : input;
-    if (what.startsWith(QLatin1String("wheel"))) {
+    if (what.startsWith(QLatin1String("button"))) {
+        // The small buttons share the right end of the field, up above down.
+        const bool up = what.endsWith(QLatin1Char('+'));
+        const QPoint at(edit_->width() - 5, up ? 4 : edit_->height() - 4);
+        QTest::mouseClick(edit_, Qt::LeftButton, Qt::NoModifier, at);
+    } else if (what.startsWith(QLatin1String("wheel"))) {
         const int delta = what.endsWith(QLatin1Char('+')) ? 120 : -120;
         const QPoint at = edit_->rect().center();
         QWheelEvent wheel(at, edit_->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
