@@ -1,6 +1,8 @@
+#include "AppPrompts.h"
 #include "Errors.h"
 #include "FindDialog.h"
 #include "Finder.h"
+#include "MessageDialog.h"
 #include "Prompts.h"
 #include "RichEdit.h"
 #include "TForm1.h"
@@ -9,19 +11,26 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 #include <memory>
 
 namespace {
 
-// Records messages instead of showing them; the find dialog itself is the real one.
+// Records messages instead of showing them (or hands them on to the real dialogs when forward is
+// set); the find dialog itself is always the real one.
 class RecordingPrompts : public Prompts {
 public:
     QStringList messages;
+    Prompts* forward = nullptr;
     int centeredMessage(const QString& text, MsgDlgType type, int buttons) override {
+        if (forward != nullptr) {
+            return forward->centeredMessage(text, type, buttons);
+        }
         if (type == MsgDlgType::Confirmation && buttons == mbOK) {
             messages.append(text);
         } else {
@@ -54,6 +63,7 @@ private slots:
 
     void searchThroughTheDialog();
     void reopeningKeepsStateAndFollowsSelection();
+    void notFoundShowsTheMessageDialog();
 
 private:
     // Ctrl+F in the editor of the active main window.
@@ -186,6 +196,43 @@ void TestFindGui::reopeningKeepsStateAndFollowsSelection() {
     QTest::mouseClick(dialog()->cancelButton(), Qt::LeftButton);
     QVERIFY(!dialog()->isVisible());
     QVERIFY(prompts_->messages.isEmpty());
+}
+
+void TestFindGui::notFoundShowsTheMessageDialog() {
+    AppPrompts real;
+    prompts_->forward = &real;
+    edit().setText(QStringLiteral("abc"));
+    edit().select(1, 1);
+    pressFind();
+    pressEnterInDialog();
+    checkSelection(1, 1);
+
+    QString caption;
+    bool textShown = false;
+    QTimer::singleShot(0, this, [&] {
+        auto* box = qobject_cast<MessageDialog*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            return;
+        }
+        caption = box->windowTitle();
+        for (const QLabel* label : box->findChildren<QLabel*>()) {
+            textShown = textShown || label->text() == QStringLiteral("Текст не найден");
+        }
+        QVERIFY(box->button(mbOK) != nullptr);
+        QTest::mouseClick(box->button(mbOK), Qt::LeftButton);
+    });
+    // A box that failed to close would hang the test: close whatever is still modal.
+    QTimer::singleShot(3000, this, [] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            modal->close();
+        }
+    });
+    pressEnterInDialog();
+    QCOMPARE(caption, QStringLiteral("Confirm"));
+    QVERIFY(textShown);
+    checkSelection(1, 1);
+    QCOMPARE(form_->finder().FindPos, 2);
+    QVERIFY(dialog()->isVisible());
 }
 
 QTEST_MAIN(TestFindGui)
