@@ -57,10 +57,12 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://zelto.example.org")
 # Russian labels in the standard dialogs, and a face metric-compatible with Times New Roman.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-liberation, hicolor-icon-theme")
 
-# The libraries the program links come from dpkg-shlibdeps (package dpkg-dev) where it is present,
-# otherwise from this list of the Qt 6 runtime packages that the build links against.
+# The libraries the program links come from dpkg-shlibdeps (package dpkg-dev) where it and the file
+# utility that CPack runs before it are present, otherwise from this list of the Qt 6 runtime
+# packages that the build links against.
 find_program(ZELTO_DPKG_SHLIBDEPS dpkg-shlibdeps)
-if(ZELTO_DPKG_SHLIBDEPS)
+find_program(ZELTO_FILE_UTILITY file)
+if(ZELTO_DPKG_SHLIBDEPS AND ZELTO_FILE_UTILITY)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS
