@@ -124,6 +124,11 @@ void TestFindDialog::fieldTakesPresetOnlyWhenOpening() {
     dialog_->reject();
     dialog_->execute(QStringLiteral("selection"));
     QCOMPARE(dialog_->findEdit()->text(), QStringLiteral("selection"));
+
+    // A selection over several paragraphs reaches the field with its breaks.
+    dialog_->reject();
+    dialog_->execute(QStringLiteral("end\r\nstart"));
+    QCOMPARE(dialog_->findEdit()->text(), QStringLiteral("end\r\nstart"));
     QVERIFY(dialog_->matchCase());
 }
 
