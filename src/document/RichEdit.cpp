@@ -123,7 +123,13 @@ void RichEdit::loadPlainText(const QString& paragraphs) {
     }
     doc->setUndoRedoEnabled(true);
     doc->setModified(false);
-    view_->setDocument(doc); // deletes the old document, which the view owned
+    // The view deletes only the document it made itself; those made here are ours to delete, or
+    // every open would keep the previous document (as large as its text many times over) alive.
+    const bool ours = old->parent() == view_;
+    view_->setDocument(doc);
+    if (ours) {
+        delete old;
+    }
     installDocument(doc);
     view_->setTextCursor(QTextCursor(doc));
     scrollToTop();

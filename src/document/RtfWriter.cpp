@@ -286,13 +286,18 @@ private:
 
     void appendText(QStringView text) {
         const auto& escapes = byteEscapes();
+        const auto& bytes = TextFile::encodeTable();
         for (const QChar ch : text) {
             if (ch == QChar::LineSeparator) {
                 out_.append("\\line ");
                 continue;
             }
-            const int b = Cp1251::fromUnicode(ch);
-            out_.append(escapes[b >= 0 ? b : '?']);
+            const auto b = static_cast<unsigned char>(bytes[ch.unicode()]);
+            if (b >= 0x20 && b < 0x80 && b != '\\' && b != '{' && b != '}') {
+                out_.append(static_cast<char>(b));
+            } else {
+                out_.append(escapes[b]);
+            }
         }
     }
 

@@ -1,14 +1,27 @@
 #include "TextFile.h"
 
+#include "Cp1251.h"
 #include "Errors.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTextDocument>
 #include <cerrno>
 
 namespace {
 
 constexpr unsigned char kCtrlZ = 26;
+
+const std::array<char16_t, 256>& decodeTable() {
+    static const std::array<char16_t, 256> table = [] {
+        std::array<char16_t, 256> t{};
+        for (int b = 0; b < 256; ++b) {
+            t[b] = Cp1251::toUnicode(static_cast<unsigned char>(b)).unicode();
+        }
+        return t;
+    }();
+    return table;
+}
 
 // Throws the InOutError of the failed call: its errno when it left one, else fallback.
 [[noreturn]] void raiseFailure(int err, int fallback) {
@@ -17,7 +30,20 @@ constexpr unsigned char kCtrlZ = 26;
 
 } // namespace
 
+const std::array<char, 65536>& TextFile::encodeTable() {
+    static const std::array<char, 65536> table = [] {
+        std::array<char, 65536> t{};
+        for (int u = 0; u < 65536; ++u) {
+            const int b = Cp1251::fromUnicode(QChar(static_cast<char16_t>(u)));
+            t[u] = static_cast<char>(b >= 0 ? b : '?');
+        }
+        return t;
+    }();
+    return table;
+}
+
 QString TextFile::decodeLines(QByteArrayView bytes) {
+    const auto& table = decodeTable();
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const qsizetype size = bytes.size();
     // Every byte gives at most one character, and a last line without a break one more.
@@ -57,7 +83,7 @@ QString TextFile::decodeLines(QByteArrayView bytes) {
             }
             ++i; // the line feed of the skipped rest's break
         } else {
-            dst[n++] = Cp1251::toUnicode(b);
+            dst[n++] = QChar(table[b]);
             lineStart = false;
             ++i;
         }
@@ -67,6 +93,38 @@ QString TextFile::decodeLines(QByteArrayView bytes) {
     }
     out.truncate(n);
     return out;
+}
+
+void TextFile::encodeParagraphs(const QTextDocument& document, const Sink& sink,
+                                qsizetype chunkSize) {
+    // The raw text holds the paragraphs separated by U+2029, in one pass over the document's
+    // storage; walking the paragraphs one by one costs a tree search for each.
+    const QString raw = document.toRawText();
+    const auto& table = encodeTable();
+    QByteArray chunk(chunkSize + 2, Qt::Uninitialized);
+    char* dst = chunk.data();
+    qsizetype n = 0;
+    for (const QChar ch : raw) {
+        const char16_t u = ch.unicode();
+        if (u == QChar::ParagraphSeparator || u == QChar::LineSeparator) {
+            dst[n++] = '\r';
+            dst[n++] = '\n';
+        } else {
+            dst[n++] = table[u];
+        }
+        if (n >= chunkSize) {
+            sink(QByteArrayView(dst, n));
+            n = 0;
+        }
+    }
+    // Every line ends in CR LF; an empty last paragraph gives no line.
+    if (!raw.isEmpty() && raw.back() != QChar::ParagraphSeparator) {
+        dst[n++] = '\r';
+        dst[n++] = '\n';
+    }
+    if (n > 0) {
+        sink(QByteArrayView(dst, n));
+    }
 }
 
 // --- FileWriter ----------------------------------------------------------------------------

@@ -4,6 +4,8 @@
 #include <QByteArrayView>
 #include <QSaveFile>
 #include <QString>
+#include <array>
+#include <functional>
 
 class QTextDocument;
 
@@ -20,8 +22,12 @@ QString decodeLines(QByteArrayView bytes);
 // The document's paragraphs as file lines: each paragraph encoded in Windows-1251 and followed by
 // CR LF; an empty last paragraph gives no line, so an empty document gives no bytes. sink receives
 // the bytes in chunks of about chunkSize.
-template <typename Sink>
-void encodeParagraphs(const QTextDocument& document, Sink&& sink, qsizetype chunkSize = 1 << 20);
+using Sink = std::function<void(QByteArrayView)>;
+void encodeParagraphs(const QTextDocument& document, const Sink& sink,
+                      qsizetype chunkSize = 1 << 20);
+
+// The Windows-1251 byte of each UTF-16 code unit, '?' where the code page has none.
+const std::array<char, 65536>& encodeTable();
 
 } // namespace TextFile
 
@@ -60,40 +66,3 @@ public:
 private:
     QString fileName_;
 };
-
-// --- implementation of the template ------------------------------------------------------------
-
-#include "Cp1251.h"
-
-#include <QTextBlock>
-#include <QTextDocument>
-
-template <typename Sink>
-void TextFile::encodeParagraphs(const QTextDocument& document, Sink&& sink, qsizetype chunkSize) {
-    QByteArray chunk;
-    chunk.reserve(chunkSize + 1024);
-    const QTextBlock last = document.lastBlock();
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        const QString text = block.text();
-        if (block == last && text.isEmpty()) {
-            break;
-        }
-        for (const QChar ch : text) {
-            // A line separator inside a paragraph is a line break of its own.
-            if (ch == QChar::LineSeparator) {
-                chunk.append("\r\n", 2);
-            } else {
-                const int b = Cp1251::fromUnicode(ch);
-                chunk.append(static_cast<char>(b >= 0 ? b : '?'));
-            }
-        }
-        chunk.append("\r\n", 2);
-        if (chunk.size() >= chunkSize) {
-            sink(QByteArrayView(chunk));
-            chunk.resize(0);
-        }
-    }
-    if (!chunk.isEmpty()) {
-        sink(QByteArrayView(chunk));
-    }
-}
