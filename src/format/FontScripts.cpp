@@ -3,6 +3,7 @@
 #include "TextFormat.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 
 namespace FontScripts {
 
@@ -79,8 +80,13 @@ QList<int> charsetsFor(QFontDatabase::WritingSystem system) {
 } // namespace
 
 QList<int> charsetsOf(const QString& family) {
+    QList<QFontDatabase::WritingSystem> systems = QFontDatabase::writingSystems(family);
+    if (systems.isEmpty()) {
+        // A face the screen lacks offers the scripts of the face it is drawn in.
+        systems = QFontDatabase::writingSystems(QFontInfo(QFont(family)).family());
+    }
     QList<int> found;
-    for (const QFontDatabase::WritingSystem system : QFontDatabase::writingSystems(family)) {
+    for (const QFontDatabase::WritingSystem system : std::as_const(systems)) {
         found.append(charsetsFor(system));
     }
     QList<int> ordered;

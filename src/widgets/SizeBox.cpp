@@ -26,6 +26,10 @@ void setup(QComboBox* box) {
     box->setCurrentIndex(0);
     QLineEdit* edit = box->lineEdit();
     edit->setMaxLength(kMaxTyped);
+    // The combo box selects the entry that equals the typed text when editing finishes (Enter or
+    // leaving the box) and reports that as a pick: a size would be written twice on Enter, and
+    // once on merely leaving the box. Only a pick from the list and Enter apply a size here.
+    QObject::disconnect(edit, &QLineEdit::editingFinished, nullptr, nullptr);
     // A longer text put there by showText lifts the limit until the text fits it again.
     QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
         if (edit->maxLength() > kMaxTyped) {
