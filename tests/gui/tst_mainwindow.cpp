@@ -191,7 +191,7 @@ void TestMainWindow::shortcutRunsItsHandlerOnce_data() {
         {Qt::CTRL | Qt::Key_X, "N21Click"},        {Qt::CTRL | Qt::Key_C, "N22Click"},
         {Qt::CTRL | Qt::Key_V, "N23Click"},        {Qt::CTRL | Qt::Key_A, "N24Click"},
         {Qt::CTRL | Qt::Key_F, "N26Click"},        {Qt::SHIFT | Qt::CTRL | Qt::Key_O, "N27Click"},
-        {QKeyCombination(Qt::Key_F5), "N28Click"},
+        {QKeyCombination(Qt::Key_F5), "N28Click"}, {Qt::ALT | Qt::Key_X, "N10Click"},
     };
     for (const char* focus : {"editor", "size box", "font box"}) {
         for (const auto& shortcut : shortcuts) {
