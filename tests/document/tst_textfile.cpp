@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
@@ -51,6 +52,7 @@ private slots:
     void writeErrorsKeepOldFile();
     void failedWriteKeepsOldFile();
     void writeKeepsPermissions();
+    void writeThroughSymlinkKeepsLink();
     void longSingleLine();
 };
 
@@ -225,6 +227,19 @@ void TestTextFile::writeKeepsPermissions() {
     file.writeLines(QTextDocument(QStringLiteral("new")));
     QCOMPARE(readBytes(path), QByteArray("new\r\n"));
     QCOMPARE(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser), perms);
+}
+
+void TestTextFile::writeThroughSymlinkKeepsLink() {
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("target.txt"));
+    const QString link = dir.filePath(QStringLiteral("link.txt"));
+    writeBytes(target, "old");
+    QVERIFY(QFile::link(target, link));
+    DocFile file;
+    file.assign(link);
+    file.writeLines(QTextDocument(QStringLiteral("new")));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(readBytes(target), QByteArray("new\r\n"));
 }
 
 void TestTextFile::longSingleLine() {
