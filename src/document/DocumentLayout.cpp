@@ -200,9 +200,12 @@ void DocumentLayout::documentChanged(int from, int charsRemoved, int charsAdded)
     QTextBlock block = doc->findBlock(from);
     const QTextBlock last = doc->findBlock(std::max(from, from + charsAdded));
     const qreal top = blockTop(block);
-    const bool eager = last.blockNumber() - block.blockNumber() < kEagerBlocks;
+    // A paragraph whose height was exact stays exact, so that what is on screen does not move;
+    // one that was only estimated waits until it is shown.
+    const bool few = last.blockNumber() - block.blockNumber() < kEagerBlocks;
+    const int exact = exactState(generation_);
     for (; block.isValid(); block = block.next()) {
-        if (eager) {
+        if (few && block.userState() == exact) {
             setBlockHeight(block, layoutBlock(block), true);
         } else {
             setBlockHeight(block, estimateHeight(block), false);

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -89,6 +90,7 @@ private slots:
     void cleanup() { edit_.reset(); }
 
     void installedOnEveryDocument();
+    void openedDocumentReplacesThePrevious();
     void blocksStackWithoutGaps();
     void matchesStockLayout_data();
     void matchesStockLayout();
@@ -114,6 +116,17 @@ void TestDocumentLayout::installedOnEveryDocument() {
     edit_->loadPlainText(QStringLiteral("a\nb"));
     QVERIFY(qobject_cast<DocumentLayout*>(edit_->document()->documentLayout()));
     QCOMPARE(edit_->document()->blockCount(), 2);
+}
+
+void TestDocumentLayout::openedDocumentReplacesThePrevious() {
+    // Each open builds a new document; the previous one, as large as its text many times over,
+    // must go with it.
+    edit_->loadPlainText(QStringLiteral("first"));
+    QPointer<QTextDocument> first = edit_->document();
+    edit_->loadPlainText(QStringLiteral("second"));
+    QVERIFY(first.isNull());
+    QCOMPARE(edit_->widget()->findChildren<QTextDocument*>().size(), 1);
+    QCOMPARE(edit_->document()->toPlainText(), QStringLiteral("second"));
 }
 
 void TestDocumentLayout::blocksStackWithoutGaps() {

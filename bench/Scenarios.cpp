@@ -1,0 +1,266 @@
+#include "Scenarios.h"
+
+#include "Corpus.h"
+#include "Cp1251.h"
+#include "Measure.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <algorithm>
+#include <functional>
+#include <stdexcept>
+#include <string_view>
+
+namespace {
+
+constexpr int kWindowWidth = 1280;
+constexpr int kWindowHeight = 900;
+
+QString markerCased(bool matchCase) {
+    const QString marker = QString::fromUtf16(Corpus::kMarker);
+    return matchCase ? marker : marker.toUpper();
+}
+
+} // namespace
+
+Scenarios::Scenarios(const QString& file, const QString& workDir)
+    : file_(file), workDir_(workDir), window_(new QWidget) {
+    auto* box = new QVBoxLayout(window_);
+    box->setContentsMargins(0, 0, 0, 0);
+    editor_ = new RichEdit(window_);
+    box->addWidget(editor_->widget());
+    document_ = new Document(*editor_, prompts_, window_);
+    finder_ = new Finder(*editor_, prompts_);
+    commands_ = new TextCommands(*editor_, prompts_, window_);
+    window_->resize(kWindowWidth, kWindowHeight);
+    window_->show();
+    document_->formShow();
+    QApplication::processEvents();
+    prompts_.openName = file_;
+}
+
+Scenarios::~Scenarios() {
+    delete finder_;
+    delete window_;
+}
+
+QStringList Scenarios::sessions() {
+    return {QStringLiteral("view"), QStringLiteral("edit"), QStringLiteral("squeeze")};
+}
+
+void Scenarios::runSession(const QString& session, int runs, const Report& report) {
+    if (session == QLatin1String("view")) {
+        viewSession(runs, report);
+    } else if (session == QLatin1String("edit")) {
+        editSession(runs, report);
+    } else if (session == QLatin1String("squeeze")) {
+        squeezeSession(runs, report);
+    } else {
+        throw std::invalid_argument("unknown session: " + session.toStdString());
+    }
+}
+
+// --- steps --------------------------------------------------------------------------------
+
+void Scenarios::draw() {
+    QApplication::processEvents();
+    editor_->widget()->viewport()->repaint();
+}
+
+void Scenarios::open() {
+    document_->open();
+    draw();
+}
+
+void Scenarios::key(int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+    QWidget* target = editor_->widget();
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+    QApplication::sendEvent(target, &release);
+}
+
+void Scenarios::formatRichly() {
+    // Every seventh paragraph gets character formats on a stretch of its text, every 21st is
+    // centred, every 35th indented, every 49th starts three bulleted paragraphs: a document with
+    // many runs and paragraph formats, as a long formatted text has.
+    QTextDocument* doc = editor_->document();
+    doc->setUndoRedoEnabled(false);
+    window_->hide(); // the selections below would scroll the view each time
+
+    const QColor colours[] = {Qt::darkRed, Qt::darkBlue, Qt::darkGreen};
+    const QString faces[] = {QStringLiteral("Times New Roman"), QStringLiteral("Arial")};
+    int n = 0;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next(), ++n) {
+        if (n % 7 != 0) {
+            continue;
+        }
+        const int start = editor_->toPosition(b.position());
+        editor_->select(start + 3, std::min(30, std::max(0, b.length() - 4)));
+        editor_->setSelStyles(n % 2 == 0 ? FontStyles(fsBold) : FontStyles(fsItalic | fsUnderline));
+        editor_->setSelColor(colours[n % 3]);
+        editor_->setSelSizeTwips(n % 3 == 0 ? 280 : 200);
+        editor_->setSelFaceName(faces[n % 2]);
+        if (n % 21 == 0) {
+            editor_->setParaAlignment(ParaAlignment::Center);
+        }
+        if (n % 35 == 0) {
+            editor_->setParaStartIndent(720);
+            editor_->setParaOffset(-360);
+        }
+        if (n % 49 == 0 && b.next().next().isValid()) {
+            editor_->select(start, editor_->toPosition(b.next().next().position()) - start);
+            editor_->setParaNumbering(ParaNumbering::Bullet);
+        }
+    }
+    doc->setUndoRedoEnabled(true);
+    editor_->setSelStart(0);
+    window_->show();
+    draw();
+}
+
+// --- scenarios ----------------------------------------------------------------------------
+
+void Scenarios::viewSession(int runs, const Report& report) {
+    // Each run: the file opened afresh, Ctrl+End right after, one character typed there.
+    QList<double> open;
+    QList<double> end;
+    QList<double> type;
+    for (int i = 0; i < runs; ++i) {
+        editor_->loadPlainText(QString()); // the previous document goes before the clock starts
+        draw();
+        open << Measure::time([&] { this->open(); });
+        end << Measure::time([&] {
+            key(Qt::Key_End, Qt::ControlModifier);
+            draw();
+        });
+        type << Measure::time([&] {
+            key(Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+            draw();
+        });
+    }
+    const qint64 peak = Measure::peakMemory();
+    report({QStringLiteral("open"), open, peak});
+    report({QStringLiteral("ctrl-end"), end, peak});
+    report({QStringLiteral("type-at-end"), type, peak});
+}
+
+void Scenarios::editSession(int runs, const Report& report) {
+    const auto step = [&](const QString& name, const QList<double>& times) {
+        report({name, times, Measure::peakMemory()});
+    };
+    step(QStringLiteral("save-plain"), savePlainRuns(runs));
+    step(QStringLiteral("save-rtf-plain"), saveRtfRuns(runs, QStringLiteral("plain")));
+    step(QStringLiteral("find-case"), findRuns(runs, true));
+    step(QStringLiteral("find-nocase"), findRuns(runs, false));
+    step(QStringLiteral("style-all"), styleRuns(runs));
+    formatRichly();
+    step(QStringLiteral("save-rtf-formatted"), saveRtfRuns(runs, QStringLiteral("formatted")));
+}
+
+void Scenarios::squeezeSession(int runs, const Report& report) {
+    QList<double> times;
+    for (int i = 0; i < runs; ++i) {
+        editor_->loadPlainText(QString());
+        open();
+        times << Measure::time([&] {
+            commands_->removeExtraSpaces();
+            draw();
+        });
+    }
+    report({QStringLiteral("squeeze"), times, Measure::peakMemory()});
+}
+
+QList<double> Scenarios::savePlainRuns(int runs) {
+    // The save after the question writes the bound file: work on a copy bound as plain text.
+    const QString copy = workDir_ + QStringLiteral("/saved-plain.txt");
+    QFile::remove(copy);
+    QFile::copy(file_, copy);
+    prompts_.openName = copy;
+    open();
+    prompts_.openName = file_;
+    prompts_.answer = mrYes;
+    QList<double> times;
+    for (int i = 0; i < runs; ++i) {
+        editor_->setModified(true);
+        times << Measure::time([&] {
+            if (!document_->queryClose()) {
+                throw std::runtime_error("the save after the question did not complete");
+            }
+        });
+    }
+    return times;
+}
+
+QList<double> Scenarios::saveRtfRuns(int runs, const QString& name) {
+    prompts_.saveName = workDir_ + QStringLiteral("/saved-%1.rtf").arg(name);
+    QList<double> times;
+    for (int i = 0; i < runs; ++i) {
+        times << Measure::time([&] { document_->saveAs(); });
+    }
+    return times;
+}
+
+QList<double> Scenarios::findRuns(int runs, bool matchCase) {
+    const QString what = markerCased(matchCase);
+    QList<double> times;
+    for (int i = 0; i < runs; ++i) {
+        // An edit before each search, as in real use: the search text is built afresh.
+        editor_->setSelStart(0);
+        editor_->replaceSelection(QStringLiteral(" "));
+        editor_->undo();
+        editor_->setSelStart(0);
+        finder_->FindPos = 0;
+        draw();
+        times << Measure::time([&] {
+            if (!finder_->findNext(what, matchCase)) {
+                throw std::runtime_error("the marker was not found");
+            }
+            draw();
+        });
+    }
+    return times;
+}
+
+QList<double> Scenarios::styleRuns(int runs) {
+    QList<double> times;
+    for (int i = 0; i < runs; ++i) {
+        times << Measure::time([&] {
+            commands_->selectAll();
+            editor_->setSelStyles(i % 2 == 0 ? FontStyles(fsBold) : FontStyles());
+            draw();
+        });
+    }
+    return times;
+}
+
+// --- references ---------------------------------------------------------------------------
+
+QList<double> Scenarios::searchReference(int runs) const {
+    QFile in(file_);
+    if (!in.open(QIODevice::ReadOnly)) {
+        throw std::runtime_error("cannot read " + file_.toStdString());
+    }
+    const QByteArray bytes = in.readAll();
+    QByteArray needle;
+    for (const QChar ch : QString::fromUtf16(Corpus::kMarker)) {
+        needle.append(static_cast<char>(Cp1251::fromUnicode(ch)));
+    }
+    const std::string_view haystack(bytes.constData(), static_cast<size_t>(bytes.size()));
+    const std::boyer_moore_horspool_searcher searcher(needle.begin(), needle.end());
+    QList<double> times;
+    for (int i = 0; i < runs; ++i) {
+        times << Measure::time([&] {
+            if (std::search(haystack.begin(), haystack.end(), searcher) == haystack.end()) {
+                throw std::runtime_error("the marker is not in the file");
+            }
+        });
+    }
+    return times;
+}

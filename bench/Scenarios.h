@@ -1,0 +1,66 @@
+#pragma once
+
+#include "BenchPrompts.h"
+#include "Document.h"
+#include "Finder.h"
+#include "RichEdit.h"
+#include "TextCommands.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+
+// The benchmark scenarios: what a person does in the editor, run headless through the classes the
+// editor uses (RichEdit, Document, Finder, TextCommands), each timed until the frame that shows
+// its result is drawn.
+class Scenarios {
+public:
+    // file: the Windows-1251 document to work on; workDir: where saves go.
+    Scenarios(const QString& file, const QString& workDir);
+    ~Scenarios();
+
+    // One timed result: a scenario's times in milliseconds and the process's peak memory after it.
+    struct Result {
+        QString scenario;
+        QList<double> times;
+        qint64 peakMemory = 0;
+    };
+    using Report = std::function<void(const Result&)>;
+
+    // Sessions group scenarios so that a large file is opened as few times as the measurements
+    // allow: "view" (open, ctrl-end, type-at-end, each run on a fresh open), "edit" (one open, then
+    // save-plain, save-rtf-plain, find-case, find-nocase, style-all, save-rtf-formatted) and
+    // "squeeze" (each run on a fresh open). Throws std::invalid_argument for an unknown name.
+    static QStringList sessions();
+    void runSession(const QString& session, int runs, const Report& report);
+
+    // Boyer-Moore-Horspool over the file's bytes for the marker: the reference for find.
+    QList<double> searchReference(int runs) const;
+
+private:
+    void open();
+    void draw();
+    void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {});
+    void formatRichly();
+
+    void viewSession(int runs, const Report& report);
+    void editSession(int runs, const Report& report);
+    void squeezeSession(int runs, const Report& report);
+    QList<double> savePlainRuns(int runs);
+    QList<double> saveRtfRuns(int runs, const QString& name);
+    QList<double> findRuns(int runs, bool matchCase);
+    QList<double> styleRuns(int runs);
+
+    QString file_;
+    QString workDir_;
+    QWidget* window_;
+    RichEdit* editor_;
+    BenchPrompts prompts_;
+    Document* document_;
+    Finder* finder_;
+    TextCommands* commands_;
+};

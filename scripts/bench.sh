@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# Benchmarks Zelto on generated Windows-1251 documents of 1, 10 and 50 MB beside reference tools
+# run in the same session on the same files, and prints one table.
+#
+#   scripts/bench.sh                    all sizes, 5 runs of everything (medians)
+#   ZELTO_BENCH_SIZES="1 10" ZELTO_BENCH_RUNS=7 scripts/bench.sh
+#
+# Every scenario is timed until the frame showing its result is drawn (offscreen). References:
+# iconv -f cp1251 -t utf-8 (open and the saves), tr -s ' ' (removal of extra spaces), a
+# Boyer-Moore-Horspool search inside the benchmark program (find; grep -F -c is shown beside it),
+# and for Ctrl+End and typing the same scenario at 1 MB. Not part of the test command.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+sizes="${ZELTO_BENCH_SIZES:-1 10 50}"
+runs="${ZELTO_BENCH_RUNS:-5}"
+build="$root/build/bench"
+
+"$root/scripts/setup.sh"
+if [ ! -f "$build/build.ninja" ]; then
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELTO_BUILD_TESTS=OFF >/dev/null
+fi
+cmake --build "$build" --target zelto_bench >/dev/null
+bench="$build/bench/zelto_bench"
+export QT_QPA_PLATFORM=offscreen
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/zelto-bench.XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+results="$work/results"
+: >"$results"
+
+# The marker word the generator puts near the end of every document, in Windows-1251.
+needle="$(printf '\307\345\353\362\356FindMe')"
+
+now_us() { echo $(($(date +%s%N) / 1000)); }
+
+# median_ms CMD...: runs CMD $runs times (output discarded), prints the median in milliseconds.
+median_ms() {
+    local i start end
+    for ((i = 0; i < runs; i++)); do
+        start=$(now_us)
+        "$@" >/dev/null
+        end=$(now_us)
+        echo $((end - start))
+    done | sort -n | awk '{ t[NR] = $1 } END {
+        m = (NR % 2) ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2; printf "%.1f\n", m / 1000 }'
+}
+
+for mb in $sizes; do
+    file="$work/doc-$mb.txt"
+    "$bench" generate "$file" "$mb" 2>/dev/null
+    bytes=$(stat -c %s "$file")
+    echo "== $mb MB ($bytes bytes)" >&2
+    for session in view edit squeeze; do
+        "$bench" session "$session" "$file" "$work" "$runs" 2>/dev/null |
+            awk -v mb="$mb" '$1 == "RESULT" { print "OURS", $2, mb, $3, $4, $5, $6 }' >>"$results"
+    done
+    echo "REF iconv $mb $(median_ms iconv -f cp1251 -t utf-8 "$file")" >>"$results"
+    echo "REF tr $mb $(median_ms sh -c "tr -s ' ' <'$file'")" >>"$results"
+    echo "REF grep $mb $(LC_ALL=C median_ms grep -F -c "$needle" "$file")" >>"$results"
+    rm -f "$file" "$work"/saved-*
+done
+
+awk -v sizes="$sizes" '
+function target(s) {
+    if (s == "open" || s == "save-plain") return 10
+    if (s ~ /^save-rtf/) return 15
+    if (s ~ /^find/) return 10
+    if (s == "squeeze") return 20
+    if (s == "ctrl-end") return 3
+    if (s == "type-at-end") return 2
+    return 0
+}
+function refname(s) {
+    if (s == "open" || s ~ /^save/) return "iconv"
+    if (s ~ /^find/) return "BMH"
+    if (s == "squeeze") return "tr -s"
+    if (s == "ctrl-end" || s == "type-at-end") return "same, 1 MB"
+    return "-"
+}
+$1 == "OURS" { key = $2 " " $3; ms[key] = $4; peak[key] = $5; bytes[$3] = $6; bmh[key] = $7
+               if (!($2 in seen)) { seen[$2] = 1; order[++n] = $2 } }
+$1 == "REF"  { ref[$2 " " $3] = $4 }
+END {
+    split(sizes, sz, " ")
+    printf "| scenario | size | ours, ms | reference | reference, ms | ratio | target | peak memory / file size |\n"
+    printf "|---|---|---:|---|---:|---:|---:|---:|\n"
+    for (i = 1; i <= n; i++) {
+        s = order[i]
+        for (j = 1; j in sz; j++) {
+            m = sz[j]; key = s " " m
+            if (!(key in ms)) continue
+            r = "-"
+            if (refname(s) == "iconv") r = ref["iconv " m]
+            else if (refname(s) == "tr -s") r = ref["tr " m]
+            else if (refname(s) == "BMH") r = bmh[key]
+            else if (refname(s) == "same, 1 MB") r = ms[s " 1"]
+            ratio = (r != "-" && r > 0) ? sprintf("%.1f", ms[key] / r) : "-"
+            t = target(s)
+            goal = (t && ratio != "-" && !(refname(s) == "same, 1 MB" && m == 1)) ? \
+                   sprintf("≤ %d %s", t, (ratio + 0 <= t) ? "met" : "NOT met") : "-"
+            printf "| %s | %s MB | %.1f | %s | %s | %s | %s | %.1f |\n", s, m, ms[key], refname(s), r, ratio, goal, peak[key] / bytes[m]
+        }
+    }
+    printf "\nReference tools, ms (median): "
+    for (j = 1; j in sz; j++) {
+        m = sz[j]
+        printf "%s MB: iconv %s, tr -s %s, grep -F -c %s%s", m, ref["iconv " m], ref["tr " m], ref["grep " m], (j + 1 in sz) ? "; " : "\n"
+    }
+    printf "\nGrowth, ms per MB (linear when the largest size costs at most 1.5 x the smallest per MB):\n\n"
+    printf "| scenario |"
+    for (j = 1; j in sz; j++) printf " %s MB |", sz[j]
+    printf " largest / smallest |\n|---|"
+    for (j = 1; j in sz; j++) printf "---:|"
+    printf "---:|\n"
+    last = 0; for (j = 1; j in sz; j++) last = j
+    for (i = 1; i <= n; i++) {
+        s = order[i]
+        if (s == "ctrl-end" || s == "type-at-end" || s == "style-all") continue
+        printf "| %s |", s
+        for (j = 1; j in sz; j++) {
+            m = sz[j]; per[j] = ms[s " " m] / (bytes[m] / 1048576); printf " %.1f |", per[j]
+        }
+        g = per[last] / per[1]
+        printf " %.2f %s |\n", g, (last == 1) ? "" : ((g <= 1.5) ? "linear" : "NOT linear")
+    }
+}' "$results"
