@@ -74,7 +74,14 @@ void Application::installErrorBox() {
 }
 
 bool Application::notify(QObject* receiver, QEvent* event) {
-    bool result = false;
-    runGuarded([&] { result = QApplication::notify(receiver, event); });
-    return result;
+    // One pointer-sized capture, so that wrapping every event costs no allocation.
+    struct Delivery {
+        QObject* receiver;
+        QEvent* event;
+        bool result;
+    } delivery{receiver, event, false};
+    runGuarded([this, &delivery] {
+        delivery.result = QApplication::notify(delivery.receiver, delivery.event);
+    });
+    return delivery.result;
 }

@@ -85,7 +85,6 @@ void TestMainWindow::init() {
     form_->showMaximized();
     form_->activateWindow(); // without a window manager nothing else activates it
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
-    form_->RichEdit1->widget()->setFocus();
 }
 
 void TestMainWindow::cleanup() {
@@ -111,6 +110,7 @@ void TestMainWindow::pressKeys(const QKeySequence& keys) const {
 }
 
 void TestMainWindow::startsMaximisedWithRestoredGeometry() {
+    QVERIFY(form_->RichEdit1->widget()->hasFocus());
     QVERIFY(form_->isMaximized());
     QCOMPARE(form_->normalGeometry().size(), QSize(798, 480));
     QCOMPARE(form_->normalGeometry().topLeft(), QPoint(211, 141));
