@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -59,6 +60,7 @@ private slots:
     void menuEntriesShowShortcutTexts();
     void everyEntryAndButtonRunsItsHandler();
     void tabInsertsTabAndKeepsFocus();
+    void rightClickOpensTheContextMenu();
     void toolButtonsNeverTakeFocus();
     void statusBarsStayEmpty();
 
@@ -354,6 +356,16 @@ void TestMainWindow::tabInsertsTabAndKeepsFocus() {
     QCOMPARE(qRound(line.cursorToX(2) - line.x()), qRound(stops[0]));
     QCOMPARE(qRound(line.cursorToX(4) - line.x()), qRound(stops[1]));
     QCOMPARE(qRound(line.cursorToX(5) - line.x()), qRound(stops[2]));
+}
+
+void TestMainWindow::rightClickOpensTheContextMenu() {
+    QWidget* viewport = form_->RichEdit1->widget()->viewport();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20),
+                            viewport->mapToGlobal(QPoint(20, 20)));
+    QCoreApplication::sendEvent(viewport, &event);
+    QTRY_VERIFY(form_->PopupMenu1->isVisible());
+    QCOMPARE(form_->PopupMenu1->pos(), viewport->mapToGlobal(QPoint(20, 20)));
+    form_->PopupMenu1->hide();
 }
 
 void TestMainWindow::toolButtonsNeverTakeFocus() {
