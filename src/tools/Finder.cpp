@@ -7,21 +7,6 @@
 
 namespace {
 
-// Lower case of one UTF-16 unit; ASCII and the Russian alphabet, nearly all of any document,
-// skip the general table.
-inline char16_t foldUnit(char16_t c) {
-    if (c < 0x80) {
-        return c >= u'A' && c <= u'Z' ? char16_t(c + 0x20) : c;
-    }
-    if (c >= 0x410 && c < 0x430) { // А..Я
-        return char16_t(c + 0x20);
-    }
-    if (c >= 0x430 && c < 0x450) { // а..я
-        return c;
-    }
-    return char16_t(QChar::toLower(char32_t(c)));
-}
-
 // The find text as the document holds it: each CR LF becomes the paragraph separator.
 QString toDocumentText(const QString& what) {
     QString out = what;
@@ -31,53 +16,8 @@ QString toDocumentText(const QString& what) {
 
 } // namespace
 
-Finder::Finder(RichEdit& editor, Prompts& prompts) : editor_(editor), prompts_(prompts) {
-    watchDocument();
-    // Opening a file hands the editor a new document object: watch that one instead.
-    connect(&editor_, &RichEdit::documentReplaced, this, [this] {
-        watchDocument();
-        invalidate();
-    });
-}
-
-void Finder::watchDocument() {
-    // Any change of the text (format changes included, which is harmless) drops the cached copies.
-    connect(editor_.document(), &QTextDocument::contentsChange, this, &Finder::invalidate,
-            Qt::UniqueConnection);
-}
-
-void Finder::invalidate() {
-    textValid_ = false;
-    foldedValid_ = false;
-    // Give the memory back now: a cached copy of a large document is as large as its text.
-    text_ = QString();
-    folded_ = QString();
-}
-
-const QString& Finder::searchText(bool folded) {
-    if (!textValid_) {
-        text_ = editor_.document()->toRawText();
-        textValid_ = true;
-    }
-    if (!folded) {
-        return text_;
-    }
-    if (!foldedValid_) {
-        folded_ = foldCase(text_);
-        foldedValid_ = true;
-    }
-    return folded_;
-}
-
-QString Finder::foldCase(QStringView text) {
-    QString out(text.size(), Qt::Uninitialized);
-    const char16_t* src = text.utf16();
-    char16_t* dst = reinterpret_cast<char16_t*>(out.data());
-    for (qsizetype i = 0, n = text.size(); i < n; ++i) {
-        dst[i] = foldUnit(src[i]);
-    }
-    return out;
-}
+Finder::Finder(RichEdit& editor, Prompts& prompts)
+    : editor_(editor), prompts_(prompts), text_(editor) {}
 
 qsizetype Finder::indexOf(QStringView text, QStringView what, qsizetype from) {
     if (what.isEmpty() || from < 0 || from >= text.size()) {
@@ -102,7 +42,7 @@ QString Finder::beginFind() {
 
 bool Finder::findNext(const QString& what, bool matchCase) {
     const QString& text = searchText(!matchCase);
-    const QString needle = toDocumentText(matchCase ? what : foldCase(what));
+    const QString needle = toDocumentText(matchCase ? what : SearchText::foldCase(what));
     const qsizetype at = indexOf(text, needle, searchStart());
     if (at < 0) {
         prompts_.centeredMessage(QStringLiteral("Текст не найден"), MsgDlgType::Confirmation, mbOK);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Prompts.h"
+#include "SearchText.h"
 
 #include <QObject>
 #include <QString>
@@ -13,8 +14,8 @@ class RichEdit;
 // break counts as CR LF); the search itself runs over the text as the document holds it, one
 // separator per break, and maps its result through the editor in O(log n).
 //
-// The searched text and its case-folded copy are kept between steps and dropped only when the
-// document changes, so a step over an unchanged document costs one search, not a copy of the text.
+// The searched text and its case-folded copy are kept between steps and follow the document's
+// edits (SearchText), so a step costs one search, not a copy of the whole text.
 class Finder : public QObject {
     Q_OBJECT
 public:
@@ -38,29 +39,19 @@ public:
     bool findNext(const QString& what, bool matchCase);
 
     // The searched text: the document's text with one QChar::ParagraphSeparator per paragraph
-    // break (indexes are the document's own positions), or its case-folded copy. Built on first
-    // use after a change of the document and kept until the next one.
-    const QString& searchText(bool folded);
-
-    // Lower-cases every UTF-16 unit on its own, so the result has the length of the input and its
-    // indexes are those of the input. Covers Cyrillic capitals.
-    static QString foldCase(QStringView text);
+    // break (indexes are the document's own positions), or its case-folded copy.
+    const QString& searchText(bool folded) { return folded ? text_.folded() : text_.text(); }
 
     // Index of the first occurrence of what in text at or after from; -1 when there is none, when
     // what is empty or when from is outside text.
     static qsizetype indexOf(QStringView text, QStringView what, qsizetype from);
 
 private:
-    void watchDocument();
-    void invalidate();
     // The document position where a search from program position FindPos begins. A FindPos
     // inside a paragraph break (between CR and LF) begins after the break.
     qsizetype searchStart() const;
 
     RichEdit& editor_;
     Prompts& prompts_;
-    QString text_;
-    QString folded_;
-    bool textValid_ = false;
-    bool foldedValid_ = false;
+    SearchText text_;
 };

@@ -1,4 +1,3 @@
-#include "Cp1251.h"
 #include "Finder.h"
 #include "RichEdit.h"
 
@@ -51,11 +50,9 @@ private slots:
     void findPosPastEndFindsNothing();
     void failedStepKeepsSelection();
     void wrappedParagraphSelectsTheOccurrence();
-    void foldCaseMatchesLowerCase();
     void findPosInsideOrPastBreak_data();
     void findPosInsideOrPastBreak();
-    void cachedTextFollowsEdits();
-    void cachedTextFollowsReplacedDocument();
+    void stepsFollowEdits();
 
 private:
     void step(const QString& what, bool matchCase = true) { finder_->findNext(what, matchCase); }
@@ -257,30 +254,6 @@ void TestFinder::wrappedParagraphSelectsTheOccurrence() {
     QCOMPARE(edit_->selStart(), int(paragraph.size()) + 4 + 2 + 4);
 }
 
-void TestFinder::foldCaseMatchesLowerCase() {
-    // Unit by unit, the quick paths agree with the general table over the whole BMP.
-    QString all(0x10000, Qt::Uninitialized);
-    for (int unit = 0; unit < 0x10000; ++unit) {
-        all[unit] = QChar(char16_t(unit));
-    }
-    const QString folded = Finder::foldCase(all);
-    QCOMPARE(folded.size(), all.size());
-    for (int unit = 0; unit < 0x10000; ++unit) {
-        if (folded[unit] != QChar(char16_t(QChar::toLower(char32_t(unit))))) {
-            QFAIL(qPrintable(
-                QStringLiteral("U+%1 folds wrongly").arg(unit, 4, 16, QLatin1Char('0'))));
-        }
-    }
-    // Over the characters a document can hold, that is the whole lower-casing.
-    QString codePage;
-    for (int byte = 0; byte < 256; ++byte) {
-        codePage.append(Cp1251::toUnicode(static_cast<unsigned char>(byte)));
-    }
-    QCOMPARE(Finder::foldCase(codePage), codePage.toLower());
-    QCOMPARE(Finder::foldCase(u"АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ"),
-             QStringLiteral("абвгдеёжзийклмнопрстуфхцчшщъыьэюя"));
-}
-
 void TestFinder::findPosInsideOrPastBreak_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("findPos");
@@ -313,7 +286,7 @@ void TestFinder::findPosInsideOrPastBreak() {
     }
 }
 
-void TestFinder::cachedTextFollowsEdits() {
+void TestFinder::stepsFollowEdits() {
     edit_->setText(QStringLiteral("one two"));
     const QChar* exact = finder_->searchText(false).constData();
     const QChar* folded = finder_->searchText(true).constData();
@@ -337,21 +310,6 @@ void TestFinder::cachedTextFollowsEdits() {
     edit_->undo();
     finder_->FindPos = 0;
     QVERIFY(!finder_->findNext(QStringLiteral("Три"), true));
-}
-
-void TestFinder::cachedTextFollowsReplacedDocument() {
-    edit_->setText(QStringLiteral("old text"));
-    QCOMPARE(finder_->searchText(true), QStringLiteral("old text"));
-    edit_->loadPlainText(QStringLiteral("new\nТекст"));
-    QCOMPARE(finder_->searchText(false), QStringLiteral("new\u2029Текст"));
-    QCOMPARE(finder_->searchText(true), QStringLiteral("new\u2029текст"));
-    // Edits of the new document are watched too.
-    edit_->setSelStart(0);
-    edit_->replaceSelection(QStringLiteral("brand "));
-    QCOMPARE(finder_->searchText(false), QStringLiteral("brand new\u2029Текст"));
-    finder_->FindPos = 0;
-    QVERIFY(finder_->findNext(QStringLiteral("ТЕКСТ"), false));
-    QCOMPARE(edit_->selStart(), 11);
 }
 
 QTEST_MAIN(TestFinder)
