@@ -99,7 +99,7 @@ void FontDialog::buildFields() {
     auto* grid = new QGridLayout(this);
     faceEdit_ = new QLineEdit;
     faceEdit_->setReadOnly(true);
-    familyList_ = makeList(QStringLiteral("familyList"), 170);
+    familyList_ = makeList(QStringLiteral("familyList"), 190);
     QStringList families = QFontDatabase::families();
     std::sort(families.begin(), families.end(), [](const QString& a, const QString& b) {
         return a.compare(b, Qt::CaseInsensitive) < 0;
@@ -107,14 +107,16 @@ void FontDialog::buildFields() {
     familyList_->addItems(families);
     styleEdit_ = new QLineEdit;
     styleEdit_->setReadOnly(true);
-    styleList_ = makeList(QStringLiteral("styleList"), 120);
+    styleList_ = makeList(QStringLiteral("styleList"), 150);
     for (const char* name : kStyleNames) {
         styleList_->addItem(QString::fromUtf8(name));
     }
     sizeEdit_ = new QLineEdit;
     sizeEdit_->setObjectName(QStringLiteral("sizeEdit"));
     sizeEdit_->setMaxLength(4);
-    sizeList_ = makeList(QStringLiteral("sizeList"), 50);
+    sizeList_ = makeList(QStringLiteral("sizeList"), 60);
+    sizeList_->setMaximumWidth(70);
+    sizeEdit_->setMaximumWidth(70);
     sizeList_->addItems(SizeBox::entries());
 
     grid->addWidget(new QLabel(QStringLiteral("Шрифт:")), 0, 0);

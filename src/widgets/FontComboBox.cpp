@@ -1,8 +1,10 @@
 #include "FontComboBox.h"
 
 #include <QAbstractItemView>
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <algorithm>
@@ -52,11 +54,31 @@ void drawT(QPainter& p, int x, int y, const QColor& color) {
     p.fillRect(x + 2, y, 2, 8, color);
 }
 
+// Drops the list below the box, kVisibleRows high, where the platform style would open it over the
+// box as a menu as tall as the screen.
+class DropDownStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == QStyle::SH_ComboBox_Popup) {
+            return 0;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
 } // namespace
 
 FontComboBox::FontComboBox(QWidget* parent) : FontComboBox(QFontDatabase::families(), parent) {}
 
 FontComboBox::FontComboBox(const QStringList& families, QWidget* parent) : QComboBox(parent) {
+    // One style for every box, living as long as the application.
+    static DropDownStyle* const dropDown = [] {
+        auto* style = new DropDownStyle;
+        style->setParent(QCoreApplication::instance());
+        return style;
+    }();
+    setStyle(dropDown);
     setEditable(false);
     setMaxVisibleItems(kVisibleRows);
     setIconSize(QSize(kGlyphSize, kGlyphSize));
@@ -77,6 +99,10 @@ void FontComboBox::fill(QStringList families) {
         setItemData(count() - 1, static_cast<int>(kind), KindRole);
     }
     setCurrentIndex(-1);
+    // The opened list is as wide as its longest name, at least as wide as the box.
+    QAbstractItemView* list = view();
+    const int scrollBar = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    list->setMinimumWidth(list->sizeHintForColumn(0) + scrollBar + 2 * list->frameWidth() + 4);
 }
 
 QString FontComboBox::fontName() const {

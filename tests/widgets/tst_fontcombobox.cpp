@@ -15,6 +15,7 @@ private slots:
     void setFontNameIgnoresCaseAndReportsNothing_data();
     void setFontNameIgnoresCaseAndReportsNothing();
     void popupPickGoesToTopMostRecentFirst();
+    void popupShowsFourteenRowsBelowTheBox();
     void keyboardPickOnClosedBoxReportsWithoutPromoting();
     void escapeFromPopupReportsNothing();
     void kindsOfScreenFamilies();
@@ -102,6 +103,24 @@ void TestFontComboBox::popupPickGoesToTopMostRecentFirst() {
     QCOMPARE(box.itemText(1), QStringLiteral("Alpha"));
     QCOMPARE(box.itemText(2), QStringLiteral("Alpha"));
     QCOMPARE(box.itemData(0, FontComboBox::KindRole), box.itemData(4, FontComboBox::KindRole));
+}
+
+void TestFontComboBox::popupShowsFourteenRowsBelowTheBox() {
+    QStringList families;
+    for (int i = 0; i < 40; ++i) {
+        families.append(QStringLiteral("Family %1").arg(i, 2, 10, QLatin1Char('0')));
+    }
+    FontComboBox box(families, nullptr);
+    box.show();
+    box.setFontName(QStringLiteral("Family 20"));
+    box.showPopup();
+    QAbstractItemView* view = box.view();
+    QTRY_VERIFY(view->isVisible());
+    const int rows = view->viewport()->height() / FontComboBox::kItemHeight;
+    QCOMPARE(rows, FontComboBox::kVisibleRows);
+    QVERIFY(view->window()->mapToGlobal(QPoint(0, 0)).y() >=
+            box.mapToGlobal(QPoint(0, box.height())).y() - 1);
+    box.hidePopup();
 }
 
 void TestFontComboBox::keyboardPickOnClosedBoxReportsWithoutPromoting() {
