@@ -97,6 +97,13 @@ FontDialog::FontDialog(QWidget* parent) : QDialog(parent) {
 
 void FontDialog::buildFields() {
     auto* grid = new QGridLayout(this);
+    buildLists(grid);
+    grid->addWidget(buildEffects(), 3, 0);
+    grid->addWidget(buildSample(), 3, 1, 1, 2);
+    connectFields();
+}
+
+void FontDialog::buildLists(QGridLayout* grid) {
     faceEdit_ = new QLineEdit;
     faceEdit_->setReadOnly(true);
     familyList_ = makeList(QStringLiteral("familyList"), 190);
@@ -128,7 +135,9 @@ void FontDialog::buildFields() {
     grid->addWidget(familyList_, 2, 0);
     grid->addWidget(styleList_, 2, 1);
     grid->addWidget(sizeList_, 2, 2);
+}
 
+QGroupBox* FontDialog::buildEffects() {
     auto* effects = new QGroupBox(QStringLiteral("Видоизменение"));
     auto* effectsLayout = new QVBoxLayout(effects);
     strikeOutBox_ = new QCheckBox(QStringLiteral("Зачёркнутый"));
@@ -145,8 +154,10 @@ void FontDialog::buildFields() {
     effectsLayout->addWidget(new QLabel(QStringLiteral("Цвет:")));
     effectsLayout->addWidget(colorBox_);
     effectsLayout->addStretch();
-    grid->addWidget(effects, 3, 0);
+    return effects;
+}
 
+QGroupBox* FontDialog::buildSample() {
     auto* sampleGroup = new QGroupBox(QStringLiteral("Образец"));
     auto* sampleLayout = new QVBoxLayout(sampleGroup);
     sample_ = new QLabel(QStringLiteral("АаБбYyZz"));
@@ -159,8 +170,10 @@ void FontDialog::buildFields() {
     sampleLayout->addWidget(sample_);
     sampleLayout->addWidget(new QLabel(QStringLiteral("Набор символов:")));
     sampleLayout->addWidget(scriptBox_);
-    grid->addWidget(sampleGroup, 3, 1, 1, 2);
+    return sampleGroup;
+}
 
+void FontDialog::connectFields() {
     connect(familyList_, &QListWidget::currentRowChanged, this, &FontDialog::onFamilyChanged);
     connect(styleList_, &QListWidget::currentTextChanged, this, [this](const QString& text) {
         styleEdit_->setText(text);

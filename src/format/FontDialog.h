@@ -6,6 +6,8 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -34,11 +36,13 @@ public:
         QColor color;
     };
     static const QList<NamedColor>& standardColors();
-    // The shown name of a character set; empty for one the dialog does not list.
-    static QString scriptName(int charset);
 
 private:
     void buildFields();
+    void buildLists(QGridLayout* grid);
+    QGroupBox* buildEffects();
+    QGroupBox* buildSample();
+    void connectFields();
     void buildButtons();
     void fillScripts(const QString& family, int preferred);
     void onFamilyChanged();
