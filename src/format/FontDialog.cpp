@@ -82,10 +82,6 @@ const QList<FontDialog::NamedColor>& FontDialog::standardColors() {
     return colors;
 }
 
-QString FontDialog::scriptName(int charset) {
-    return FontScripts::name(charset);
-}
-
 FontDialog::FontDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FontDialog1"));
     setWindowTitle(QStringLiteral("Шрифт"));
