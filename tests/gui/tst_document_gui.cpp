@@ -205,6 +205,22 @@ void TestDocumentGui::realDialogs() {
     QVERIFY2(seen.value(5).contains(QStringLiteral("файла")), qPrintable(seen.value(5)));
     QCOMPARE(form_->RichEdit1->text(), QStringLiteral("строка\r\n"));
     QCOMPARE(form_->windowTitle(), Document::TitlePrefix + QStringLiteral("real.txt"));
+
+    // "Сохранить...": one filter for .rtf files; a name typed without an extension is kept.
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QStringList saveFilters;
+    QTimer::singleShot(0, this, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog != nullptr);
+        saveFilters = dialog->nameFilters();
+        dialog->selectFile(path("plain"));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    key(Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(saveFilters, QStringList{".rtf (*.rtf)"});
+    QVERIFY(QFile::exists(path("plain")));
+    QCOMPARE(form_->windowTitle(), Document::TitlePrefix + QStringLiteral("plain"));
     form_.reset(); // before the prompts it uses
 }
 
