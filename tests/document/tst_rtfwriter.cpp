@@ -12,7 +12,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 
 namespace {
 
@@ -213,6 +215,27 @@ void TestRtfWriter::saveErrors() {
     QFile f(good);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), RtfWriter::toRtf(*edit_->document()));
+    f.close();
+
+    // A write that fails half-way (a file size limit stands in for a full disk).
+    const QByteArray before = RtfWriter::toRtf(*edit_->document());
+    edit_->setText(QStringLiteral("%1\r\n").arg(QString(99, QLatin1Char('x'))).repeated(2000));
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 50000;
+    setrlimit(RLIMIT_FSIZE, &small);
+    QString message;
+    try {
+        RtfWriter::save(*edit_->document(), good);
+    } catch (const Error& e) {
+        message = e.message();
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    QCOMPARE(message, QStringLiteral("Failed to Save Stream"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), before);
 }
 
 void TestRtfWriter::pandocReadsFormatting() {
