@@ -1,13 +1,12 @@
-#include "Errors.h"
 #include "FindDialog.h"
 #include "Finder.h"
-#include "RichEdit.h"
 #include "TForm1.h"
 
 void TForm1::initFind() {
     FindDialog1 = new FindDialog(this);
+    // Each find-next request runs its handler like a command: through the dispatch wrapper.
     connect(FindDialog1, &FindDialog::find, this,
-            [this] { runGuarded([this] { FindDialog1Find(); }); });
+            [this] { dispatch("FindDialog1Find", &TForm1::FindDialog1Find); });
 }
 
 void TForm1::N26Click() {

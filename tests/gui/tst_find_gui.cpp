@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -121,6 +122,7 @@ void TestFindGui::checkSelection(int start, int length) const {
 void TestFindGui::searchThroughTheDialog() {
     edit().setText(QStringLiteral("Текст и ТЕКСТ\r\nи текст"));
     edit().setSelStart(0);
+    QSignalSpy dispatched(form_.get(), &TForm1::commandDispatched);
     pressFind();
 
     QCOMPARE(dialog()->windowTitle(), QStringLiteral("Найти"));
@@ -135,6 +137,9 @@ void TestFindGui::searchThroughTheDialog() {
     typeText(dialog()->findEdit(), QStringLiteral("текст"));
     pressEnterInDialog();
     checkSelection(0, 5);
+    QCOMPARE(dispatched.size(), 2);
+    QCOMPARE(dispatched[0][0].toString(), QStringLiteral("N26Click"));
+    QCOMPARE(dispatched[1][0].toString(), QStringLiteral("FindDialog1Find"));
     QTest::mouseClick(dialog()->findNextButton(), Qt::LeftButton);
     checkSelection(8, 5);
 
