@@ -39,6 +39,7 @@ private slots:
     void promptSaveWritesParagraphs();
     void openThenSaveGivesSameBytesAtAnyWidth();
     void openBindsAndTitles();
+    void largeFileIsNotCut();
     void cancellingSaveAfterYesCancelsCommand_data();
     void cancellingSaveAfterYesCancelsCommand();
     void answersOfTheQuestion_data();
@@ -168,6 +169,22 @@ void TestDocument::openBindsAndTitles() {
     doc_->open();
     QCOMPARE(editor_->text(), QString());
     QCOMPARE(doc_->title(), Document::TitlePrefix + QStringLiteral("empty.txt"));
+}
+
+void TestDocument::largeFileIsNotCut() {
+    QByteArray bytes;
+    for (int i = 0; i < 20000; ++i) {
+        bytes += "line " + QByteArray::number(i) + "\r\n";
+    }
+    QVERIFY(bytes.size() > 2 * 65536);
+    writeBytes(path("large.txt"), bytes);
+    prompts_->openAnswers = {path("large.txt")};
+    doc_->open();
+    QCOMPARE(editor_->textLength(), bytes.size());
+    editor_->setModified(true);
+    prompts_->answers = {mrYes};
+    QVERIFY(doc_->queryClose());
+    QCOMPARE(readBytes(path("large.txt")), bytes);
 }
 
 void TestDocument::cancellingSaveAfterYesCancelsCommand_data() {
