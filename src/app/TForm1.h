@@ -177,6 +177,7 @@ private:
     void buildMenus();
     void buildPopupMenu();
     void buildToolbar();
+    void buildToolbarBoxes(); // the labels and boxes among the buttons
     void buildStatusBars();
 
     Prompts& prompts_;

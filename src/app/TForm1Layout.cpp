@@ -189,6 +189,26 @@ void TForm1::buildToolbar() {
     RzToolButton7 = button("RzToolButton7", QStringLiteral("Выровнять по центру"), 6);
     RzToolButton8 = button("RzToolButton8", QStringLiteral("Выровнять по правому краю"), 7);
     RzSpacer2 = spacer("RzSpacer2", true);
+    buildToolbarBoxes();
+    RzSpacer3 = spacer("RzSpacer3", false);
+    RzToolButton9 = button("RzToolButton9", QStringLiteral("Полужирный"), 8);
+    RzToolButton11 = button("RzToolButton11", QStringLiteral("Подчёркнутый"), 10);
+    RzToolButton10 = button("RzToolButton10", QStringLiteral("Курсив"), 9);
+    RzSpacer4 = spacer("RzSpacer4", false);
+    RzToolButton12 = button("RzToolButton12", QStringLiteral("Список"), 11);
+    RzSpacer5 = spacer("RzSpacer5", false);
+
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             RzToolButton1,   RzToolButton2,  RzToolButton3, RzToolButton5,  RzSpacer1,
+             RzToolButton6,   RzToolButton7,  RzToolButton8, RzSpacer2,      Label1,
+             RzFontComboBox1, Label2,         sizeFont,      RzSpacer3,      RzToolButton9,
+             RzToolButton11,  RzToolButton10, RzSpacer4,     RzToolButton12, RzSpacer5,
+             Label3,          RzColorEdit1}) {
+        RzToolbar1->addControl(control);
+    }
+}
+
+void TForm1::buildToolbarBoxes() {
     Label1 = toolbarLabel("Label1", QStringLiteral(" Шрифт  "), 60);
     RzFontComboBox1 = new FontComboBox;
     RzFontComboBox1->setObjectName(QStringLiteral("RzFontComboBox1"));
@@ -203,27 +223,11 @@ void TForm1::buildToolbar() {
     sizeFont->setCurrentIndex(0);
     sizeFont->lineEdit()->setMaxLength(3);
     sizeFont->setFixedSize(53, 21);
-    RzSpacer3 = spacer("RzSpacer3", false);
-    RzToolButton9 = button("RzToolButton9", QStringLiteral("Полужирный"), 8);
-    RzToolButton11 = button("RzToolButton11", QStringLiteral("Подчёркнутый"), 10);
-    RzToolButton10 = button("RzToolButton10", QStringLiteral("Курсив"), 9);
-    RzSpacer4 = spacer("RzSpacer4", false);
-    RzToolButton12 = button("RzToolButton12", QStringLiteral("Список"), 11);
-    RzSpacer5 = spacer("RzSpacer5", false);
     Label3 = toolbarLabel("Label3", QStringLiteral("Цвет  "), 41);
     RzColorEdit1 = new ColorEdit;
     RzColorEdit1->setObjectName(QStringLiteral("RzColorEdit1"));
     RzColorEdit1->setSelectedColor(Qt::black);
     RzColorEdit1->setFixedSize(56, 21);
-
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             RzToolButton1,   RzToolButton2,  RzToolButton3, RzToolButton5,  RzSpacer1,
-             RzToolButton6,   RzToolButton7,  RzToolButton8, RzSpacer2,      Label1,
-             RzFontComboBox1, Label2,         sizeFont,      RzSpacer3,      RzToolButton9,
-             RzToolButton11,  RzToolButton10, RzSpacer4,     RzToolButton12, RzSpacer5,
-             Label3,          RzColorEdit1}) {
-        RzToolbar1->addControl(control);
-    }
 }
 
 void TForm1::buildStatusBars() {
