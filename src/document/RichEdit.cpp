@@ -8,6 +8,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextList>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
@@ -17,17 +18,29 @@ constexpr int kMaxFaceName = 31;
 // Most paragraphs one bullet list holds when bullets are set (setParaNumbering).
 constexpr int kParagraphsPerList = 64;
 
-QString withCrLf(QString text) {
-    // One pass: paragraph separators become CR LF.
-    QString out;
-    out.reserve(text.size() + text.count(QChar::ParagraphSeparator));
-    for (const QChar ch : std::as_const(text)) {
-        if (ch == QChar::ParagraphSeparator || ch == QChar::LineSeparator) {
-            out.append(QLatin1String("\r\n"));
-        } else {
-            out.append(ch);
+QString withCrLf(const QString& text) {
+    // One pass: paragraph separators become CR LF; the runs between them are copied whole.
+    const QChar* data = text.constData();
+    const qsizetype n = text.size();
+    qsizetype breaks = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        breaks += (data[i] == QChar::ParagraphSeparator || data[i] == QChar::LineSeparator) ? 1 : 0;
+    }
+    if (breaks == 0) {
+        return text;
+    }
+    QString out(n + breaks, Qt::Uninitialized);
+    QChar* dst = out.data();
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (data[i] == QChar::ParagraphSeparator || data[i] == QChar::LineSeparator) {
+            dst = std::copy(data + runStart, data + i, dst);
+            *dst++ = QLatin1Char('\r');
+            *dst++ = QLatin1Char('\n');
+            runStart = i + 1;
         }
     }
+    std::copy(data + runStart, data + n, dst);
     return out;
 }
 
@@ -45,15 +58,21 @@ RichEdit::RichEdit(QWidget* parent) : QObject(parent), view_(new RichTextView(pa
 
 RichEdit::~RichEdit() = default;
 
-QTextEdit* RichEdit::widget() const { return view_; }
+QTextEdit* RichEdit::widget() const {
+    return view_;
+}
 
-QTextDocument* RichEdit::document() const { return view_->document(); }
+QTextDocument* RichEdit::document() const {
+    return view_->document();
+}
 
 void RichEdit::installDocument(QTextDocument* doc) {
     DocumentLayout* layout = installDocumentLayout(doc);
     connect(layout, &DocumentLayout::blockHeightChanged, view_, &RichTextView::keepTextStill,
             Qt::UniqueConnection);
     connect(doc, &QTextDocument::modificationChanged, this, &RichEdit::modificationChanged,
+            Qt::UniqueConnection);
+    connect(doc, &QTextDocument::contentsChange, this, &RichEdit::checkGeometry,
             Qt::UniqueConnection);
 }
 
@@ -95,7 +114,9 @@ int RichEdit::textLength() const {
 
 // --- text ---------------------------------------------------------------------------------
 
-QString RichEdit::text() const { return withCrLf(document()->toRawText()); }
+QString RichEdit::text() const {
+    return withCrLf(document()->toRawText());
+}
 
 void RichEdit::setText(const QString& text) {
     QTextCursor c(document());
@@ -148,11 +169,17 @@ void RichEdit::clear() {
 
 // --- selection ----------------------------------------------------------------------------
 
-QTextCursor RichEdit::cursor() const { return view_->textCursor(); }
+QTextCursor RichEdit::cursor() const {
+    return view_->textCursor();
+}
 
-void RichEdit::applyCursor(const QTextCursor& c) { view_->setTextCursor(c); }
+void RichEdit::applyCursor(const QTextCursor& c) {
+    view_->setTextCursor(c);
+}
 
-QString RichEdit::selectedText() const { return withCrLf(cursor().selectedText()); }
+QString RichEdit::selectedText() const {
+    return withCrLf(cursor().selectedText());
+}
 
 void RichEdit::replaceSelection(const QString& text) {
     QTextCursor c = cursor();
@@ -162,7 +189,9 @@ void RichEdit::replaceSelection(const QString& text) {
     applyCursor(c);
 }
 
-int RichEdit::selStart() const { return toPosition(cursor().selectionStart()); }
+int RichEdit::selStart() const {
+    return toPosition(cursor().selectionStart());
+}
 
 void RichEdit::setSelStart(int position) {
     QTextCursor c = cursor();
@@ -175,7 +204,9 @@ int RichEdit::selLength() const {
     return toPosition(c.selectionEnd()) - toPosition(c.selectionStart());
 }
 
-void RichEdit::setSelLength(int length) { select(selStart(), length); }
+void RichEdit::setSelLength(int length) {
+    select(selStart(), length);
+}
 
 void RichEdit::select(int start, int length) {
     QTextCursor c = cursor();
@@ -185,25 +216,43 @@ void RichEdit::select(int start, int length) {
     view_->ensureCursorVisible();
 }
 
-void RichEdit::selectAll() { view_->selectAll(); }
+void RichEdit::selectAll() {
+    view_->selectAll();
+}
 
 // --- editing commands ---------------------------------------------------------------------
 
-bool RichEdit::modified() const { return document()->isModified(); }
+bool RichEdit::modified() const {
+    return document()->isModified();
+}
 
-void RichEdit::setModified(bool modified) { document()->setModified(modified); }
+void RichEdit::setModified(bool modified) {
+    document()->setModified(modified);
+}
 
-void RichEdit::undo() { view_->undo(); }
+void RichEdit::undo() {
+    view_->undo();
+}
 
-void RichEdit::cut() { view_->cut(); }
+void RichEdit::cut() {
+    view_->cut();
+}
 
-void RichEdit::copy() { view_->copy(); }
+void RichEdit::copy() {
+    view_->copy();
+}
 
-void RichEdit::paste() { view_->paste(); }
+void RichEdit::paste() {
+    view_->paste();
+}
 
-void RichEdit::scrollToTop() { view_->verticalScrollBar()->setValue(0); }
+void RichEdit::scrollToTop() {
+    view_->verticalScrollBar()->setValue(0);
+}
 
-void RichEdit::setFocus() { view_->setFocus(Qt::OtherFocusReason); }
+void RichEdit::setFocus() {
+    view_->setFocus(Qt::OtherFocusReason);
+}
 
 // --- character attributes -----------------------------------------------------------------
 
@@ -383,17 +432,25 @@ int RichEdit::paraStartIndent() const {
     return firstBlockFormat().intProperty(TextProperty::StartIndent);
 }
 
-void RichEdit::setParaStartIndent(int twips) { setParaProperty(TextProperty::StartIndent, twips); }
+void RichEdit::setParaStartIndent(int twips) {
+    setParaProperty(TextProperty::StartIndent, twips);
+}
 
-int RichEdit::paraOffset() const { return firstBlockFormat().intProperty(TextProperty::Offset); }
+int RichEdit::paraOffset() const {
+    return firstBlockFormat().intProperty(TextProperty::Offset);
+}
 
-void RichEdit::setParaOffset(int twips) { setParaProperty(TextProperty::Offset, twips); }
+void RichEdit::setParaOffset(int twips) {
+    setParaProperty(TextProperty::Offset, twips);
+}
 
 int RichEdit::paraRightIndent() const {
     return firstBlockFormat().intProperty(TextProperty::RightIndent);
 }
 
-void RichEdit::setParaRightIndent(int twips) { setParaProperty(TextProperty::RightIndent, twips); }
+void RichEdit::setParaRightIndent(int twips) {
+    setParaProperty(TextProperty::RightIndent, twips);
+}
 
 void RichEdit::setParaProperty(int property, int twips) {
     QTextCursor c = cursor();
@@ -453,6 +510,60 @@ void RichEdit::updateBlockGeometry(QTextBlockFormat& f) const {
     f.setRightMargin(std::max(0LL, right) * k);
 }
 
+bool RichEdit::geometryFollowsFormat(const QTextBlockFormat& f) const {
+    QTextBlockFormat expected = f;
+    updateBlockGeometry(expected);
+    return expected.leftMargin() == f.leftMargin() && expected.textIndent() == f.textIndent() &&
+           expected.rightMargin() == f.rightMargin();
+}
+
+void RichEdit::checkGeometry(int position, int /*removed*/, int added) {
+    // Only the paragraphs the change touched: linear in the size of the change.
+    const QTextDocument* doc = document();
+    const int end = position + added;
+    for (QTextBlock b = doc->findBlock(position); b.isValid() && b.position() <= end;
+         b = b.next()) {
+        if (!geometryFollowsFormat(b.blockFormat())) {
+            if (mendFrom_ < 0) {
+                // After the edit that caused it has finished: the document is not to be changed
+                // from within its own change notification.
+                QTimer::singleShot(0, this, &RichEdit::mendGeometry);
+                mendFrom_ = b.position();
+                mendTo_ = end;
+            } else {
+                mendFrom_ = std::min(mendFrom_, b.position());
+                mendTo_ = std::max(mendTo_, end);
+            }
+            return;
+        }
+    }
+}
+
+void RichEdit::mendGeometry() {
+    const int from = mendFrom_;
+    const int to = mendTo_;
+    mendFrom_ = mendTo_ = -1;
+    QTextDocument* doc = document();
+    QTextCursor step(doc);
+    bool joined = false;
+    for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() <= to; b = b.next()) {
+        QTextBlockFormat f = b.blockFormat();
+        if (geometryFollowsFormat(f)) {
+            continue;
+        }
+        if (!joined) {
+            // Part of the edit that caused it, for undo as well.
+            step.joinPreviousEditBlock();
+            joined = true;
+        }
+        updateBlockGeometry(f);
+        QTextCursor(b).setBlockFormat(f);
+    }
+    if (joined) {
+        step.endEditBlock();
+    }
+}
+
 // --- view ---------------------------------------------------------------------------------
 
 void RichEdit::setTabStops(const QList<qreal>& pixels) {
@@ -466,4 +577,6 @@ void RichEdit::setTabStops(const QList<qreal>& pixels) {
     document()->setDefaultTextOption(option);
 }
 
-qreal RichEdit::pixelsPerTwip() const { return view_->logicalDpiX() / 1440.0; }
+qreal RichEdit::pixelsPerTwip() const {
+    return view_->logicalDpiX() / 1440.0;
+}
