@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 
 namespace {
 QString& currentTitle() {
@@ -54,16 +55,15 @@ QMessageBox* Application::createErrorBox(const QString& message, QWidget* parent
 }
 
 void Application::showErrorBox(const QString& message) {
-    // Owned by no window, so that it disables every window of the application; the previously
-    // active window gets the focus back when it closes.
+    // A control that holds the mouse lets go of it, as a cancelled drag would.
     if (QWidget* grabber = QWidget::mouseGrabber()) {
         grabber->releaseMouse();
     }
+    // Owned by no window, so that it disables every window of the application; the previously
+    // active window gets the focus back when it closes.
     const QPointer<QWidget> previous = QApplication::activeWindow();
-    QMessageBox* box = createErrorBox(message);
-    box->setAttribute(Qt::WA_DeleteOnClose, false);
+    const std::unique_ptr<QMessageBox> box(createErrorBox(message));
     box->exec();
-    delete box;
     if (!previous.isNull()) {
         previous->activateWindow();
     }
