@@ -4,6 +4,7 @@
 #
 #   scripts/bench.sh                    all sizes, 5 runs of everything (medians)
 #   ZELTO_BENCH_SIZES="1 10" ZELTO_BENCH_RUNS=7 scripts/bench.sh
+#   scripts/bench.sh --table FILE       prints the table of saved raw results again
 #
 # Every scenario is timed until the frame showing its result is drawn (offscreen). References:
 # iconv -f cp1251 -t utf-8 (open and the saves), tr -s ' ' (removal of extra spaces), a
@@ -14,6 +15,84 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 sizes="${ZELTO_BENCH_SIZES:-1 10 50}"
 runs="${ZELTO_BENCH_RUNS:-5}"
 build="$root/build/bench"
+
+# print_table RESULTS SIZES: the table of a run's raw results.
+print_table() {
+    awk -v sizes="$2" '
+function target(s) {
+    if (s == "open" || s == "save-plain") return 10
+    if (s ~ /^save-rtf/) return 15
+    if (s ~ /^find/) return 10
+    if (s == "squeeze") return 20
+    if (s == "ctrl-end") return 3
+    if (s == "type-at-end") return 2
+    return 0
+}
+function refname(s) {
+    if (s == "open" || s ~ /^save/) return "iconv"
+    if (s ~ /^find/) return "BMH"
+    if (s == "squeeze") return "tr -s"
+    if (s == "ctrl-end" || s == "type-at-end") return "same, 1 MB"
+    return "-"
+}
+$1 == "OURS" { key = $2 " " $3; bytes[$3] = $4; ms[key] = $5; peak[key] = $6; bmh[key] = $7
+               if (!($2 in seen)) { seen[$2] = 1; order[++n] = $2 } }
+$1 == "REF"  { ref[$2 " " $3] = $4 }
+END {
+    split(sizes, sz, " ")
+    largest = 0; for (j = 1; j in sz; j++) if (sz[j] + 0 > largest) largest = sz[j] + 0
+    printf "| scenario | size | ours, ms | reference | reference, ms | ratio | target | peak memory / file size |\n"
+    printf "|---|---|---:|---|---:|---:|---:|---:|\n"
+    for (i = 1; i <= n; i++) {
+        s = order[i]
+        for (j = 1; j in sz; j++) {
+            m = sz[j]; key = s " " m
+            if (!(key in ms)) continue
+            r = "-"
+            if (refname(s) == "iconv") r = ref["iconv " m]
+            else if (refname(s) == "tr -s") r = ref["tr " m]
+            else if (refname(s) == "BMH") r = bmh[key]
+            else if (refname(s) == "same, 1 MB") r = ms[s " 1"]
+            ratio = (r != "-" && r > 0) ? sprintf("%.1f", ms[key] / r) : "-"
+            t = target(s)
+            # The targets are set for the largest document.
+            goal = (t && ratio != "-" && m == largest && m != 1) ? \
+                   sprintf("≤ %d %s", t, (ratio + 0 <= t) ? "met" : "NOT met") : "-"
+            printf "| %s | %s MB | %.1f | %s | %s | %s | %s | %.1f |\n", s, m, ms[key], refname(s), r, ratio, goal, peak[key] / bytes[m]
+        }
+    }
+    printf "\nReference tools, ms (median): "
+    for (j = 1; j in sz; j++) {
+        m = sz[j]
+        printf "%s MB: iconv %s, tr -s %s, grep -F -c %s%s", m, ref["iconv " m], ref["tr " m], ref["grep " m], (j + 1 in sz) ? "; " : "\n"
+    }
+    printf "\nGrowth, ms per MB. Linear when no larger size costs more than 1.5 x per MB what a smaller one\n"
+    printf "costs; the smallest size also carries the fixed cost of drawing a frame.\n\n"
+    printf "| scenario |"
+    for (j = 1; j in sz; j++) printf " %s MB |", sz[j]
+    printf " largest / smallest | largest / next |\n|---|"
+    for (j = 1; j in sz; j++) printf "---:|"
+    printf "---:|---:|\n"
+    last = 0; for (j = 1; j in sz; j++) last = j
+    for (i = 1; i <= n; i++) {
+        s = order[i]
+        if (s == "ctrl-end" || s == "type-at-end" || s == "style-all") continue
+        printf "| %s |", s
+        for (j = 1; j in sz; j++) {
+            m = sz[j]; per[j] = ms[s " " m] / (bytes[m] / 1048576); printf " %.1f |", per[j]
+        }
+        g = per[last] / per[1]
+        h = (last > 1) ? per[last] / per[last - 1] : 1
+        printf " %.2f | %.2f %s |\n", g, h, (last == 1) ? "" : ((g <= 1.5 && h <= 1.5) ? "linear" : "NOT linear")
+    }
+}' "$1"
+}
+
+if [ "${1:-}" = "--table" ]; then
+    # Prints the table of saved raw results again: scripts/bench.sh --table FILE ["1 10 50"]
+    print_table "$2" "${3:-$sizes}"
+    exit 0
+fi
 
 "$root/scripts/setup.sh"
 if [ ! -f "$build/build.ninja" ]; then
@@ -45,6 +124,7 @@ median_ms() {
         m = (NR % 2) ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2; printf "%.1f\n", m / 1000 }'
 }
 
+started=$(date +%s)
 for mb in $sizes; do
     file="$work/doc-$mb.txt"
     "$bench" generate "$file" "$mb" 2>/dev/null
@@ -60,67 +140,7 @@ for mb in $sizes; do
     rm -f "$file" "$work"/saved-*
 done
 
-awk -v sizes="$sizes" '
-function target(s) {
-    if (s == "open" || s == "save-plain") return 10
-    if (s ~ /^save-rtf/) return 15
-    if (s ~ /^find/) return 10
-    if (s == "squeeze") return 20
-    if (s == "ctrl-end") return 3
-    if (s == "type-at-end") return 2
-    return 0
-}
-function refname(s) {
-    if (s == "open" || s ~ /^save/) return "iconv"
-    if (s ~ /^find/) return "BMH"
-    if (s == "squeeze") return "tr -s"
-    if (s == "ctrl-end" || s == "type-at-end") return "same, 1 MB"
-    return "-"
-}
-$1 == "OURS" { key = $2 " " $3; ms[key] = $4; peak[key] = $5; bytes[$3] = $6; bmh[key] = $7
-               if (!($2 in seen)) { seen[$2] = 1; order[++n] = $2 } }
-$1 == "REF"  { ref[$2 " " $3] = $4 }
-END {
-    split(sizes, sz, " ")
-    printf "| scenario | size | ours, ms | reference | reference, ms | ratio | target | peak memory / file size |\n"
-    printf "|---|---|---:|---|---:|---:|---:|---:|\n"
-    for (i = 1; i <= n; i++) {
-        s = order[i]
-        for (j = 1; j in sz; j++) {
-            m = sz[j]; key = s " " m
-            if (!(key in ms)) continue
-            r = "-"
-            if (refname(s) == "iconv") r = ref["iconv " m]
-            else if (refname(s) == "tr -s") r = ref["tr " m]
-            else if (refname(s) == "BMH") r = bmh[key]
-            else if (refname(s) == "same, 1 MB") r = ms[s " 1"]
-            ratio = (r != "-" && r > 0) ? sprintf("%.1f", ms[key] / r) : "-"
-            t = target(s)
-            goal = (t && ratio != "-" && !(refname(s) == "same, 1 MB" && m == 1)) ? \
-                   sprintf("≤ %d %s", t, (ratio + 0 <= t) ? "met" : "NOT met") : "-"
-            printf "| %s | %s MB | %.1f | %s | %s | %s | %s | %.1f |\n", s, m, ms[key], refname(s), r, ratio, goal, peak[key] / bytes[m]
-        }
-    }
-    printf "\nReference tools, ms (median): "
-    for (j = 1; j in sz; j++) {
-        m = sz[j]
-        printf "%s MB: iconv %s, tr -s %s, grep -F -c %s%s", m, ref["iconv " m], ref["tr " m], ref["grep " m], (j + 1 in sz) ? "; " : "\n"
-    }
-    printf "\nGrowth, ms per MB (linear when the largest size costs at most 1.5 x the smallest per MB):\n\n"
-    printf "| scenario |"
-    for (j = 1; j in sz; j++) printf " %s MB |", sz[j]
-    printf " largest / smallest |\n|---|"
-    for (j = 1; j in sz; j++) printf "---:|"
-    printf "---:|\n"
-    last = 0; for (j = 1; j in sz; j++) last = j
-    for (i = 1; i <= n; i++) {
-        s = order[i]
-        if (s == "ctrl-end" || s == "type-at-end" || s == "style-all") continue
-        printf "| %s |", s
-        for (j = 1; j in sz; j++) {
-            m = sz[j]; per[j] = ms[s " " m] / (bytes[m] / 1048576); printf " %.1f |", per[j]
-        }
-        g = per[last] / per[1]
-        printf " %.2f %s |\n", g, (last == 1) ? "" : ((g <= 1.5) ? "linear" : "NOT linear")
-    }
-}' "$results"
+cp "$results" "$build/bench-results.txt"
+echo "Measured in $(($(date +%s) - started)) s; raw results in $build/bench-results.txt" >&2
+
+print_table "$results" "$sizes"
