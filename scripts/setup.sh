@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
     fonts-liberation fonts-dejavu-core
     pandoc xvfb xauth desktop-file-utils
+    clang libclang-rt-14-dev
 )
 if [ "${ZELTO_SETUP_EXTRA:-}" != "" ]; then
     # shellcheck disable=SC2206

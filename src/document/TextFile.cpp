@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QTextDocument>
 #include <cerrno>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -159,6 +162,13 @@ void FileWriter::write(QByteArrayView bytes) {
 }
 
 void FileWriter::commit() {
+#ifdef Q_OS_UNIX
+    // QSaveFile ignores a failed flush to the disk, after which the data may never reach it; the
+    // save must fail then, before the old file is replaced. EINVAL: the file cannot be flushed.
+    if (::fdatasync(file_.handle()) != 0 && errno != EINVAL) {
+        InOutError::raiseErrno(errno);
+    }
+#endif
     errno = 0;
     if (!file_.commit()) {
         raiseFailure(errno, EIO);
