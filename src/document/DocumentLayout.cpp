@@ -1,12 +1,12 @@
 #include "DocumentLayout.h"
 
+#include "BlockPainter.h"
+
 #include <QFontMetricsF>
-#include <QPainter>
 #include <QStyle>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextLayout>
-#include <QTextList>
 #include <algorithm>
 #include <cmath>
 
@@ -272,95 +272,18 @@ QRectF DocumentLayout::blockBoundingRect(const QTextBlock& block) const {
 void DocumentLayout::draw(QPainter* painter, const PaintContext& context) {
     estimateAllIfPending();
     const QRectF clip = context.clip.isValid() ? context.clip : QRectF(0, 0, kFar, kFar);
+    // QTextEdit sets the caret's width as a property of the layout.
+    const QVariant width = property("cursorWidth");
+    const int cursorWidth = width.isValid() ? width.toInt() : 1;
     for (QTextBlock block = blockAt(clip.top()); block.isValid(); block = block.next()) {
         const QRectF rect = blockBoundingRect(block);
         if (rect.top() > clip.bottom()) {
             break;
         }
         if (rect.bottom() >= clip.top()) {
-            drawBlock(painter, context, block);
+            BlockPainter::draw(painter, context, block, rect, cursorWidth, paintDevice());
         }
     }
-}
-
-void DocumentLayout::drawBlock(QPainter* painter, const PaintContext& context,
-                               const QTextBlock& block) const {
-    const QTextLayout* layout = block.layout();
-    const QTextBlockFormat format = block.blockFormat();
-    const QBrush background = format.background();
-    if (background != Qt::NoBrush) {
-        painter->fillRect(blockBoundingRect(block), background);
-    }
-
-    const int start = block.position();
-    const int length = block.length();
-    QList<QTextLayout::FormatRange> selections;
-    const QTextCharFormat* selectionFormat = nullptr;
-    for (const Selection& range : context.selections) {
-        const int selStart = range.cursor.selectionStart() - start;
-        const int selEnd = range.cursor.selectionEnd() - start;
-        if (selStart < length && selEnd > 0 && selEnd > selStart) {
-            selections.append({selStart, selEnd - selStart, range.format});
-        } else if (!range.cursor.hasSelection() &&
-                   range.format.hasProperty(QTextFormat::FullWidthSelection) &&
-                   block.contains(range.cursor.position())) {
-            const QTextLine line = layout->lineForTextPosition(range.cursor.position() - start);
-            QTextLayout::FormatRange o{line.textStart(), line.textLength(), range.format};
-            if (o.start + o.length == length - 1) {
-                ++o.length; // the paragraph break
-            }
-            selections.append(o);
-        }
-        if (selStart < 0 && selEnd >= 1) {
-            selectionFormat = &range.format;
-        }
-    }
-
-    const QTextList* list = block.textList();
-    if (list != nullptr && list->format().style() != QTextListFormat::ListStyleUndefined) {
-        drawBullet(painter, context, block, selectionFormat);
-    }
-
-    const QPen oldPen = painter->pen();
-    painter->setPen(context.palette.color(QPalette::Text));
-    layout->draw(painter, QPointF(0, 0), selections, context.clip);
-    const int cursor = context.cursorPosition;
-    if (cursor >= start && cursor < start + length) {
-        const int width = property("cursorWidth").isValid() ? property("cursorWidth").toInt() : 1;
-        layout->drawCursor(painter, QPointF(0, 0), cursor - start, width);
-    }
-    painter->setPen(oldPen);
-}
-
-void DocumentLayout::drawBullet(QPainter* painter, const PaintContext& context,
-                                const QTextBlock& block,
-                                const QTextCharFormat* selectionFormat) const {
-    const QTextLayout* layout = block.layout();
-    if (layout->lineCount() == 0) {
-        return;
-    }
-    QFont font = block.charFormat().font();
-    if (paintDevice() != nullptr) {
-        font = QFont(font, paintDevice());
-    }
-    const QFontMetrics metrics(font);
-    // The disc stands one space to the left of the first line's text, centred on its height.
-    QPointF pos = (layout->position()).toPoint();
-    pos += layout->lineAt(0).naturalTextRect().topLeft().toPoint();
-    const qreal side = metrics.lineSpacing() / 3;
-    QRectF disc(pos, QSizeF(side, side));
-    disc.translate(-metrics.horizontalAdvance(QLatin1Char(' ')) - side,
-                   metrics.height() / 2 - side / 2);
-
-    painter->save();
-    painter->setRenderHint(QPainter::Antialiasing);
-    if (selectionFormat != nullptr) {
-        painter->fillRect(disc, selectionFormat->background());
-    }
-    painter->setBrush(context.palette.brush(QPalette::Text));
-    painter->setPen(Qt::NoPen);
-    painter->drawEllipse(disc);
-    painter->restore();
 }
 
 // --- hit testing --------------------------------------------------------------------------

@@ -64,9 +64,6 @@ private:
     qreal blockTop(const QTextBlock& block) const;
     QTextBlock blockAt(qreal y) const;
     qreal contentHeight() const;
-    void drawBlock(QPainter* painter, const PaintContext& context, const QTextBlock& block) const;
-    void drawBullet(QPainter* painter, const PaintContext& context, const QTextBlock& block,
-                    const QTextCharFormat* selectionFormat) const;
     int hitTestBlock(const QTextBlock& block, const QPointF& point,
                      Qt::HitTestAccuracy accuracy) const;
     void notifySizeChange(qreal oldHeight) const;
