@@ -10,6 +10,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -97,6 +98,7 @@ private slots:
     void heightFollowsEdits();
     void widthChangeRewraps();
     void onlyShownParagraphsAreLaidOut();
+    void estimatedHeightIsClose();
     void largeDocumentCostsLikeSmall();
     void textStaysStillWhenEstimatesAreReplaced();
     void drawsLikeStockLayout();
@@ -248,6 +250,12 @@ void TestDocumentLayout::onlyShownParagraphsAreLaidOut() {
     edit_->widget()->viewport()->repaint();
     QVERIFY2(laidOutBlocks(edit_->document()) < 40,
              qPrintable(QString::number(laidOutBlocks(edit_->document()))));
+    // PageDown moves the caret a screen on and the view with it.
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(edit_->widget(), Qt::Key_PageDown);
+    }
+    QVERIFY(edit_->widget()->verticalScrollBar()->value() > 2 * kHeight);
+    QVERIFY(edit_->widget()->viewport()->rect().contains(edit_->widget()->cursorRect()));
     QTest::keyClick(edit_->widget(), Qt::Key_End, Qt::ControlModifier);
     edit_->widget()->viewport()->repaint();
     QVERIFY(laidOutBlocks(edit_->document()) < 80);
@@ -262,19 +270,36 @@ void TestDocumentLayout::onlyShownParagraphsAreLaidOut() {
     QVERIFY(edit_->widget()->viewport()->rect().contains(edit_->widget()->cursorRect()));
 }
 
-void TestDocumentLayout::largeDocumentCostsLikeSmall() {
-    edit_->loadPlainText(paragraphs(200));
-    edit_->widget()->viewport()->repaint();
-    endAndTypeTimes(*edit_); // warms fonts and caches
-    edit_->loadPlainText(paragraphs(200));
-    edit_->widget()->viewport()->repaint();
-    const auto small = endAndTypeTimes(*edit_);
+void TestDocumentLayout::estimatedHeightIsClose() {
+    // The scroll bar is drawn from estimated heights: they must not be far from the real ones.
+    edit_->loadPlainText(paragraphs(2000));
+    auto* layout = qobject_cast<DocumentLayout*>(edit_->document()->documentLayout());
+    const qreal estimated = layout->documentSize().height();
+    for (QTextBlock b = edit_->document()->begin(); b.isValid(); b = b.next()) {
+        layout->ensureLaidOut(b);
+    }
+    const qreal real = layout->documentSize().height();
+    QVERIFY2(std::abs(estimated - real) < 0.1 * real,
+             qPrintable(QStringLiteral("estimated %1, real %2").arg(estimated).arg(real)));
+}
 
-    edit_->loadPlainText(paragraphs(20000));
-    edit_->widget()->viewport()->repaint();
-    const auto large = endAndTypeTimes(*edit_);
-    // A floor keeps timer noise on a busy machine from deciding; the stock layout takes seconds.
-    const double floor = 5.0;
+void TestDocumentLayout::largeDocumentCostsLikeSmall() {
+    // The fastest of three tries of each: other work on the machine only ever adds time.
+    const auto fastest = [this](int count) {
+        std::pair<double, double> best{1e9, 1e9};
+        for (int i = 0; i < 3; ++i) {
+            edit_->loadPlainText(paragraphs(count));
+            edit_->widget()->viewport()->repaint();
+            const auto t = endAndTypeTimes(*edit_);
+            best = {std::min(best.first, t.first), std::min(best.second, t.second)};
+        }
+        return best;
+    };
+    fastest(200); // warms fonts and caches
+    const auto small = fastest(200);
+    const auto large = fastest(20000);
+    // A floor keeps timer noise from deciding; the stock layout takes half a second here.
+    const double floor = 10.0;
     QVERIFY2(
         large.first <= 4 * std::max(small.first, floor),
         qPrintable(QStringLiteral("Ctrl+End %1 ms vs %2 ms").arg(large.first).arg(small.first)));
