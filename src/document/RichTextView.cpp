@@ -40,33 +40,6 @@ qsizetype firstToChange(QStringView text) {
 
 } // namespace
 
-namespace {
-
-// Whether ch enters the editor as it is: the common characters are decided without a table.
-bool keptAsIs(QChar ch) {
-    const char16_t u = ch.unicode();
-    if (u < 0x80) {
-        return u != u'\r';
-    }
-    if (u >= 0x0410 && u <= 0x044F) { // А..я, all in Windows-1251
-        return true;
-    }
-    return u != QChar::ParagraphSeparator && u != QChar::LineSeparator && Cp1251::canEncode(ch);
-}
-
-qsizetype firstToChange(QStringView text) {
-    const QChar* data = text.data();
-    const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        if (!keptAsIs(data[i])) {
-            return i;
-        }
-    }
-    return size;
-}
-
-} // namespace
-
 QString toEditorText(QStringView text) {
     const qsizetype size = text.size();
     const qsizetype first = firstToChange(text);

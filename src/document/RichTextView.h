@@ -9,8 +9,6 @@
 QString toEditorText(QStringView text);
 // The same; a text that needs no change is returned shared, without a copy.
 QString toEditorText(const QString& text);
-// The same; a text that needs no change is returned shared, without a copy.
-QString toEditorText(const QString& text);
 
 // The editing widget behind RichEdit. Keeps the document storable in Windows-1251: typed, pasted
 // and dropped characters outside the code page become '?' as they enter; images and other
