@@ -63,6 +63,7 @@ private slots:
     void bulletKeepsEachParagraphsOtherValues();
     void bulletOverManyParagraphsTakesLinearTime();
     void indentsAreDrawn();
+    void bulletTakenOffByTheEditorRedrawsIndents();
 
 private:
     // Three paragraphs, each with its own distinct attributes.
@@ -391,6 +392,38 @@ void TestParaFormatter::indentsAreDrawn() {
         // The text of every line at start + offset; the bullet stands in the 10 pt before it.
         QCOMPARE(qRound(left), qRound(200 * k));
     }
+}
+
+void TestParaFormatter::bulletTakenOffByTheEditorRedrawsIndents() {
+    // Backspace at the start of a bulleted paragraph: Qt's editor takes it out of its list.
+    edit_->widget()->show();
+    edit_->setText(QStringLiteral("one\r\ntwo"));
+    edit_->selectAll();
+    edit_->setParaStartIndent(100);
+    formatter_->toggleBullet();
+    edit_->setModified(false);
+    const qreal k = edit_->pixelsPerTwip();
+    // Where the first line of the second paragraph starts, in whole twips.
+    const auto firstLineAt = [this, k] {
+        const QTextBlockFormat f = edit_->document()->lastBlock().blockFormat();
+        return qRound((f.leftMargin() + f.textIndent()) / k);
+    };
+    QCOMPARE(firstLineAt(), 300);
+
+    edit_->setSelStart(5);
+    QTest::keyClick(edit_->widget(), Qt::Key_Backspace);
+    const QTextBlock block = edit_->document()->lastBlock();
+    QVERIFY(block.textList() == nullptr);
+    QCOMPARE(block.blockFormat().intProperty(TextProperty::Offset), 200);
+    // No longer bulleted: the first line at the start indent, the later ones at start + offset.
+    QTRY_COMPARE(firstLineAt(), 100);
+    QCOMPARE(qRound(block.blockFormat().leftMargin() / k), 300);
+
+    // One undo step brings the bullet back, drawn as before.
+    edit_->undo();
+    QVERIFY(edit_->document()->lastBlock().textList() != nullptr);
+    QCOMPARE(firstLineAt(), 300);
+    QVERIFY(!edit_->modified());
 }
 
 QTEST_MAIN(TestParaFormatter)
