@@ -43,9 +43,9 @@ for target in "${targets[@]}"; do
         echo "$target failed; the input is in $build/artifacts" >&2
         exit 1
     }
-    grep -E "^#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss_mb" "$build/$target.log"
+    grep -E "DONE|stat::number_of_executed_units|stat::peak_rss_mb" "$build/$target.log"
     if [ "${ZELTO_FUZZ_MERGE:-0}" = "1" ]; then
         "$build/$target" -merge=1 -max_len="$max_len" "$seeds" "$work" 2>>"$build/$target.log"
-        echo "corpus: $(find "$seeds" -type f | wc -l) files, $(du -sh "$seeds" | cut -f1)"
+        echo "corpus: $(find "$seeds" -type f | wc -l) files, $(du -sh --apparent-size "$seeds" | cut -f1)"
     fi
 done
