@@ -32,7 +32,8 @@ QString Application::titleFor(const QString& executablePath) {
     if (name.isEmpty()) {
         return name;
     }
-    return name.left(1).toUpper() + name.mid(1).toLower();
+    // The first character stays as it is; the rest is lower-cased.
+    return name.left(1) + name.mid(1).toLower();
 }
 
 QString Application::title() {
