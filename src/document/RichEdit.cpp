@@ -54,6 +54,15 @@ RichEdit::RichEdit(QWidget* parent) : QObject(parent), view_(new RichTextView(pa
     view_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     view_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     installDocument(view_->document());
+    // A view made without a parent widget is owned by no one else: it goes with the editor unless
+    // it was given a parent meanwhile. The connection ends by itself if the view goes first.
+    if (parent == nullptr) {
+        connect(this, &QObject::destroyed, view_, [view = view_] {
+            if (view->parent() == nullptr) {
+                delete view;
+            }
+        });
+    }
 }
 
 RichEdit::~RichEdit() = default;
