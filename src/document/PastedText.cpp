@@ -12,11 +12,6 @@
 
 namespace {
 
-constexpr int kMaxFaceName = 31;
-// Most paragraphs one pasted bullet list holds: Qt's lists add paragraphs in time linear in their
-// size, so a long list is split into several (bullets carry no number, nothing shows the seams).
-constexpr int kParagraphsPerList = 64;
-
 QTextCharFormat editorCharFormat(const QTextCharFormat& from) {
     QTextCharFormat to;
     if (from.fontWeight() > QFont::Normal) {

@@ -1,6 +1,7 @@
 #include "RichEdit.h"
 
 #include "DocumentLayout.h"
+#include "ParagraphGeometry.h"
 #include "RichTextView.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -8,15 +9,10 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextList>
-#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-constexpr int kMaxFaceName = 31;
-// Most paragraphs one bullet list holds when bullets are set (setParaNumbering).
-constexpr int kParagraphsPerList = 64;
 
 QString withCrLf(const QString& text) {
     // One pass: paragraph separators become CR LF; the runs between them are copied whole.
@@ -81,8 +77,9 @@ void RichEdit::installDocument(QTextDocument* doc) {
             Qt::UniqueConnection);
     connect(doc, &QTextDocument::modificationChanged, this, &RichEdit::modificationChanged,
             Qt::UniqueConnection);
-    connect(doc, &QTextDocument::contentsChange, this, &RichEdit::checkGeometry,
-            Qt::UniqueConnection);
+    if (doc->findChild<GeometryMender*>() == nullptr) {
+        new GeometryMender(doc, pixelsPerTwip());
+    }
 }
 
 // --- positions ----------------------------------------------------------------------------
@@ -355,222 +352,6 @@ void RichEdit::setSelCharset(int charset) {
     QTextCharFormat f;
     f.setProperty(TextProperty::Charset, charset);
     mergeCharFormat(f);
-}
-
-// --- paragraph attributes -----------------------------------------------------------------
-
-QTextBlockFormat RichEdit::firstBlockFormat() const {
-    return document()->findBlock(cursor().selectionStart()).blockFormat();
-}
-
-ParaAlignment RichEdit::paraAlignment() const {
-    const Qt::Alignment a = firstBlockFormat().alignment() & Qt::AlignHorizontal_Mask;
-    if (a & Qt::AlignHCenter) {
-        return ParaAlignment::Center;
-    }
-    if (a & Qt::AlignRight) {
-        return ParaAlignment::Right;
-    }
-    return ParaAlignment::Left;
-}
-
-void RichEdit::setParaAlignment(ParaAlignment alignment) {
-    QTextBlockFormat f;
-    switch (alignment) {
-    case ParaAlignment::Left:
-        f.setAlignment(Qt::AlignLeft);
-        break;
-    case ParaAlignment::Center:
-        f.setAlignment(Qt::AlignHCenter);
-        break;
-    case ParaAlignment::Right:
-        f.setAlignment(Qt::AlignRight);
-        break;
-    }
-    QTextCursor c = cursor();
-    c.beginEditBlock();
-    c.mergeBlockFormat(f);
-    c.endEditBlock();
-}
-
-ParaNumbering RichEdit::paraNumbering() const {
-    const QTextBlock block = document()->findBlock(cursor().selectionStart());
-    return block.textList() != nullptr ? ParaNumbering::Bullet : ParaNumbering::None;
-}
-
-void RichEdit::setParaNumbering(ParaNumbering numbering) {
-    QTextCursor c = cursor();
-    QTextDocument* doc = document();
-    const QTextBlock first = doc->findBlock(c.selectionStart());
-    const QTextBlock last = doc->findBlock(c.selectionEnd());
-    c.beginEditBlock();
-    QTextList* list = nullptr;
-    int inList = 0;
-    for (QTextBlock b = first; b.isValid(); b = b.next()) {
-        if (QTextList* old = b.textList()) {
-            old->remove(b);
-        }
-        if (numbering == ParaNumbering::Bullet) {
-            // Qt adds and removes a list's paragraphs in time linear in the list's size, so one
-            // list over many paragraphs would cost quadratic time: start a new list every
-            // kParagraphsPerList paragraphs. Bullets carry no number, so nothing shows the seams.
-            if (list == nullptr || inList == kParagraphsPerList) {
-                inList = 0;
-                QTextListFormat lf;
-                lf.setStyle(QTextListFormat::ListDisc);
-                lf.setIndent(0);
-                QTextCursor bc(b);
-                list = bc.createList(lf);
-            } else {
-                list->add(b);
-            }
-            ++inList;
-        }
-        QTextBlockFormat f = b.blockFormat();
-        f.setIndent(0);
-        updateBlockGeometry(f);
-        QTextCursor(b).setBlockFormat(f);
-        if (b == last) {
-            break;
-        }
-    }
-    c.endEditBlock();
-}
-
-int RichEdit::paraStartIndent() const {
-    return firstBlockFormat().intProperty(TextProperty::StartIndent);
-}
-
-void RichEdit::setParaStartIndent(int twips) {
-    setParaProperty(TextProperty::StartIndent, twips);
-}
-
-int RichEdit::paraOffset() const {
-    return firstBlockFormat().intProperty(TextProperty::Offset);
-}
-
-void RichEdit::setParaOffset(int twips) {
-    setParaProperty(TextProperty::Offset, twips);
-}
-
-int RichEdit::paraRightIndent() const {
-    return firstBlockFormat().intProperty(TextProperty::RightIndent);
-}
-
-void RichEdit::setParaRightIndent(int twips) {
-    setParaProperty(TextProperty::RightIndent, twips);
-}
-
-void RichEdit::setParaProperty(int property, int twips) {
-    QTextCursor c = cursor();
-    QTextDocument* doc = document();
-    const QTextBlock first = doc->findBlock(c.selectionStart());
-    const QTextBlock last = doc->findBlock(c.selectionEnd());
-    c.beginEditBlock();
-    // Consecutive paragraphs that share a format get the same new one: one request for the whole
-    // run, so that the layout hears of one change instead of one per paragraph.
-    QTextCursor run(doc);
-    QTextBlockFormat runFormat;
-    int runIndex = -1;
-    for (QTextBlock b = first; b.isValid(); b = b.next()) {
-        if (runIndex >= 0 && b.blockFormatIndex() == runIndex) {
-            run.setPosition(b.position(), QTextCursor::KeepAnchor);
-        } else {
-            if (runIndex >= 0) {
-                run.setBlockFormat(runFormat);
-            }
-            runIndex = b.blockFormatIndex();
-            runFormat = b.blockFormat();
-            runFormat.setProperty(property, twips);
-            updateBlockGeometry(runFormat);
-            run.setPosition(b.position());
-        }
-        if (b == last) {
-            break;
-        }
-    }
-    if (runIndex >= 0) {
-        run.setBlockFormat(runFormat);
-    }
-    c.endEditBlock();
-}
-
-void RichEdit::updateBlockGeometry(QTextBlockFormat& f) const {
-    // How a paragraph is drawn. Its indents are kept in twips as block properties
-    // (TextProperty::StartIndent, Offset, RightIndent: what the program wrote, read back as is)
-    // and drawn through Qt's margins in pixels:
-    //  - later lines at start + offset from the left margin: leftMargin = start + offset;
-    //  - the first line at start: textIndent = start - (start + offset), negative for a hanging
-    //    paragraph;
-    //  - with a bullet (the block is in a QTextList, ListDisc, list indent 0) the first line's
-    //    text also starts at start + offset (textIndent 0) and the bullet stands in the hanging
-    //    space just left of it;
-    //  - every line ends at the right indent: rightMargin = right.
-    // Nothing is drawn left of the left margin: a negative position counts as 0.
-    const qreal k = pixelsPerTwip();
-    const long long start = f.intProperty(TextProperty::StartIndent);
-    const long long offset = f.intProperty(TextProperty::Offset);
-    const long long right = f.intProperty(TextProperty::RightIndent);
-    const bool bullet = f.objectIndex() >= 0;
-    const long long later = std::max(0LL, start + offset);
-    const long long firstLine = bullet ? later : std::max(0LL, start);
-    f.setLeftMargin(later * k);
-    f.setTextIndent((firstLine - later) * k);
-    f.setRightMargin(std::max(0LL, right) * k);
-}
-
-bool RichEdit::geometryFollowsFormat(const QTextBlockFormat& f) const {
-    QTextBlockFormat expected = f;
-    updateBlockGeometry(expected);
-    return expected.leftMargin() == f.leftMargin() && expected.textIndent() == f.textIndent() &&
-           expected.rightMargin() == f.rightMargin();
-}
-
-void RichEdit::checkGeometry(int position, int /*removed*/, int added) {
-    // Only the paragraphs the change touched: linear in the size of the change.
-    const QTextDocument* doc = document();
-    const int end = position + added;
-    for (QTextBlock b = doc->findBlock(position); b.isValid() && b.position() <= end;
-         b = b.next()) {
-        if (!geometryFollowsFormat(b.blockFormat())) {
-            if (mendFrom_ < 0) {
-                // After the edit that caused it has finished: the document is not to be changed
-                // from within its own change notification.
-                QTimer::singleShot(0, this, &RichEdit::mendGeometry);
-                mendFrom_ = b.position();
-                mendTo_ = end;
-            } else {
-                mendFrom_ = std::min(mendFrom_, b.position());
-                mendTo_ = std::max(mendTo_, end);
-            }
-            return;
-        }
-    }
-}
-
-void RichEdit::mendGeometry() {
-    const int from = mendFrom_;
-    const int to = mendTo_;
-    mendFrom_ = mendTo_ = -1;
-    QTextDocument* doc = document();
-    QTextCursor step(doc);
-    bool joined = false;
-    for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() <= to; b = b.next()) {
-        QTextBlockFormat f = b.blockFormat();
-        if (geometryFollowsFormat(f)) {
-            continue;
-        }
-        if (!joined) {
-            // Part of the edit that caused it, for undo as well.
-            step.joinPreviousEditBlock();
-            joined = true;
-        }
-        updateBlockGeometry(f);
-        QTextCursor(b).setBlockFormat(f);
-    }
-    if (joined) {
-        step.endEditBlock();
-    }
 }
 
 // --- view ---------------------------------------------------------------------------------

@@ -114,18 +114,7 @@ private:
     QTextBlockFormat firstBlockFormat() const;
     // Sets one twips property on every touched paragraph and redraws their geometry.
     void setParaProperty(int property, int twips);
-    void updateBlockGeometry(QTextBlockFormat& format) const;
-    // Whether a paragraph is drawn as its indents and bullet say (updateBlockGeometry).
-    bool geometryFollowsFormat(const QTextBlockFormat& format) const;
-    // Qt's editor takes paragraphs out of their bullet list by itself (Backspace at the start of
-    // one, Enter on an empty one): a change that leaves a paragraph drawn otherwise than its
-    // format says gets its geometry mended right after, in the same undo step.
-    void checkGeometry(int position, int removed, int added);
-    void mendGeometry();
     void installDocument(QTextDocument* document);
 
     RichTextView* view_;
-    // Range of Qt positions whose paragraphs mendGeometry looks at; -1 when none is pending.
-    int mendFrom_ = -1;
-    int mendTo_ = -1;
 };

@@ -43,3 +43,11 @@ constexpr int RightIndent = QTextFormat::UserProperty + 4;
 
 // Twips per point.
 constexpr int kTwipsPerPoint = 20;
+
+// Longest face name the editor keeps.
+constexpr int kMaxFaceName = 31;
+
+// Most paragraphs one bullet list holds. Qt adds and removes a list's paragraphs in time linear in
+// the list's size, so one list over many paragraphs would cost quadratic time; a long run of
+// bullets is split into several lists. Bullets carry no number, so nothing shows the seams.
+constexpr int kParagraphsPerList = 64;
