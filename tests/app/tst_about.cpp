@@ -1,4 +1,5 @@
 #include "AppIcon.h"
+#include "CancellingPrompts.h"
 #include "Prompts.h"
 #include "TForm1.h"
 #include "TForm3.h"
@@ -12,15 +13,6 @@
 #include <memory>
 
 namespace {
-
-// Answers every question with Cancel; the about box asks none.
-class CancelPrompts : public Prompts {
-public:
-    int centeredMessage(const QString&, MsgDlgType, int) override { return mrCancel; }
-    bool runOpenDialog(FileDialogState&) override { return false; }
-    bool runSaveDialog(FileDialogState&) override { return false; }
-    bool runFontDialog(TextFont&) override { return false; }
-};
 
 // Runs act on the about box once it shows modally; a box still open after two seconds is closed so
 // that a failing test cannot hang.
@@ -63,7 +55,7 @@ private:
     // showed at all.
     bool showAbout(const std::function<void(TForm3*)>& act);
 
-    CancelPrompts prompts_;
+    CancellingPrompts prompts_;
     std::unique_ptr<TForm1> form_;
 };
 

@@ -1,4 +1,5 @@
 #include "Application.h"
+#include "ErrorCapture.h"
 #include "Errors.h"
 #include "Shortcuts.h"
 #include "TabStops.h"
@@ -179,12 +180,12 @@ void TestApplication::silentAbortShowsNothing() {
 
 void TestApplication::exceptionEscapingAHandlerIsShown() {
     QStringList reported;
-    ErrorReporter previous =
-        setErrorReporter([&](const QString& message) { reported.append(message); });
-    ThrowingObject object;
-    QEvent event(QEvent::User);
-    QCoreApplication::sendEvent(&object, &event);
-    setErrorReporter(previous);
+    {
+        const ErrorCapture capture(reported);
+        ThrowingObject object;
+        QEvent event(QEvent::User);
+        QCoreApplication::sendEvent(&object, &event);
+    }
     QCOMPARE(reported, QStringList{QStringLiteral("escaped")});
 }
 

@@ -1,6 +1,7 @@
 #include "Cp1251.h"
 #include "Document.h"
 #include "Errors.h"
+#include "FileBytes.h"
 #include "RichEdit.h"
 #include "ScriptedPrompts.h"
 
@@ -10,21 +11,6 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <memory>
-
-namespace {
-
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-} // namespace
 
 class TestDocument : public QObject {
     Q_OBJECT

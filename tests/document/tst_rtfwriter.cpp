@@ -1,4 +1,5 @@
 #include "Errors.h"
+#include "FileBytes.h"
 #include "RichEdit.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
@@ -12,9 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
-#include <csignal>
 #include <memory>
-#include <sys/resource.h>
 
 namespace {
 
@@ -220,19 +219,13 @@ void TestRtfWriter::saveErrors() {
     // A write that fails half-way (a file size limit stands in for a full disk).
     const QByteArray before = RtfWriter::toRtf(*edit_->document());
     edit_->setText(QStringLiteral("%1\r\n").arg(QString(99, QLatin1Char('x'))).repeated(2000));
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 50000;
-    setrlimit(RLIMIT_FSIZE, &small);
     QString message;
     try {
+        const FileSizeLimit limit(50000);
         RtfWriter::save(*edit_->document(), good);
     } catch (const Error& e) {
         message = e.message();
     }
-    setrlimit(RLIMIT_FSIZE, &saved);
     QCOMPARE(message, QStringLiteral("Failed to Save Stream"));
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), before);

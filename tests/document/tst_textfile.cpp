@@ -1,5 +1,6 @@
 #include "Cp1251.h"
 #include "Errors.h"
+#include "FileBytes.h"
 #include "TextFile.h"
 
 #include <QDir>
@@ -9,22 +10,9 @@
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
-
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // The lines a file gives, as the editor's paragraphs would hold them.
 QByteArray encodeText(const QString& editorText) {
@@ -195,21 +183,15 @@ void TestTextFile::failedWriteKeepsOldFile() {
     const QString path = dir.filePath(QStringLiteral("doc.txt"));
     writeBytes(path, "old\r\n");
     QTextDocument doc(QString(300000, QLatin1Char('x')));
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 100000;
-    setrlimit(RLIMIT_FSIZE, &small);
     QString message;
     try {
+        const FileSizeLimit limit(100000);
         DocFile file;
         file.assign(path);
         file.writeLines(doc);
     } catch (const InOutError& e) {
         message = e.message();
     }
-    setrlimit(RLIMIT_FSIZE, &saved);
     QVERIFY(message.startsWith(QLatin1String("I/O error")) ||
             message == QLatin1String("Disk full"));
     QCOMPARE(readBytes(path), QByteArray("old\r\n"));

@@ -1,3 +1,4 @@
+#include "CancellingPrompts.h"
 #include "CharFormatter.h"
 #include "Errors.h"
 #include "FontComboBox.h"
@@ -14,11 +15,8 @@
 namespace {
 
 // Answers the font dialog with a scripted edit of the font it is given, or with a cancel.
-class FontPrompts : public Prompts {
+class FontPrompts : public CancellingPrompts {
 public:
-    int centeredMessage(const QString&, MsgDlgType, int) override { return mrCancel; }
-    bool runOpenDialog(FileDialogState&) override { return false; }
-    bool runSaveDialog(FileDialogState&) override { return false; }
     bool runFontDialog(TextFont& font) override {
         offered.append(font);
         if (!answer) {

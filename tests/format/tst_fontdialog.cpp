@@ -1,3 +1,4 @@
+#include "ErrorCapture.h"
 #include "Errors.h"
 #include "FontDialog.h"
 
@@ -145,8 +146,7 @@ void TestFontDialog::charsetFollowsFaceOrScriptList() {
 
 void TestFontDialog::badSizeKeepsDialogOpen() {
     QStringList reported;
-    const ErrorReporter previous =
-        setErrorReporter([&](const QString& message) { reported.append(message); });
+    const ErrorCapture capture(reported);
     FontDialog dialog;
     dialog.setTextFont(TextFont());
     dialog.show();
@@ -160,7 +160,6 @@ void TestFontDialog::badSizeKeepsDialogOpen() {
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result().size, 10);
     QCOMPARE(reported.size(), 1);
-    setErrorReporter(previous);
 }
 
 void TestFontDialog::executeOkAndCancel() {

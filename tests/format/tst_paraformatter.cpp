@@ -1,3 +1,4 @@
+#include "CancellingPrompts.h"
 #include "Errors.h"
 #include "ParaFormatter.h"
 #include "RichEdit.h"
@@ -12,15 +13,6 @@
 #include <memory>
 
 namespace {
-
-// Paragraph formatting asks nothing of the user.
-class NoPrompts : public Prompts {
-public:
-    int centeredMessage(const QString&, MsgDlgType, int) override { return mrCancel; }
-    bool runOpenDialog(FileDialogState&) override { return false; }
-    bool runSaveDialog(FileDialogState&) override { return false; }
-    bool runFontDialog(TextFont&) override { return false; }
-};
 
 // One paragraph's attributes as the editor reports them.
 struct Para {
@@ -72,13 +64,13 @@ private:
     void setPara(int position, const Para& p);
 
     std::unique_ptr<RichEdit> edit_;
-    std::unique_ptr<NoPrompts> prompts_;
+    std::unique_ptr<CancellingPrompts> prompts_;
     std::unique_ptr<ParaFormatter> formatter_;
 };
 
 void TestParaFormatter::init() {
     edit_ = std::make_unique<RichEdit>();
-    prompts_ = std::make_unique<NoPrompts>();
+    prompts_ = std::make_unique<CancellingPrompts>();
     formatter_ = std::make_unique<ParaFormatter>(*edit_, *prompts_);
 }
 

@@ -1,3 +1,4 @@
+#include "CancellingPrompts.h"
 #include "Errors.h"
 #include "FramedComboBox.h"
 #include "ParaFormatter.h"
@@ -14,18 +15,6 @@
 #include <QTimer>
 #include <QWindow>
 #include <memory>
-
-namespace {
-
-class NoPrompts : public Prompts {
-public:
-    int centeredMessage(const QString&, MsgDlgType, int) override { return mrCancel; }
-    bool runOpenDialog(FileDialogState&) override { return false; }
-    bool runSaveDialog(FileDialogState&) override { return false; }
-    bool runFontDialog(TextFont&) override { return false; }
-};
-
-} // namespace
 
 class TestTabzac : public QObject {
     Q_OBJECT
@@ -52,7 +41,7 @@ private:
 
     std::unique_ptr<QWidget> owner_;
     std::unique_ptr<RichEdit> edit_;
-    NoPrompts prompts_;
+    CancellingPrompts prompts_;
     std::unique_ptr<ParaFormatter> formatter_;
     Tabzac* dialog_ = nullptr;
     QStringList errors_;

@@ -1,11 +1,14 @@
+#include "CancellingPrompts.h"
 #include "CharFormatter.h"
 #include "ColorEdit.h"
 #include "ColorGrid.h"
+#include "ErrorCapture.h"
 #include "Errors.h"
 #include "FontComboBox.h"
 #include "FontDialog.h"
 #include "Prompts.h"
 #include "RichEdit.h"
+#include "RtfReader.h"
 #include "RtfWriter.h"
 #include "TForm1.h"
 
@@ -30,19 +33,11 @@
 #include <functional>
 #include <memory>
 
-// clang-format off
-#include <QColor> // the RTF reader of the document tests needs QRgb first
-#include "../document/RtfReader.h"
-// clang-format on
-
 namespace {
 
 // Answers the font dialog by fontAnswer (false: cancel); everything else is cancelled.
-class FontPrompts : public Prompts {
+class FontPrompts : public CancellingPrompts {
 public:
-    int centeredMessage(const QString&, MsgDlgType, int) override { return mrCancel; }
-    bool runOpenDialog(FileDialogState&) override { return false; }
-    bool runSaveDialog(FileDialogState&) override { return false; }
     bool runFontDialog(TextFont& font) override { return fontAnswer && fontAnswer(font); }
 
     std::function<bool(TextFont&)> fontAnswer;
@@ -81,12 +76,12 @@ private:
     FontPrompts prompts_;
     std::unique_ptr<TForm1> form_;
     QStringList errors_;
+    ErrorCapture capture_{errors_}; // for the whole run; init empties errors_
     std::unique_ptr<QSignalSpy> dispatched_;
 };
 
 void TestCharFormatGui::init() {
     errors_.clear();
-    setErrorReporter([this](const QString& message) { errors_.append(message); });
     prompts_.fontAnswer = nullptr;
     form_ = std::make_unique<TForm1>(prompts_);
     Form1 = form_.get();

@@ -1,12 +1,15 @@
-#include "../document/RtfReader.h"
-#include "../document/ScriptedPrompts.h"
 #include "AppPrompts.h"
 #include "Cp1251.h"
 #include "Document.h"
+#include "ErrorCapture.h"
 #include "Errors.h"
+#include "FileBytes.h"
 #include "MessageDialog.h"
 #include "RichEdit.h"
+#include "RtfReader.h"
+#include "ScriptedPrompts.h"
 #include "TForm1.h"
+#include "TypeText.h"
 
 #include <QApplication>
 #include <QFile>
@@ -19,29 +22,6 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <memory>
-
-namespace {
-
-// Types text that QTest::keyClicks cannot spell (it knows only ASCII keys).
-void typeText(QWidget* widget, const QString& text) {
-    for (const QChar ch : text) {
-        if (ch == QLatin1Char('\n')) {
-            QTest::keyClick(widget, Qt::Key_Return);
-            continue;
-        }
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-        QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-        QApplication::sendEvent(widget, &release);
-    }
-}
-
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-} // namespace
 
 class TestDocumentGui : public QObject {
     Q_OBJECT
@@ -66,12 +46,12 @@ private:
     ScriptedPrompts prompts_;
     std::unique_ptr<TForm1> form_;
     QStringList errors_;
+    ErrorCapture capture_{errors_}; // for the whole run; init empties errors_
 };
 
 void TestDocumentGui::init() {
     errors_.clear();
     QFile::remove(path("out.txt"));
-    setErrorReporter([this](const QString& message) { errors_.append(message); });
     prompts_ = ScriptedPrompts();
     makeForm(prompts_);
 }

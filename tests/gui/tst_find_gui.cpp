@@ -1,4 +1,6 @@
 #include "AppPrompts.h"
+#include "CancellingPrompts.h"
+#include "ErrorCapture.h"
 #include "Errors.h"
 #include "FindDialog.h"
 #include "Finder.h"
@@ -6,6 +8,7 @@
 #include "Prompts.h"
 #include "RichEdit.h"
 #include "TForm1.h"
+#include "TypeText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,7 +27,7 @@ namespace {
 
 // Records messages instead of showing them (or hands them on to the real dialogs when forward is
 // set); the find dialog itself is always the real one.
-class RecordingPrompts : public Prompts {
+class RecordingPrompts : public CancellingPrompts {
 public:
     QStringList messages;
     Prompts* forward = nullptr;
@@ -39,20 +42,7 @@ public:
         }
         return mrOk;
     }
-    bool runOpenDialog(FileDialogState&) override { return false; }
-    bool runSaveDialog(FileDialogState&) override { return false; }
-    bool runFontDialog(TextFont&) override { return false; }
 };
-
-// Types text that QTest::keyClicks cannot spell (it knows only ASCII keys).
-void typeText(QWidget* widget, const QString& text) {
-    for (const QChar ch : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-        QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-        QApplication::sendEvent(widget, &release);
-    }
-}
 
 } // namespace
 
@@ -78,11 +68,11 @@ private:
     std::unique_ptr<RecordingPrompts> prompts_;
     std::unique_ptr<TForm1> form_;
     QStringList errors_;
+    ErrorCapture capture_{errors_}; // for the whole run; init empties errors_
 };
 
 void TestFindGui::init() {
     errors_.clear();
-    setErrorReporter([this](const QString& message) { errors_.append(message); });
     prompts_ = std::make_unique<RecordingPrompts>();
     form_ = std::make_unique<TForm1>(*prompts_);
     form_->resize(800, 600);

@@ -1,4 +1,6 @@
+#include "CancellingPrompts.h"
 #include "ColorEdit.h"
+#include "ErrorCapture.h"
 #include "Errors.h"
 #include "FlatToolbar.h"
 #include "FontComboBox.h"
@@ -28,23 +30,9 @@
 #include <QToolButton>
 #include <memory>
 
-namespace {
-
-// Answers every question with Cancel and every dialog with a cancel.
-class CancellingPrompts : public Prompts {
-public:
-    int centeredMessage(const QString&, MsgDlgType, int) override { return mrCancel; }
-    bool runOpenDialog(FileDialogState&) override { return false; }
-    bool runSaveDialog(FileDialogState&) override { return false; }
-    bool runFontDialog(TextFont&) override { return false; }
-};
-
-} // namespace
-
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
 
@@ -73,11 +61,8 @@ private:
     CancellingPrompts prompts_;
     std::unique_ptr<TForm1> form_;
     QStringList errors_;
+    ErrorCapture capture_{errors_}; // for the whole run; init empties errors_
 };
-
-void TestMainWindow::initTestCase() {
-    setErrorReporter([this](const QString& message) { errors_.append(message); });
-}
 
 void TestMainWindow::init() {
     errors_.clear();

@@ -1,7 +1,10 @@
+#include "CancellingPrompts.h"
+#include "ErrorCapture.h"
 #include "Errors.h"
 #include "FramedComboBox.h"
 #include "Prompts.h"
 #include "RichEdit.h"
+#include "RtfReader.h"
 #include "RtfWriter.h"
 #include "SpinEdit.h"
 #include "TForm1.h"
@@ -22,23 +25,6 @@
 #include <functional>
 #include <memory>
 
-// clang-format off
-#include <QColor> // the RTF reader of the document tests needs QRgb first
-#include "../document/RtfReader.h"
-// clang-format on
-
-namespace {
-
-class NoPrompts : public Prompts {
-public:
-    int centeredMessage(const QString&, MsgDlgType, int) override { return mrCancel; }
-    bool runOpenDialog(FileDialogState&) override { return false; }
-    bool runSaveDialog(FileDialogState&) override { return false; }
-    bool runFontDialog(TextFont&) override { return false; }
-};
-
-} // namespace
-
 class TestParaFormatGui : public QObject {
     Q_OBJECT
 private slots:
@@ -56,15 +42,15 @@ private:
     void clickTool(const char* name);
     RichEdit& edit() const { return *form_->RichEdit1; }
 
-    NoPrompts prompts_;
+    CancellingPrompts prompts_;
     std::unique_ptr<TForm1> form_;
     std::unique_ptr<Tabzac> dialog_;
     QStringList errors_;
+    ErrorCapture capture_{errors_}; // for the whole run; init empties errors_
 };
 
 void TestParaFormatGui::init() {
     errors_.clear();
-    setErrorReporter([this](const QString& message) { errors_.append(message); });
     form_ = std::make_unique<TForm1>(prompts_);
     Form1 = form_.get();
     // As at start-up: the dialog exists, hidden, before it is first asked for.

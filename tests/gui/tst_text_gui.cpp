@@ -1,3 +1,5 @@
+#include "CancellingPrompts.h"
+#include "ErrorCapture.h"
 #include "Errors.h"
 #include "Prompts.h"
 #include "RichEdit.h"
@@ -15,16 +17,13 @@
 namespace {
 
 // Counts the questions asked; any question answers No.
-class CountingPrompts : public Prompts {
+class CountingPrompts : public CancellingPrompts {
 public:
     int questions = 0;
     int centeredMessage(const QString&, MsgDlgType, int) override {
         ++questions;
         return mrNo;
     }
-    bool runOpenDialog(FileDialogState&) override { return false; }
-    bool runSaveDialog(FileDialogState&) override { return false; }
-    bool runFontDialog(TextFont&) override { return false; }
 };
 
 const QString kStamp = QStringLiteral("06.12.2026 год. Время - 22:14:27 ");
@@ -48,11 +47,11 @@ private:
     std::unique_ptr<CountingPrompts> prompts_;
     std::unique_ptr<TForm1> form_;
     QStringList errors_;
+    ErrorCapture capture_{errors_}; // for the whole run; init empties errors_
 };
 
 void TestTextGui::init() {
     errors_.clear();
-    setErrorReporter([this](const QString& message) { errors_.append(message); });
     prompts_ = std::make_unique<CountingPrompts>();
     form_ = std::make_unique<TForm1>(*prompts_);
     form_->textCommands().setClock([] { return QDateTime(QDate(2026, 12, 6), QTime(22, 14, 27)); });

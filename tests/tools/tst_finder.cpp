@@ -1,3 +1,4 @@
+#include "CancellingPrompts.h"
 #include "Finder.h"
 #include "RichEdit.h"
 
@@ -12,7 +13,7 @@
 namespace {
 
 // Records every message instead of showing it.
-class RecordingPrompts : public Prompts {
+class RecordingPrompts : public CancellingPrompts {
 public:
     struct Message {
         QString text;
@@ -25,9 +26,6 @@ public:
         messages.append({text, type, buttons});
         return mrOk;
     }
-    bool runOpenDialog(FileDialogState&) override { return false; }
-    bool runSaveDialog(FileDialogState&) override { return false; }
-    bool runFontDialog(TextFont&) override { return false; }
 };
 
 const QString kNotFound = QStringLiteral("Текст не найден");

@@ -1,3 +1,4 @@
+#include "CancellingPrompts.h"
 #include "ExtraSpaces.h"
 #include "RichEdit.h"
 #include "TextCommands.h"
@@ -17,14 +18,6 @@
 #include <memory>
 
 namespace {
-
-class NoPrompts : public Prompts {
-public:
-    int centeredMessage(const QString&, MsgDlgType, int) override { return mrOk; }
-    bool runOpenDialog(FileDialogState&) override { return false; }
-    bool runSaveDialog(FileDialogState&) override { return false; }
-    bool runFontDialog(TextFont&) override { return false; }
-};
 
 // The removal as a plain string operation, one character at a time with a run counter: the
 // reference the editor's result is checked against.
@@ -80,14 +73,17 @@ private slots:
     void pasteOfImageOnlyDoesNothing();
 
 private:
+    // Puts html on the clipboard and pastes it between the two characters of "xx".
+    void pasteHtmlInsideXx(const QString& html);
+
     std::unique_ptr<RichEdit> edit_;
-    std::unique_ptr<NoPrompts> prompts_;
+    std::unique_ptr<CancellingPrompts> prompts_;
     std::unique_ptr<TextCommands> commands_;
 };
 
 void TestTextCommands::init() {
     edit_ = std::make_unique<RichEdit>();
-    prompts_ = std::make_unique<NoPrompts>();
+    prompts_ = std::make_unique<CancellingPrompts>(mrOk);
     commands_ = std::make_unique<TextCommands>(*edit_, *prompts_);
     commands_->setClock([] { return QDateTime(QDate(2026, 12, 6), QTime(22, 14, 27, 512)); });
     commands_->setSeparatorReader([] { return QLatin1Char(':'); });
@@ -96,6 +92,15 @@ void TestTextCommands::init() {
 void TestTextCommands::cleanup() {
     commands_.reset();
     edit_.reset();
+}
+
+void TestTextCommands::pasteHtmlInsideXx(const QString& html) {
+    auto* mime = new QMimeData;
+    mime->setHtml(html);
+    QGuiApplication::clipboard()->setMimeData(mime);
+    edit_->setText("xx");
+    edit_->setSelStart(1);
+    commands_->paste();
 }
 
 void TestTextCommands::removeExtraSpaces_data() {
@@ -350,12 +355,7 @@ void TestTextCommands::pasteKeepsFormattingDropsImages_data() {
 void TestTextCommands::pasteKeepsFormattingDropsImages() {
     QFETCH(QString, html);
     QFETCH(QString, text);
-    auto* mime = new QMimeData;
-    mime->setHtml(html);
-    QGuiApplication::clipboard()->setMimeData(mime);
-    edit_->setText("xx");
-    edit_->setSelStart(1);
-    commands_->paste();
+    pasteHtmlInsideXx(html);
     QCOMPARE(edit_->text(), text);
     const int bold = text.indexOf("bold");
     if (bold >= 0) {
@@ -386,12 +386,7 @@ void TestTextCommands::pasteFlattensStructure() {
     QFETCH(QString, html);
     QFETCH(QString, text);
     QFETCH(int, bullets);
-    auto* mime = new QMimeData;
-    mime->setHtml(html);
-    QGuiApplication::clipboard()->setMimeData(mime);
-    edit_->setText("xx");
-    edit_->setSelStart(1);
-    commands_->paste();
+    pasteHtmlInsideXx(html);
     QCOMPARE(edit_->text(), text);
     // Positions stay in step with the text: no line separators inside a paragraph.
     QCOMPARE(edit_->textLength(), text.size());

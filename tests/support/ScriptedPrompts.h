@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Prompts.h"
+#include "CancellingPrompts.h"
 
 #include <QList>
 #include <QString>
@@ -8,7 +8,7 @@
 
 // Prompts with answers given in advance. A file dialog answer is a file name, or an empty string
 // for Cancel. Every question and dialog is recorded.
-class ScriptedPrompts : public Prompts {
+class ScriptedPrompts : public CancellingPrompts {
 public:
     QList<int> answers;
     QStringList openAnswers;
@@ -27,7 +27,6 @@ public:
     bool runSaveDialog(FileDialogState& state) override {
         return answer(state, saveAnswers, saveDialogNames);
     }
-    bool runFontDialog(TextFont& /*font*/) override { return false; }
 
 private:
     static bool answer(FileDialogState& state, QStringList& script, QStringList& shown) {
