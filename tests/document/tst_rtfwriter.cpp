@@ -1,5 +1,6 @@
 #include "Errors.h"
 #include "FileBytes.h"
+#include "Pandoc.h"
 #include "RichEdit.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
@@ -8,8 +9,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
@@ -232,7 +231,7 @@ void TestRtfWriter::saveErrors() {
 }
 
 void TestRtfWriter::pandocReadsFormatting() {
-    const QString pandoc = QStandardPaths::findExecutable(QStringLiteral("pandoc"));
+    const QString pandoc = findPandoc();
     if (pandoc.isEmpty()) {
         QSKIP("pandoc is not installed");
     }
@@ -251,28 +250,18 @@ void TestRtfWriter::pandocReadsFormatting() {
     edit_->select(49, 3);
     edit_->setParaAlignment(ParaAlignment::Center);
 
-    QProcess p;
-    p.start(pandoc, {QStringLiteral("-f"), QStringLiteral("rtf"), QStringLiteral("-t"),
-                     QStringLiteral("json")});
-    QVERIFY(p.waitForStarted());
-    p.write(RtfWriter::toRtf(*edit_->document()));
-    p.closeWriteChannel();
-    QVERIFY(p.waitForFinished(20000));
-    QCOMPARE(p.exitCode(), 0);
-    const QJsonDocument json = QJsonDocument::fromJson(p.readAllStandardOutput());
+    const QByteArray rtf = RtfWriter::toRtf(*edit_->document());
+    const PandocOutput converted = runPandoc(pandoc, rtf, QStringLiteral("json"));
+    QVERIFY2(converted.ok, qPrintable(converted.error));
+    const QJsonDocument json = QJsonDocument::fromJson(converted.bytes);
     QStringList types;
     collectTypes(json.object().value(QLatin1String("blocks")), types);
     for (const char* t : {"Strong", "Emph", "Underline", "Strikeout", "BulletList"}) {
         QVERIFY2(types.contains(QLatin1String(t)), t);
     }
-    QProcess plain;
-    plain.start(pandoc, {QStringLiteral("-f"), QStringLiteral("rtf"), QStringLiteral("-t"),
-                         QStringLiteral("plain")});
-    QVERIFY(plain.waitForStarted());
-    plain.write(RtfWriter::toRtf(*edit_->document()));
-    plain.closeWriteChannel();
-    QVERIFY(plain.waitForFinished(20000));
-    const QString text = QString::fromUtf8(plain.readAllStandardOutput());
+    const PandocOutput plain = runPandoc(pandoc, rtf, QStringLiteral("plain"));
+    QVERIFY2(plain.ok, qPrintable(plain.error));
+    const QString text = QString::fromUtf8(plain.bytes);
     for (const char* word : {"Привет", "первый", "второй", "конец {x}"}) {
         QVERIFY2(text.contains(QString::fromUtf8(word)), qPrintable(text));
     }

@@ -6,6 +6,7 @@
 #include "Errors.h"
 #include "FontComboBox.h"
 #include "FontDialog.h"
+#include "Pandoc.h"
 #include "Prompts.h"
 #include "RichEdit.h"
 #include "RtfReader.h"
@@ -23,10 +24,8 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -395,19 +394,13 @@ void TestCharFormatGui::savedRtfShowsFormatting() {
     QCOMPARE(at(47).cf, 0); // automatic colour
 
     // A real reader sees the styles on the right words.
-    const QString pandoc = QStandardPaths::findExecutable(QStringLiteral("pandoc"));
+    const QString pandoc = findPandoc();
     if (pandoc.isEmpty()) {
         QSKIP("pandoc is not installed");
     }
-    QProcess process;
-    process.start(pandoc, {QStringLiteral("-f"), QStringLiteral("rtf"), QStringLiteral("-t"),
-                           QStringLiteral("html")});
-    QVERIFY(process.waitForStarted());
-    process.write(rtf);
-    process.closeWriteChannel();
-    QVERIFY(process.waitForFinished(20000));
-    QCOMPARE(process.exitCode(), 0);
-    const QString html = QString::fromUtf8(process.readAllStandardOutput()).simplified();
+    const PandocOutput converted = runPandoc(pandoc, rtf, QStringLiteral("html"));
+    QVERIFY2(converted.ok, qPrintable(converted.error));
+    const QString html = QString::fromUtf8(converted.bytes).simplified();
     QVERIFY2(html.contains(QStringLiteral("<strong>Жирный</strong>")), qPrintable(html));
     QVERIFY2(html.contains(QStringLiteral("<em>курсив</em>")), qPrintable(html));
     QVERIFY2(html.contains(QStringLiteral("<u>подчёркнутый</u>")), qPrintable(html));

@@ -2,6 +2,7 @@
 #include "ErrorCapture.h"
 #include "Errors.h"
 #include "FramedComboBox.h"
+#include "Pandoc.h"
 #include "Prompts.h"
 #include "RichEdit.h"
 #include "RtfReader.h"
@@ -16,9 +17,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -218,22 +217,14 @@ void TestParaFormatGui::savedRtfKeepsParagraphFormatting() {
 
     // A real reader sees the bullet as a list of one item among plain paragraphs. (Its document
     // model has no alignment or indents, so those were checked above.)
-    const QString pandoc = QStandardPaths::findExecutable(QStringLiteral("pandoc"));
+    const QString pandoc = findPandoc();
     if (pandoc.isEmpty()) {
         QSKIP("pandoc is not installed");
     }
-    QProcess process;
-    process.start(pandoc, {QStringLiteral("-f"), QStringLiteral("rtf"), QStringLiteral("-t"),
-                           QStringLiteral("json")});
-    QVERIFY(process.waitForStarted());
-    process.write(rtf);
-    process.closeWriteChannel();
-    QVERIFY(process.waitForFinished(20000));
-    QCOMPARE(process.exitCode(), 0);
-    const QJsonArray blocks = QJsonDocument::fromJson(process.readAllStandardOutput())
-                                  .object()
-                                  .value(QLatin1String("blocks"))
-                                  .toArray();
+    const PandocOutput converted = runPandoc(pandoc, rtf, QStringLiteral("json"));
+    QVERIFY2(converted.ok, qPrintable(converted.error));
+    const QJsonArray blocks =
+        QJsonDocument::fromJson(converted.bytes).object().value(QLatin1String("blocks")).toArray();
     QStringList kinds;
     for (const QJsonValue& block : blocks) {
         kinds.append(block.toObject().value(QLatin1String("t")).toString());
