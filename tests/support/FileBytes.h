@@ -14,11 +14,11 @@ inline QByteArray readBytes(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-// Writes bytes as the whole file; a file that cannot be opened fails the test.
+// Writes bytes as the whole file; a file that cannot be opened or written whole fails the test.
 inline void writeBytes(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
+    QCOMPARE(f.write(bytes), qint64(bytes.size()));
 }
 
 // Limits the size of any file this process writes for as long as it lives, so that a write fails
