@@ -9,6 +9,7 @@ class QMessageBox;
 // handler raises in the error box, and catches what would otherwise escape the event loop.
 class Application : public QApplication {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Application)
 public:
     Application(int& argc, char** argv);
     ~Application() override;

@@ -21,9 +21,9 @@
 
 TForm1* Form1 = nullptr;
 
-TForm1::TForm1(Prompts& prompts, QWidget* parent) : QMainWindow(parent), prompts_(prompts) {
+TForm1::TForm1(Prompts& prompts, QWidget* parent)
+    : QMainWindow(parent), RichEdit1(new RichEdit(this)), prompts_(prompts) {
     setObjectName(QStringLiteral("Form1"));
-    RichEdit1 = new RichEdit(this);
     document_ = std::make_unique<Document>(*RichEdit1, prompts_);
     finder_ = std::make_unique<Finder>(*RichEdit1, prompts_);
     textCommands_ = std::make_unique<TextCommands>(*RichEdit1, prompts_);

@@ -32,6 +32,7 @@ class ToolButton;
 // its subsystem (Document, Finder, TextCommands, CharFormatter, ParaFormatter).
 class TForm1 : public QMainWindow {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TForm1)
 public:
     explicit TForm1(Prompts& prompts, QWidget* parent = nullptr);
     ~TForm1() override;

@@ -15,6 +15,6 @@ int main(int argc, char* argv[]) {
     Tabzac paragraphDialog(&form);
     abzac = &paragraphDialog;
     form.showMaximized();
-    app.exec();
+    QApplication::exec();
     return 0;
 }

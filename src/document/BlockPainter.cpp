@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QTextLayout>
 #include <QTextList>
+#include <cmath>
 
 namespace {
 
@@ -23,10 +24,11 @@ void drawBullet(QPainter* painter, const PaintContext& context, const QTextBlock
     // The disc stands one space to the left of the first line's text, centred on its height.
     QPointF pos = (layout->position()).toPoint();
     pos += layout->lineAt(0).naturalTextRect().topLeft().toPoint();
-    const qreal side = metrics.lineSpacing() / 3;
+    // Whole pixels: the disc's side and the text's half height are truncated.
+    const qreal side = std::floor(metrics.lineSpacing() / 3.0);
     QRectF disc(pos, QSizeF(side, side));
     disc.translate(-metrics.horizontalAdvance(QLatin1Char(' ')) - side,
-                   metrics.height() / 2 - side / 2);
+                   std::floor(metrics.height() / 2.0) - side / 2);
 
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);

@@ -311,7 +311,7 @@ int DocumentLayout::hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) 
 }
 
 int DocumentLayout::hitTestBlock(const QTextBlock& block, const QPointF& point,
-                                 Qt::HitTestAccuracy accuracy) const {
+                                 Qt::HitTestAccuracy accuracy) {
     const QTextLayout* layout = block.layout();
     const QPointF pos = point - layout->position();
     bool exact = false;

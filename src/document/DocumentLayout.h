@@ -64,8 +64,8 @@ private:
     qreal blockTop(const QTextBlock& block) const;
     QTextBlock blockAt(qreal y) const;
     qreal contentHeight() const;
-    int hitTestBlock(const QTextBlock& block, const QPointF& point,
-                     Qt::HitTestAccuracy accuracy) const;
+    static int hitTestBlock(const QTextBlock& block, const QPointF& point,
+                            Qt::HitTestAccuracy accuracy);
     void notifySizeChange(qreal oldHeight) const;
 
     Geometry geometry_;

@@ -60,4 +60,4 @@ void runGuarded(const std::function<void()>& handler);
 // The reporter that runGuarded hands error messages to (the application shows the error box;
 // tests record the message). Returns the previous reporter.
 using ErrorReporter = std::function<void(const QString& message)>;
-ErrorReporter setErrorReporter(ErrorReporter reporter);
+ErrorReporter setErrorReporter(ErrorReporter next);

@@ -10,23 +10,24 @@
 
 namespace ParagraphGeometry {
 
-void apply(QTextBlockFormat& f, qreal k) {
-    const long long start = f.intProperty(TextProperty::StartIndent);
-    const long long offset = f.intProperty(TextProperty::Offset);
-    const long long right = f.intProperty(TextProperty::RightIndent);
-    const bool bullet = f.objectIndex() >= 0;
+void apply(QTextBlockFormat& format, qreal pixelsPerTwip) {
+    const long long start = format.intProperty(TextProperty::StartIndent);
+    const long long offset = format.intProperty(TextProperty::Offset);
+    const long long right = format.intProperty(TextProperty::RightIndent);
+    const bool bullet = format.objectIndex() >= 0;
     const long long later = std::max(0LL, start + offset);
     const long long firstLine = bullet ? later : std::max(0LL, start);
-    f.setLeftMargin(later * k);
-    f.setTextIndent((firstLine - later) * k);
-    f.setRightMargin(std::max(0LL, right) * k);
+    format.setLeftMargin(later * pixelsPerTwip);
+    format.setTextIndent((firstLine - later) * pixelsPerTwip);
+    format.setRightMargin(std::max(0LL, right) * pixelsPerTwip);
 }
 
-bool follows(const QTextBlockFormat& f, qreal k) {
-    QTextBlockFormat expected = f;
-    apply(expected, k);
-    return expected.leftMargin() == f.leftMargin() && expected.textIndent() == f.textIndent() &&
-           expected.rightMargin() == f.rightMargin();
+bool follows(const QTextBlockFormat& format, qreal pixelsPerTwip) {
+    QTextBlockFormat expected = format;
+    apply(expected, pixelsPerTwip);
+    return expected.leftMargin() == format.leftMargin() &&
+           expected.textIndent() == format.textIndent() &&
+           expected.rightMargin() == format.rightMargin();
 }
 
 } // namespace ParagraphGeometry

@@ -17,6 +17,7 @@ class RichTextView;
 // twips. Nothing outside this class (and the layout code of the main window) touches the QTextEdit.
 class RichEdit : public QObject {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(RichEdit)
 public:
     explicit RichEdit(QWidget* parent = nullptr);
     ~RichEdit() override;

@@ -169,7 +169,7 @@ private:
     }
 
     void writeHeader() {
-        out_.append("{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl");
+        out_.append(R"({\rtf1\ansi\ansicpg1251\deff0\deflang1049{\fonttbl)");
         for (size_t i = 0; i < fontOrder_.size(); ++i) {
             const FontKey& key = fontOrder_[i];
             out_.append("{\\f" + QByteArray::number(i) + "\\fnil\\fcharset" +
@@ -238,7 +238,7 @@ private:
         out_.append("\\pard");
         if (p.bullet) {
             const QByteArray f = QByteArray::number(symbolFont_);
-            out_.append("\\ls1\\ilvl0{\\*\\pn\\pnlvlblt\\pnf" + f + "\\pnindent0{\\pntxtb\\'b7}}");
+            out_.append(R"(\ls1\ilvl0{\*\pn\pnlvlblt\pnf)" + f + R"(\pnindent0{\pntxtb\'b7}})");
         }
         out_.append("\\q");
         out_.append(p.alignment);

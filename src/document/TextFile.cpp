@@ -195,8 +195,7 @@ QString DocFile::readLines() const {
         raiseFailure(errno, EIO);
     }
     file.close();
-    const QString text = TextFile::decodeLines(bytes);
-    return text;
+    return TextFile::decodeLines(bytes);
 }
 
 void DocFile::writeLines(const QTextDocument& document) const {

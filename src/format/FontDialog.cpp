@@ -297,7 +297,7 @@ void FontDialog::updateSample() {
     font.setStrikeOut(style.testFlag(fsStrikeOut));
     sample_->setFont(font);
     QPalette palette = sample_->palette();
-    const QColor color = colorBox_->currentData().value<QColor>();
+    const auto color = colorBox_->currentData().value<QColor>();
     palette.setColor(QPalette::WindowText, color.isValid() ? color : QColor(Qt::black));
     sample_->setPalette(palette);
 }

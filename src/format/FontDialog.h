@@ -55,15 +55,15 @@ private:
     bool colorTouched_ = false;
     bool scriptTouched_ = false;
 
-    QLineEdit* faceEdit_;
-    QListWidget* familyList_;
-    QLineEdit* styleEdit_;
-    QListWidget* styleList_;
-    QLineEdit* sizeEdit_;
-    QListWidget* sizeList_;
-    QCheckBox* strikeOutBox_;
-    QCheckBox* underlineBox_;
-    QComboBox* colorBox_;
-    QComboBox* scriptBox_;
-    QLabel* sample_;
+    QLineEdit* faceEdit_ = nullptr;
+    QListWidget* familyList_ = nullptr;
+    QLineEdit* styleEdit_ = nullptr;
+    QListWidget* styleList_ = nullptr;
+    QLineEdit* sizeEdit_ = nullptr;
+    QListWidget* sizeList_ = nullptr;
+    QCheckBox* strikeOutBox_ = nullptr;
+    QCheckBox* underlineBox_ = nullptr;
+    QComboBox* colorBox_ = nullptr;
+    QComboBox* scriptBox_ = nullptr;
+    QLabel* sample_ = nullptr;
 };

@@ -17,6 +17,7 @@ class SpinEdit;
 // Enter and Escape press neither button.
 class Tabzac : public QDialog {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Tabzac)
 public:
     explicit Tabzac(QWidget* parent = nullptr);
     ~Tabzac() override;

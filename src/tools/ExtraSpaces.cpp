@@ -4,6 +4,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
+#include <ranges>
 
 namespace ExtraSpaces {
 
@@ -118,9 +119,9 @@ private:
 
     void deleteInPlace(int base, const std::vector<Span>& spans) {
         // From the last run back, so the positions still to visit do not move.
-        for (auto it = spans.rbegin(); it != spans.rend(); ++it) {
-            cursor_.setPosition(base + static_cast<int>(it->start));
-            cursor_.setPosition(base + static_cast<int>(it->start + it->length),
+        for (const Span& span : std::ranges::reverse_view(spans)) {
+            cursor_.setPosition(base + static_cast<int>(span.start));
+            cursor_.setPosition(base + static_cast<int>(span.start + span.length),
                                 QTextCursor::KeepAnchor);
             cursor_.removeSelectedText();
         }

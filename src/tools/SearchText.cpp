@@ -115,7 +115,7 @@ const QString& SearchText::folded() {
 QString SearchText::foldCase(QStringView text) {
     QString out(text.size(), Qt::Uninitialized);
     const char16_t* src = text.utf16();
-    char16_t* dst = reinterpret_cast<char16_t*>(out.data());
+    auto* dst = reinterpret_cast<char16_t*>(out.data());
     const char16_t* lower = lowerTable();
     for (qsizetype i = 0, n = text.size(); i < n; ++i) {
         dst[i] = lower[src[i]];

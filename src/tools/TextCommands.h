@@ -13,6 +13,7 @@ class RichEdit;
 // whatever has the keyboard focus, and each change it makes is one undo step.
 class TextCommands : public QObject {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TextCommands)
 public:
     using Clock = std::function<QDateTime()>;
     using SeparatorReader = std::function<QChar()>;

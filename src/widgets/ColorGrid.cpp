@@ -78,13 +78,13 @@ QSize ColorGrid::sizeHint() const {
     return {2 * kMargin + kColumns * kCellSize, 2 * kMargin + kRows * kCellSize};
 }
 
-QRect ColorGrid::cellRect(int index) const {
+QRect ColorGrid::cellRect(int index) {
     const int row = index / kColumns;
     const int column = index % kColumns;
     return {kMargin + column * kCellSize, kMargin + row * kCellSize, kCellSize, kCellSize};
 }
 
-int ColorGrid::cellAt(const QPoint& pos) const {
+int ColorGrid::cellAt(const QPoint& pos) {
     const int x = pos.x() - kMargin;
     const int y = pos.y() - kMargin;
     if (x < 0 || y < 0 || x >= kColumns * kCellSize || y >= kRows * kCellSize) {

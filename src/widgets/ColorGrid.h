@@ -27,8 +27,8 @@ public:
     static const QList<ColorCell>& cells();
 
     // The cell at a point of the widget, -1 outside every cell.
-    int cellAt(const QPoint& pos) const;
-    QRect cellRect(int index) const;
+    static int cellAt(const QPoint& pos);
+    static QRect cellRect(int index);
     // The highlighted cell (mouse or keyboard), -1 for none.
     int current() const { return current_; }
     void setCurrent(int index);

@@ -78,7 +78,7 @@ void FlatToolbar::relayout() {
     }
 }
 
-void FlatToolbar::paintEvent(QPaintEvent*) {
+void FlatToolbar::paintEvent(QPaintEvent* /*event*/) {
     // The groove along the top edge: a shadow line above a highlight line.
     QPainter p(this);
     p.setPen(palette().color(QPalette::Dark));

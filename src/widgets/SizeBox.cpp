@@ -33,7 +33,7 @@ void setup(QComboBox* box) {
     // A longer text put there by showText lifts the limit until the text fits it again.
     QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
         if (edit->maxLength() > kMaxTyped) {
-            edit->setMaxLength(std::max<int>(kMaxTyped, text.size()));
+            edit->setMaxLength(std::max(kMaxTyped, static_cast<int>(text.size())));
         }
     });
 }
@@ -42,7 +42,7 @@ void showText(QComboBox* box, const QString& text) {
     const QSignalBlocker blocker(box);
     QLineEdit* edit = box->lineEdit();
     if (edit != nullptr) {
-        edit->setMaxLength(std::max<int>(kMaxTyped, text.size()));
+        edit->setMaxLength(std::max(kMaxTyped, static_cast<int>(text.size())));
     }
     box->setEditText(text);
 }

@@ -7,7 +7,7 @@ Spacer::Spacer(bool grooved, QWidget* parent) : QWidget(parent), grooved_(groove
     setFocusPolicy(Qt::NoFocus);
 }
 
-void Spacer::paintEvent(QPaintEvent*) {
+void Spacer::paintEvent(QPaintEvent* /*event*/) {
     if (!grooved_) {
         return;
     }
