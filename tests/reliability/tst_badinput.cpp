@@ -4,6 +4,7 @@
 #include "Cp1251.h"
 #include "Document.h"
 #include "Errors.h"
+#include "FileBytes.h"
 #include "RichEdit.h"
 #include "ScriptedPrompts.h"
 #include "TextFile.h"
@@ -21,17 +22,6 @@
 #include <optional>
 
 namespace {
-
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
 
 // Scripted answers; with vanish set, the file the open dialog answers with is gone before it is
 // read.

@@ -1,5 +1,7 @@
 // A save killed at a random moment, a hundred times: afterwards the file holds the old document or
 // the new one, whole, never a mix of the two and never nothing.
+#include "FileBytes.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -10,11 +12,6 @@
 #include <QThread>
 
 namespace {
-
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 QString saverPath() {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/reliability_saver");

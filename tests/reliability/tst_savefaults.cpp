@@ -5,6 +5,7 @@
 #include "Document.h"
 #include "Errors.h"
 #include "FaultInjection.h"
+#include "FileBytes.h"
 #include "RichEdit.h"
 #include "ScriptedPrompts.h"
 #include "Unprivileged.h"
@@ -44,17 +45,6 @@ const QByteArray kOld = "old line\r\n";
 constexpr QFileDevice::Permissions kOpenFolder = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                  QFileDevice::ExeOwner | QFileDevice::ReadOther |
                                                  QFileDevice::WriteOther | QFileDevice::ExeOther;
-
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 bool isRtf(SavePath path) {
     return path == SavePath::SaveAs || path == SavePath::PromptBoundRtf;

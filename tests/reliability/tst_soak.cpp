@@ -4,6 +4,7 @@
 #include "Cp1251.h"
 #include "Document.h"
 #include "Errors.h"
+#include "FileBytes.h"
 #include "Finder.h"
 #include "ParaFormatter.h"
 #include "RichEdit.h"
@@ -36,12 +37,6 @@ qint64 residentBytes() {
     }
     const QList<QByteArray> fields = statm.readAll().split(' ');
     return fields.value(1).toLongLong() * sysconf(_SC_PAGESIZE);
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 #ifdef ZELTO_UNDER_ASAN
