@@ -4,7 +4,6 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
-#include <ranges>
 
 namespace ExtraSpaces {
 
@@ -119,12 +118,12 @@ private:
 
     void deleteInPlace(int base, const std::vector<Span>& spans) {
         // From the last run back, so the positions still to visit do not move.
-        for (const Span& span : std::ranges::reverse_view(spans)) {
+        std::for_each(spans.rbegin(), spans.rend(), [this, base](const Span& span) {
             cursor_.setPosition(base + static_cast<int>(span.start));
             cursor_.setPosition(base + static_cast<int>(span.start + span.length),
                                 QTextCursor::KeepAnchor);
             cursor_.removeSelectedText();
-        }
+        });
     }
 
     // Replaces the paragraph's text by its squeezed text, each piece in its own format. A run
