@@ -2,7 +2,6 @@
 // text encodes to the bytes of the characters the code page holds, '?' for the others.
 #include "Cp1251.h"
 #include "FuzzSupport.h"
-#include "TextFile.h"
 
 #include <cstdint>
 #include <cstring>
@@ -27,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memcpy(wide.data(), bytes, static_cast<size_t>(n / 2) * 2);
     const QByteArray encoded = Cp1251::encode(wide);
     FUZZ_CHECK(encoded.size() == wide.size(), "encoded length differs");
-    const auto& table = TextFile::encodeTable();
+    const auto& table = Cp1251::encodeTable();
     QString sanitized = wide;
     qsizetype outside = 0;
     for (qsizetype i = 0; i < wide.size(); ++i) {

@@ -41,6 +41,29 @@ const ReverseTable& reverse() {
 
 } // namespace
 
+const std::array<char16_t, 256>& decodeTable() {
+    static const std::array<char16_t, 256> table = [] {
+        std::array<char16_t, 256> t{};
+        for (int b = 0; b < 256; ++b) {
+            t[b] = b < 0x80 ? static_cast<char16_t>(b) : kUpper[b - 0x80];
+        }
+        return t;
+    }();
+    return table;
+}
+
+const std::array<char, 65536>& encodeTable() {
+    static const std::array<char, 65536> table = [] {
+        std::array<char, 65536> t{};
+        t.fill('?');
+        for (int b = 0; b < 256; ++b) {
+            t[decodeTable()[b]] = static_cast<char>(b);
+        }
+        return t;
+    }();
+    return table;
+}
+
 QChar toUnicode(unsigned char byte) {
     return byte < 0x80 ? QChar(byte) : QChar(kUpper[byte - 0x80]);
 }
@@ -48,8 +71,9 @@ QChar toUnicode(unsigned char byte) {
 QString decode(const char* data, qsizetype size) {
     QString out(size, Qt::Uninitialized);
     QChar* dst = out.data();
+    const auto& table = decodeTable();
     for (qsizetype i = 0; i < size; ++i) {
-        dst[i] = toUnicode(static_cast<unsigned char>(data[i]));
+        dst[i] = QChar(table[static_cast<unsigned char>(data[i])]);
     }
     return out;
 }
@@ -62,11 +86,9 @@ int fromUnicode(QChar c) {
 QByteArray encode(QStringView text) {
     QByteArray out(text.size(), Qt::Uninitialized);
     char* dst = out.data();
-    const auto& table = reverse().bytes;
+    const auto& table = encodeTable();
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t u = text[i].unicode();
-        const int b = u < table.size() ? table[u] : -1;
-        dst[i] = static_cast<char>(b >= 0 ? b : '?');
+        dst[i] = table[text[i].unicode()];
     }
     return out;
 }

@@ -286,7 +286,7 @@ private:
 
     void appendText(QStringView text) {
         const auto& escapes = byteEscapes();
-        const auto& bytes = TextFile::encodeTable();
+        const auto& bytes = Cp1251::encodeTable();
         for (const QChar ch : text) {
             if (ch == QChar::LineSeparator) {
                 out_.append("\\line ");

@@ -15,17 +15,6 @@ namespace {
 
 constexpr unsigned char kCtrlZ = 26;
 
-const std::array<char16_t, 256>& decodeTable() {
-    static const std::array<char16_t, 256> table = [] {
-        std::array<char16_t, 256> t{};
-        for (int b = 0; b < 256; ++b) {
-            t[b] = Cp1251::toUnicode(static_cast<unsigned char>(b)).unicode();
-        }
-        return t;
-    }();
-    return table;
-}
-
 // Throws the InOutError of the failed call: its errno when it left one, else fallback.
 [[noreturn]] void raiseFailure(int err, int fallback) {
     InOutError::raiseErrno(err != 0 ? err : fallback);
@@ -33,20 +22,8 @@ const std::array<char16_t, 256>& decodeTable() {
 
 } // namespace
 
-const std::array<char, 65536>& TextFile::encodeTable() {
-    static const std::array<char, 65536> table = [] {
-        std::array<char, 65536> t{};
-        for (int u = 0; u < 65536; ++u) {
-            const int b = Cp1251::fromUnicode(QChar(static_cast<char16_t>(u)));
-            t[u] = static_cast<char>(b >= 0 ? b : '?');
-        }
-        return t;
-    }();
-    return table;
-}
-
 QString TextFile::decodeLines(QByteArrayView bytes) {
-    const auto& table = decodeTable();
+    const auto& table = Cp1251::decodeTable();
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const qsizetype size = bytes.size();
     // Every byte gives at most one character, and a last line without a break one more.
@@ -103,7 +80,7 @@ void TextFile::encodeParagraphs(const QTextDocument& document, const Sink& sink,
     // The raw text holds the paragraphs separated by U+2029, in one pass over the document's
     // storage; walking the paragraphs one by one costs a tree search for each.
     const QString raw = document.toRawText();
-    const auto& table = encodeTable();
+    const auto& table = Cp1251::encodeTable();
     QByteArray chunk(chunkSize + 2, Qt::Uninitialized);
     char* dst = chunk.data();
     qsizetype n = 0;

@@ -4,7 +4,6 @@
 #include <QByteArrayView>
 #include <QSaveFile>
 #include <QString>
-#include <array>
 #include <functional>
 
 class QTextDocument;
@@ -25,9 +24,6 @@ QString decodeLines(QByteArrayView bytes);
 using Sink = std::function<void(QByteArrayView)>;
 void encodeParagraphs(const QTextDocument& document, const Sink& sink,
                       qsizetype chunkSize = 1 << 20);
-
-// The Windows-1251 byte of each UTF-16 code unit, '?' where the code page has none.
-const std::array<char, 65536>& encodeTable();
 
 } // namespace TextFile
 
