@@ -37,7 +37,7 @@ Scenarios::Scenarios(const QString& file, const QString& workDir)
     box->addWidget(editor_->widget());
     document_ = new Document(*editor_, prompts_, window_);
     finder_ = new Finder(*editor_, prompts_);
-    commands_ = new TextCommands(*editor_, prompts_, window_);
+    commands_ = new TextCommands(*editor_, window_);
     window_->resize(kWindowWidth, kWindowHeight);
     window_->show();
     document_->formShow();

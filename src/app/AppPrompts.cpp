@@ -5,7 +5,6 @@
 #include "MessageDialog.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -24,7 +23,7 @@ AppPrompts::AppPrompts() {
 }
 
 int AppPrompts::centeredMessage(const QString& text, MsgDlgType type, int buttons) {
-    return CenteredMessage(text, type, buttons, 0);
+    return CenteredMessage(text, type, buttons);
 }
 
 bool AppPrompts::runOpenDialog(FileDialogState& state) {

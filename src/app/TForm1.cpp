@@ -1,9 +1,12 @@
 #include "TForm1.h"
 
 #include "CharFormatter.h"
+#include "ColorEdit.h"
 #include "Document.h"
 #include "Errors.h"
+#include "FindDialog.h"
 #include "Finder.h"
+#include "FontComboBox.h"
 #include "ParaFormatter.h"
 #include "RichEdit.h"
 #include "Shortcuts.h"
@@ -14,7 +17,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFontMetrics>
+#include <QLineEdit>
 #include <QShowEvent>
 #include <QTextEdit>
 #include <vector>
@@ -22,21 +27,19 @@
 TForm1* Form1 = nullptr;
 
 TForm1::TForm1(Prompts& prompts, QWidget* parent)
-    : QMainWindow(parent), RichEdit1(new RichEdit(this)), prompts_(prompts) {
+    : QMainWindow(parent), RichEdit1(new RichEdit(this)) {
     setObjectName(QStringLiteral("Form1"));
-    document_ = std::make_unique<Document>(*RichEdit1, prompts_);
-    finder_ = std::make_unique<Finder>(*RichEdit1, prompts_);
-    textCommands_ = std::make_unique<TextCommands>(*RichEdit1, prompts_);
-    charFormatter_ = std::make_unique<CharFormatter>(*RichEdit1, prompts_);
-    paraFormatter_ = std::make_unique<ParaFormatter>(*RichEdit1, prompts_);
+    document_ = std::make_unique<Document>(*RichEdit1, prompts);
+    finder_ = std::make_unique<Finder>(*RichEdit1, prompts);
+    textCommands_ = std::make_unique<TextCommands>(*RichEdit1);
+    charFormatter_ = std::make_unique<CharFormatter>(*RichEdit1, prompts);
+    paraFormatter_ = std::make_unique<ParaFormatter>(*RichEdit1);
 
     buildLayout();
+    charFormatter_->attachBoxes(RzFontComboBox1, sizeFont);
+    connect(document_.get(), &Document::titleChanged, this, &QWidget::setWindowTitle);
     bindCommands();
-    initDocument();
-    initFind();
-    initText();
-    initCharFormat();
-    initParaFormat();
+    bindBoxes();
     runGuarded([this] { FormCreate(); });
 }
 
@@ -149,6 +152,21 @@ void TForm1::bindCommands() {
     qApp->installEventFilter(shortcutGuard_);
 }
 
+void TForm1::bindBoxes() {
+    connect(RzFontComboBox1, &FontComboBox::changed, this,
+            [this] { dispatch("RzFontComboBox1Change", &TForm1::RzFontComboBox1Change); });
+    // A picked entry, or a typed size confirmed with Enter; typing alone applies nothing.
+    connect(sizeFont, &QComboBox::activated, this,
+            [this] { dispatch("sizeFontChange", &TForm1::sizeFontChange); });
+    connect(sizeFont->lineEdit(), &QLineEdit::returnPressed, this,
+            [this] { dispatch("sizeFontChange", &TForm1::sizeFontChange); });
+    connect(RzColorEdit1, &ColorEdit::changed, this,
+            [this] { dispatch("RzColorEdit1Change", &TForm1::RzColorEdit1Change); });
+    // Each find-next request runs its handler like a command: through the dispatch wrapper.
+    connect(FindDialog1, &FindDialog::find, this,
+            [this] { dispatch("FindDialog1Find", &TForm1::FindDialog1Find); });
+}
+
 void TForm1::dispatch(const char* handler, void (TForm1::*method)()) {
     emit commandDispatched(QLatin1String(handler));
     runGuarded([this, method] { (this->*method)(); });
@@ -156,7 +174,7 @@ void TForm1::dispatch(const char* handler, void (TForm1::*method)()) {
 
 void TForm1::FormCreate() {
     QTextEdit* editor = RichEdit1->widget();
-    editor->setTabChangesFocus(false);
+    editor->setTabChangesFocus(false); // Tab types a tab
     // The horizontal dialog base unit: the average character width of the application's font.
     const int baseUnit = QFontMetrics(QApplication::font()).averageCharWidth();
     RichEdit1->setTabStops(tabStopPixels(baseUnit));

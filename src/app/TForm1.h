@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Prompts.h"
-
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
@@ -20,6 +18,7 @@ class Finder;
 class FlatToolbar;
 class FontComboBox;
 class ParaFormatter;
+class Prompts;
 class RichEdit;
 class ShortcutGuard;
 class Spacer;
@@ -113,7 +112,7 @@ public:
     CharFormatter& charFormatter() const { return *charFormatter_; }
     ParaFormatter& paraFormatter() const { return *paraFormatter_; }
 
-    // --- handlers --------------------------------------------------------------------------
+    // --- handlers (TForm1Handlers.cpp) -------------------------------------------------------
     void FormCreate();
     void FormShow();
     // Returns false when the window must stay open.
@@ -168,12 +167,8 @@ private:
     void buildLayout();
     // Binds every menu entry, context-menu entry and tool button to its handler (TForm1.cpp).
     void bindCommands();
-    // Per-subsystem wiring of the toolbar boxes and dialogs, each in the file of its handlers.
-    void initDocument();
-    void initFind();
-    void initText();
-    void initCharFormat();
-    void initParaFormat();
+    // Binds the toolbar boxes and the find dialog's requests to their handlers (TForm1.cpp).
+    void bindBoxes();
     // Layout pieces (TForm1Layout.cpp).
     void buildMenus();
     void buildPopupMenu();
@@ -181,7 +176,6 @@ private:
     void buildToolbarBoxes(); // the labels and boxes among the buttons
     void buildStatusBars();
 
-    Prompts& prompts_;
     std::unique_ptr<Document> document_;
     std::unique_ptr<Finder> finder_;
     std::unique_ptr<TextCommands> textCommands_;

@@ -1,14 +1,16 @@
+#include "ClassicFonts.h"
 #include "ColorEdit.h"
+#include "FindDialog.h"
 #include "FlatToolbar.h"
 #include "FontComboBox.h"
 #include "RichEdit.h"
+#include "SizeBox.h"
 #include "Spacer.h"
 #include "TForm1.h"
 #include "ToolButton.h"
 
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
@@ -53,9 +55,7 @@ void separator(QMenu* menu, const char* name) {
 QLabel* toolbarLabel(const char* name, const QString& caption, int width) {
     auto* label = new QLabel(caption);
     label->setObjectName(QLatin1String(name));
-    QFont font(QStringLiteral("Times New Roman"));
-    font.setPointSize(12);
-    label->setFont(font);
+    label->setFont(ClassicFonts::label());
     label->setFixedSize(width, 19);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return label;
@@ -83,6 +83,7 @@ void TForm1::buildLayout() {
     buildPopupMenu();
     buildToolbar();
     buildStatusBars();
+    FindDialog1 = new FindDialog(this);
 
     QTextEdit* editor = RichEdit1->widget();
     QFont editorFont(QStringLiteral("Times New Roman"));
@@ -169,9 +170,7 @@ void TForm1::buildToolbar() {
     RzToolbar1 = new FlatToolbar(this);
     RzToolbar1->setObjectName(QStringLiteral("RzToolbar1"));
     // The window's font, which the toolbar's boxes inherit.
-    QFont boxFont(QStringLiteral("MS Sans Serif"));
-    boxFont.setPointSize(8);
-    RzToolbar1->setFont(boxFont);
+    RzToolbar1->setFont(ClassicFonts::dialog());
 
     const auto button = [this](const char* name, const QString& hint, int glyph) {
         auto* result = new ToolButton;
@@ -212,21 +211,16 @@ void TForm1::buildToolbarBoxes() {
     Label1 = toolbarLabel("Label1", QStringLiteral(" Шрифт  "), 60);
     RzFontComboBox1 = new FontComboBox;
     RzFontComboBox1->setObjectName(QStringLiteral("RzFontComboBox1"));
+    RzFontComboBox1->setFontName(QStringLiteral("Times New Roman"));
     RzFontComboBox1->setFixedSize(145, 22);
     Label2 = toolbarLabel("Label2", QStringLiteral("  Размер "), 59);
     sizeFont = new QComboBox;
     sizeFont->setObjectName(QStringLiteral("sizeFont"));
-    sizeFont->setEditable(true);
-    sizeFont->setInsertPolicy(QComboBox::NoInsert);
-    sizeFont->addItems({"8", "9", "10", "11", "12", "14", "16", "18", "20", "22", "24", "26", "28",
-                        "36", "48", "72"});
-    sizeFont->setCurrentIndex(0);
-    sizeFont->lineEdit()->setMaxLength(3);
+    SizeBox::setup(sizeFont);
     sizeFont->setFixedSize(53, 21);
     Label3 = toolbarLabel("Label3", QStringLiteral("Цвет  "), 41);
     RzColorEdit1 = new ColorEdit;
     RzColorEdit1->setObjectName(QStringLiteral("RzColorEdit1"));
-    RzColorEdit1->setSelectedColor(Qt::black);
     RzColorEdit1->setFixedSize(56, 21);
 }
 

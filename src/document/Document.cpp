@@ -18,7 +18,8 @@ Document::Document(RichEdit& editor, Prompts& prompts, QObject* parent)
     : QObject(parent), editor_(editor), prompts_(prompts) {
     openDialog_.filter = OpenFilter;
     saveDialog_.filter = SaveFilter;
-    saveDialog_.defaultExt = QStringLiteral("0");
+    // The layout gives the save dialog the default extension "0", which names no file type and
+    // which the program never reads: a name typed without an extension is saved as typed.
 }
 
 QString Document::ShortFileName(const QString& path) {

@@ -152,11 +152,10 @@ QPoint centeredPosition(const QRect& form, const QSize& dialog) {
             form.top() + form.height() / 2 - dialog.height() / 2};
 }
 
-int CenteredMessage(const QString& text, MsgDlgType type, int buttons, int helpContext) {
+int CenteredMessage(const QString& text, MsgDlgType type, int buttons) {
     QApplication::beep();
     QWidget* active = QApplication::activeWindow();
     MessageDialog dialog(text, type, buttons, active);
-    dialog.setHelpContext(helpContext);
     dialog.adjustSize();
     QRect over;
     if (active != nullptr) {

@@ -20,8 +20,6 @@ public:
 
     static QString captionFor(MsgDlgType type);
     QPushButton* button(MsgDlgButton which) const;
-    int helpContext() const { return helpContext_; }
-    void setHelpContext(int context) { helpContext_ = context; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -32,7 +30,6 @@ private:
 
     QPushButton* buttons_[4] = {};
     QPushButton* escapeButton_ = nullptr;
-    int helpContext_ = 0;
 };
 
 // Where a dialog of size dialog goes to stand centred over form: each half an integer division
@@ -41,4 +38,4 @@ QPoint centeredPosition(const QRect& form, const QSize& dialog);
 
 // Beeps, shows the message dialog modally centred over the active window and returns the answer:
 // mrYes, mrNo, mrOk or mrCancel.
-int CenteredMessage(const QString& text, MsgDlgType type, int buttons, int helpContext = 0);
+int CenteredMessage(const QString& text, MsgDlgType type, int buttons);

@@ -19,7 +19,6 @@ constexpr int mrNo = 7;
 // writes it; filterIndex counts from 1.
 struct FileDialogState {
     QString filter;
-    QString defaultExt;
     QString fileName;
     int filterIndex = 1;
 };

@@ -105,7 +105,6 @@ public:
 signals:
     // The editor's document object was replaced (loadPlainText): holders of document() re-read it.
     void documentReplaced();
-    void modificationChanged(bool modified);
 
 private:
     QTextCursor cursor() const;

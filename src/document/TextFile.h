@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QByteArrayView>
 #include <QSaveFile>
 #include <QString>
@@ -51,7 +50,6 @@ private:
 class DocFile {
 public:
     void assign(const QString& fileName) { fileName_ = fileName; }
-    bool isAssigned() const { return !fileName_.isEmpty(); }
     const QString& fileName() const { return fileName_; }
 
     // The bound file's text as decodeLines gives it. Throws InOutError.

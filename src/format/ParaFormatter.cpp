@@ -6,8 +6,7 @@
 #include <algorithm>
 #include <climits>
 
-ParaFormatter::ParaFormatter(RichEdit& editor, Prompts& prompts)
-    : editor_(editor), prompts_(prompts) {}
+ParaFormatter::ParaFormatter(RichEdit& editor) : editor_(editor) {}
 
 int ParaFormatter::pointsToTwips(int points) {
     const long long twips = static_cast<long long>(points) * kTwipsPerPoint;
@@ -33,18 +32,9 @@ void ParaFormatter::toggleBullet() {
 
 void ParaFormatter::applyDialog(int alignmentIndex, const QString& offset,
                                 const QString& rightIndent, const QString& firstLineIndent) {
-    switch (alignmentIndex) {
-    case 0:
-        editor_.setParaAlignment(ParaAlignment::Left);
-        break;
-    case 1:
-        editor_.setParaAlignment(ParaAlignment::Center);
-        break;
-    case 2:
-        editor_.setParaAlignment(ParaAlignment::Right);
-        break;
-    default:
-        break;
+    if (alignmentIndex >= static_cast<int>(ParaAlignment::Left) &&
+        alignmentIndex <= static_cast<int>(ParaAlignment::Right)) {
+        editor_.setParaAlignment(static_cast<ParaAlignment>(alignmentIndex));
     }
     editor_.setParaOffset(pointsToTwips(toInteger(offset)));
     editor_.setParaRightIndent(pointsToTwips(toInteger(rightIndent)));

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "Prompts.h"
 #include "TextFormat.h"
 
 #include <QString>
@@ -13,7 +12,7 @@ class RichEdit;
 // here and twips (points x 20) in the editor.
 class ParaFormatter {
 public:
-    ParaFormatter(RichEdit& editor, Prompts& prompts);
+    explicit ParaFormatter(RichEdit& editor);
 
     // The smallest offset of the later lines that turning a bullet on leaves, in points.
     static constexpr int kBulletOffset = 10;
@@ -38,5 +37,4 @@ public:
 
 private:
     RichEdit& editor_;
-    [[maybe_unused]] Prompts& prompts_;
 };

@@ -7,9 +7,8 @@
 #include <QCoreApplication>
 #include <QEvent>
 
-TextCommands::TextCommands(RichEdit& editor, Prompts& prompts, QObject* parent)
-    : QObject(parent), editor_(editor), prompts_(prompts),
-      clock_([] { return QDateTime::currentDateTime(); }),
+TextCommands::TextCommands(RichEdit& editor, QObject* parent)
+    : QObject(parent), editor_(editor), clock_([] { return QDateTime::currentDateTime(); }),
       readSeparator_(&StampFormat::systemTimeSeparator), timeSeparator_(readSeparator_()) {
     // A locale change reaches the application object and every widget; watching the application
     // sees them all.

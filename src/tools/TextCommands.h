@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Prompts.h"
-
 #include <QChar>
 #include <QDateTime>
 #include <QObject>
@@ -18,7 +16,7 @@ public:
     using Clock = std::function<QDateTime()>;
     using SeparatorReader = std::function<QChar()>;
 
-    TextCommands(RichEdit& editor, Prompts& prompts, QObject* parent = nullptr);
+    explicit TextCommands(RichEdit& editor, QObject* parent = nullptr);
     ~TextCommands() override;
 
     void undo();
@@ -47,7 +45,6 @@ protected:
 
 private:
     RichEdit& editor_;
-    Prompts& prompts_;
     Clock clock_;
     SeparatorReader readSeparator_;
     QChar timeSeparator_;

@@ -4,22 +4,9 @@
 #include <QPainter>
 #include <QStyleOption>
 
-FramedComboBox::FramedComboBox(QWidget* parent)
-    : QComboBox(parent),
-      // The gradient colour of an active window caption, and sky blue.
-      frameColor_(185, 209, 234), hotFrameColor_(166, 202, 240) {
+FramedComboBox::FramedComboBox(QWidget* parent) : QComboBox(parent) {
     setEditable(false);
     setAttribute(Qt::WA_Hover);
-}
-
-void FramedComboBox::setFrameColor(const QColor& color) {
-    frameColor_ = color;
-    update();
-}
-
-void FramedComboBox::setHotFrameColor(const QColor& color) {
-    hotFrameColor_ = color;
-    update();
 }
 
 void FramedComboBox::setHot(bool hot) {
@@ -70,10 +57,10 @@ void FramedComboBox::paintEvent(QPaintEvent* /*event*/) {
     p.setPen(Qt::NoPen);
     if (hot_) {
         p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(hotFrameColor_, 1));
+        p.setPen(QPen(hotFrameColor(), 1));
         p.drawRect(all.adjusted(0, 0, -1, -1));
     } else {
-        p.setPen(QPen(frameColor_, 1));
+        p.setPen(QPen(frameColor(), 1));
         p.drawRect(all.adjusted(0, 0, -1, -1));
         p.drawRect(all.adjusted(1, 1, -2, -2));
     }

@@ -10,10 +10,9 @@ class FramedComboBox : public QComboBox {
 public:
     explicit FramedComboBox(QWidget* parent = nullptr);
 
-    QColor frameColor() const { return frameColor_; }
-    void setFrameColor(const QColor& color);
-    QColor hotFrameColor() const { return hotFrameColor_; }
-    void setHotFrameColor(const QColor& color);
+    // The gradient colour of an active window caption, and sky blue.
+    static QColor frameColor() { return {185, 209, 234}; }
+    static QColor hotFrameColor() { return {166, 202, 240}; }
 
     // Whether the hot frame is showing (the pointer is over the box).
     bool isHot() const { return hot_; }
@@ -29,7 +28,5 @@ protected:
 private:
     void setHot(bool hot);
 
-    QColor frameColor_;
-    QColor hotFrameColor_;
     bool hot_ = false;
 };

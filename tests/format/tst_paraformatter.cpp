@@ -1,4 +1,3 @@
-#include "CancellingPrompts.h"
 #include "Errors.h"
 #include "ParaFormatter.h"
 #include "RichEdit.h"
@@ -64,14 +63,12 @@ private:
     void setPara(int position, const Para& p);
 
     std::unique_ptr<RichEdit> edit_;
-    std::unique_ptr<CancellingPrompts> prompts_;
     std::unique_ptr<ParaFormatter> formatter_;
 };
 
 void TestParaFormatter::init() {
     edit_ = std::make_unique<RichEdit>();
-    prompts_ = std::make_unique<CancellingPrompts>();
-    formatter_ = std::make_unique<ParaFormatter>(*edit_, *prompts_);
+    formatter_ = std::make_unique<ParaFormatter>(*edit_);
 }
 
 void TestParaFormatter::cleanup() {

@@ -1,4 +1,3 @@
-#include "CancellingPrompts.h"
 #include "Errors.h"
 #include "FramedComboBox.h"
 #include "ParaFormatter.h"
@@ -41,7 +40,6 @@ private:
 
     std::unique_ptr<QWidget> owner_;
     std::unique_ptr<RichEdit> edit_;
-    CancellingPrompts prompts_;
     std::unique_ptr<ParaFormatter> formatter_;
     Tabzac* dialog_ = nullptr;
     QStringList errors_;
@@ -54,7 +52,7 @@ void TestTabzac::init() {
     owner_->setGeometry(100, 100, 800, 600);
     edit_ = std::make_unique<RichEdit>();
     edit_->setText(QStringLiteral("one\r\ntwo\r\nthree"));
-    formatter_ = std::make_unique<ParaFormatter>(*edit_, prompts_);
+    formatter_ = std::make_unique<ParaFormatter>(*edit_);
     dialog_ = new Tabzac(owner_.get());
     dialog_->setParaFormatter(formatter_.get());
     errors_.clear();

@@ -73,9 +73,9 @@ void TestSoak::cyclesDoNotGrowMemory() {
     ScriptedPrompts prompts;
     Document document(editor, prompts);
     Finder finder(editor, prompts);
-    TextCommands commands(editor, prompts);
+    TextCommands commands(editor);
     CharFormatter chars(editor, prompts);
-    ParaFormatter paras(editor, prompts);
+    ParaFormatter paras(editor);
     document.formShow();
     QStringList reported;
     setErrorReporter([&reported](const QString& message) { reported.append(message); });

@@ -1,4 +1,3 @@
-#include "CancellingPrompts.h"
 #include "ExtraSpaces.h"
 #include "RichEdit.h"
 #include "TextCommands.h"
@@ -77,14 +76,12 @@ private:
     void pasteHtmlInsideXx(const QString& html);
 
     std::unique_ptr<RichEdit> edit_;
-    std::unique_ptr<CancellingPrompts> prompts_;
     std::unique_ptr<TextCommands> commands_;
 };
 
 void TestTextCommands::init() {
     edit_ = std::make_unique<RichEdit>();
-    prompts_ = std::make_unique<CancellingPrompts>(mrOk);
-    commands_ = std::make_unique<TextCommands>(*edit_, *prompts_);
+    commands_ = std::make_unique<TextCommands>(*edit_);
     commands_->setClock([] { return QDateTime(QDate(2026, 12, 6), QTime(22, 14, 27, 512)); });
     commands_->setSeparatorReader([] { return QLatin1Char(':'); });
 }
