@@ -1,20 +1,13 @@
 #include "TForm3.h"
 
+#include "ClassicFonts.h"
+
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
 
 namespace {
-
-// The box's own font: 8 pt at 96 dpi. Where the classic face is missing, its metric look-alike.
-QFont windowFont() {
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Arial")});
-    font.setPixelSize(11);
-    return font;
-}
 
 QLabel* addLabel(QWidget* parent, const char* name, const QString& text, const QFont& font) {
     auto* label = new QLabel(text, parent);
@@ -34,17 +27,15 @@ TForm3::TForm3(QWidget* owner) : QDialog(owner) {
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     setModal(true);
-    setFont(windowFont());
+    setFont(ClassicFonts::dialog());
     setFixedSize(260, 103);
     buildLayout();
 }
 
 void TForm3::buildLayout() {
-    const QFont font = windowFont();
+    const QFont font = ClassicFonts::dialog();
 
-    QFont titleFont;
-    titleFont.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")});
-    titleFont.setPixelSize(16);
+    QFont titleFont = ClassicFonts::label();
     titleFont.setBold(true);
     Label1 = addLabel(this, "Label1", QStringLiteral("Текстовый редактор Zelto"), titleFont);
     Label1->adjustSize();

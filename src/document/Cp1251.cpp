@@ -20,25 +20,6 @@ constexpr std::array<char16_t, 128> kUpper = {
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
 };
 
-// Byte for each code point below 0x2200, built once from kUpper; -1 where there is none.
-struct ReverseTable {
-    std::array<short, 0x2200> bytes{};
-    ReverseTable() {
-        bytes.fill(-1);
-        for (int b = 0; b < 0x80; ++b) {
-            bytes[b] = static_cast<short>(b);
-        }
-        for (int i = 0; i < 128; ++i) {
-            bytes[kUpper[i]] = static_cast<short>(0x80 + i);
-        }
-    }
-};
-
-const ReverseTable& reverse() {
-    static const ReverseTable table;
-    return table;
-}
-
 } // namespace
 
 const std::array<char16_t, 256>& decodeTable() {
@@ -65,7 +46,7 @@ const std::array<char, 65536>& encodeTable() {
 }
 
 QChar toUnicode(unsigned char byte) {
-    return byte < 0x80 ? QChar(byte) : QChar(kUpper[byte - 0x80]);
+    return QChar(decodeTable()[byte]);
 }
 
 QString decode(const char* data, qsizetype size) {
@@ -79,8 +60,12 @@ QString decode(const char* data, qsizetype size) {
 }
 
 int fromUnicode(QChar c) {
-    const char16_t u = c.unicode();
-    return u < reverse().bytes.size() ? reverse().bytes[u] : -1;
+    // The encode table gives '?' for every character without a byte; only '?' itself has it.
+    const char byte = encodeTable()[c.unicode()];
+    if (byte == '?' && c != QLatin1Char('?')) {
+        return -1;
+    }
+    return static_cast<unsigned char>(byte);
 }
 
 QByteArray encode(QStringView text) {

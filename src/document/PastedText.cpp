@@ -1,31 +1,21 @@
 #include "PastedText.h"
 
+#include "BulletRun.h"
 #include "Cp1251.h"
+#include "LineBreaks.h"
 #include "TextFormat.h"
 
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
-#include <QTextList>
 #include <cmath>
 
 namespace {
 
 QTextCharFormat editorCharFormat(const QTextCharFormat& from) {
     QTextCharFormat to;
-    if (from.fontWeight() > QFont::Normal) {
-        to.setFontWeight(QFont::Bold);
-    }
-    if (from.fontItalic()) {
-        to.setFontItalic(true);
-    }
-    if (from.fontUnderline()) {
-        to.setFontUnderline(true);
-    }
-    if (from.fontStrikeOut()) {
-        to.setFontStrikeOut(true);
-    }
+    setStyles(to, stylesOf(from));
     const QStringList families = from.fontFamilies().toStringList();
     if (!families.isEmpty() && !families.first().trimmed().isEmpty()) {
         to.setFontFamilies({families.first().trimmed().left(kMaxFaceName)});
@@ -48,11 +38,9 @@ QTextCharFormat editorCharFormat(const QTextCharFormat& from) {
 
 QTextBlockFormat editorBlockFormat(const QTextBlockFormat& from) {
     QTextBlockFormat to;
-    const Qt::Alignment a = from.alignment() & Qt::AlignHorizontal_Mask;
-    if (a & Qt::AlignHCenter) {
-        to.setAlignment(Qt::AlignHCenter);
-    } else if (a & (Qt::AlignRight | Qt::AlignTrailing)) {
-        to.setAlignment(Qt::AlignRight);
+    const ParaAlignment alignment = alignmentOf(from);
+    if (alignment != ParaAlignment::Left) {
+        to.setAlignment(toQtAlignment(alignment));
     }
     return to;
 }
@@ -84,17 +72,10 @@ private:
         } else {
             cursor_.insertBlock(format, QTextCharFormat());
         }
-        if (!bullet) {
-            list_ = nullptr;
-        } else if (list_ == nullptr || inList_ == kParagraphsPerList) {
-            QTextListFormat lf;
-            lf.setStyle(QTextListFormat::ListDisc);
-            lf.setIndent(0);
-            list_ = cursor_.createList(lf);
-            inList_ = 1;
+        if (bullet) {
+            bullets_.add(cursor_.block());
         } else {
-            list_->add(cursor_.block());
-            ++inList_;
+            bullets_.end();
         }
     }
 
@@ -104,8 +85,7 @@ private:
         QString piece;
         piece.reserve(text.size());
         for (const QChar c : text) {
-            if (c == QChar::LineSeparator || c == QChar::ParagraphSeparator ||
-                c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+            if (LineBreaks::isBreak(c)) {
                 cursor_.insertText(piece, charFormat);
                 piece.clear();
                 startParagraph(blockFormat, bullet);
@@ -119,8 +99,7 @@ private:
     }
 
     QTextCursor cursor_;
-    QTextList* list_ = nullptr;
-    int inList_ = 0;
+    BulletRun bullets_;
     bool first_ = true;
 };
 

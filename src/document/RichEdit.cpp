@@ -1,52 +1,20 @@
 #include "RichEdit.h"
 
 #include "DocumentLayout.h"
+#include "LineBreaks.h"
 #include "ParagraphGeometry.h"
 #include "RichTextView.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QTextList>
 #include <algorithm>
 #include <cmath>
-
-namespace {
-
-QString withCrLf(const QString& text) {
-    // One pass: paragraph separators become CR LF; the runs between them are copied whole.
-    const QChar* data = text.constData();
-    const qsizetype n = text.size();
-    qsizetype breaks = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        breaks += (data[i] == QChar::ParagraphSeparator || data[i] == QChar::LineSeparator) ? 1 : 0;
-    }
-    if (breaks == 0) {
-        return text;
-    }
-    QString out(n + breaks, Qt::Uninitialized);
-    QChar* dst = out.data();
-    qsizetype runStart = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        if (data[i] == QChar::ParagraphSeparator || data[i] == QChar::LineSeparator) {
-            dst = std::copy(data + runStart, data + i, dst);
-            *dst++ = QLatin1Char('\r');
-            *dst++ = QLatin1Char('\n');
-            runStart = i + 1;
-        }
-    }
-    std::copy(data + runStart, data + n, dst);
-    return out;
-}
-
-} // namespace
 
 RichEdit::RichEdit(QWidget* parent) : QObject(parent), view_(new RichTextView(parent)) {
     view_->setObjectName(QStringLiteral("RichEdit1"));
     view_->setAcceptRichText(true);
     view_->setLineWrapMode(QTextEdit::WidgetWidth);
-    view_->setTabChangesFocus(false);
     view_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     view_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     installDocument(view_->document());
@@ -74,8 +42,6 @@ QTextDocument* RichEdit::document() const {
 void RichEdit::installDocument(QTextDocument* doc) {
     DocumentLayout* layout = installDocumentLayout(doc);
     connect(layout, &DocumentLayout::blockHeightChanged, view_, &RichTextView::keepTextStill,
-            Qt::UniqueConnection);
-    connect(doc, &QTextDocument::modificationChanged, this, &RichEdit::modificationChanged,
             Qt::UniqueConnection);
     if (doc->findChild<GeometryMender*>() == nullptr) {
         new GeometryMender(doc, pixelsPerTwip());
@@ -121,14 +87,14 @@ int RichEdit::textLength() const {
 // --- text ---------------------------------------------------------------------------------
 
 QString RichEdit::text() const {
-    return withCrLf(document()->toRawText());
+    return LineBreaks::toCrLf(document()->toRawText());
 }
 
 void RichEdit::setText(const QString& text) {
     QTextCursor c(document());
     c.beginEditBlock();
     c.select(QTextCursor::Document);
-    c.insertText(toEditorText(text));
+    c.insertText(LineBreaks::toEditorText(text));
     c.endEditBlock();
 }
 
@@ -146,7 +112,7 @@ void RichEdit::loadPlainText(const QString& paragraphs) {
     {
         QTextCursor c(doc);
         c.setCharFormat(QTextCursor(old).charFormat());
-        c.insertText(toEditorText(paragraphs));
+        c.insertText(LineBreaks::toEditorText(paragraphs));
     }
     doc->setUndoRedoEnabled(true);
     doc->setModified(false);
@@ -161,7 +127,6 @@ void RichEdit::loadPlainText(const QString& paragraphs) {
     view_->setTextCursor(QTextCursor(doc));
     scrollToTop();
     emit documentReplaced();
-    emit modificationChanged(false);
 }
 
 void RichEdit::clear() {
@@ -184,13 +149,13 @@ void RichEdit::applyCursor(const QTextCursor& c) {
 }
 
 QString RichEdit::selectedText() const {
-    return withCrLf(cursor().selectedText());
+    return LineBreaks::toCrLf(cursor().selectedText());
 }
 
 void RichEdit::replaceSelection(const QString& text) {
     QTextCursor c = cursor();
     c.beginEditBlock();
-    c.insertText(toEditorText(text));
+    c.insertText(LineBreaks::toEditorText(text));
     c.endEditBlock();
     applyCursor(c);
 }
@@ -284,21 +249,12 @@ void RichEdit::mergeCharFormat(const QTextCharFormat& format) {
 }
 
 FontStyles RichEdit::selStyles() const {
-    const QTextCharFormat f = selCharFormat();
-    FontStyles styles;
-    styles.setFlag(fsBold, f.fontWeight() > QFont::Normal);
-    styles.setFlag(fsItalic, f.fontItalic());
-    styles.setFlag(fsUnderline, f.fontUnderline());
-    styles.setFlag(fsStrikeOut, f.fontStrikeOut());
-    return styles;
+    return stylesOf(selCharFormat());
 }
 
 void RichEdit::setSelStyles(FontStyles styles) {
     QTextCharFormat f;
-    f.setFontWeight(styles.testFlag(fsBold) ? QFont::Bold : QFont::Normal);
-    f.setFontItalic(styles.testFlag(fsItalic));
-    f.setFontUnderline(styles.testFlag(fsUnderline));
-    f.setFontStrikeOut(styles.testFlag(fsStrikeOut));
+    setStyles(f, styles);
     mergeCharFormat(f);
 }
 

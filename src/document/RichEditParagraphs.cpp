@@ -1,3 +1,4 @@
+#include "BulletRun.h"
 #include "ParagraphGeometry.h"
 #include "RichEdit.h"
 #include "RichTextView.h"
@@ -14,29 +15,12 @@ QTextBlockFormat RichEdit::firstBlockFormat() const {
 }
 
 ParaAlignment RichEdit::paraAlignment() const {
-    const Qt::Alignment a = firstBlockFormat().alignment() & Qt::AlignHorizontal_Mask;
-    if (a & Qt::AlignHCenter) {
-        return ParaAlignment::Center;
-    }
-    if (a & Qt::AlignRight) {
-        return ParaAlignment::Right;
-    }
-    return ParaAlignment::Left;
+    return alignmentOf(firstBlockFormat());
 }
 
 void RichEdit::setParaAlignment(ParaAlignment alignment) {
     QTextBlockFormat f;
-    switch (alignment) {
-    case ParaAlignment::Left:
-        f.setAlignment(Qt::AlignLeft);
-        break;
-    case ParaAlignment::Center:
-        f.setAlignment(Qt::AlignHCenter);
-        break;
-    case ParaAlignment::Right:
-        f.setAlignment(Qt::AlignRight);
-        break;
-    }
+    f.setAlignment(toQtAlignment(alignment));
     QTextCursor c = cursor();
     c.beginEditBlock();
     c.mergeBlockFormat(f);
@@ -54,25 +38,13 @@ void RichEdit::setParaNumbering(ParaNumbering numbering) {
     const QTextBlock first = doc->findBlock(c.selectionStart());
     const QTextBlock last = doc->findBlock(c.selectionEnd());
     c.beginEditBlock();
-    QTextList* list = nullptr;
-    int inList = 0;
+    BulletRun bullets;
     for (QTextBlock b = first; b.isValid(); b = b.next()) {
         if (QTextList* old = b.textList()) {
             old->remove(b);
         }
         if (numbering == ParaNumbering::Bullet) {
-            // A new list every kParagraphsPerList paragraphs keeps this linear.
-            if (list == nullptr || inList == kParagraphsPerList) {
-                inList = 0;
-                QTextListFormat lf;
-                lf.setStyle(QTextListFormat::ListDisc);
-                lf.setIndent(0);
-                QTextCursor bc(b);
-                list = bc.createList(lf);
-            } else {
-                list->add(b);
-            }
-            ++inList;
+            bullets.add(b);
         }
         QTextBlockFormat f = b.blockFormat();
         f.setIndent(0);

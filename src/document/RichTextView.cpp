@@ -1,75 +1,16 @@
 #include "RichTextView.h"
 
 #include "Cp1251.h"
+#include "LineBreaks.h"
 #include "PastedText.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
-#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
-#include <algorithm>
-
-namespace {
-
-// Whether ch enters the editor as it is: the common characters are decided without a table.
-bool keptAsIs(QChar ch) {
-    const char16_t u = ch.unicode();
-    if (u < 0x80) {
-        return u != u'\r';
-    }
-    if (u >= 0x0410 && u <= 0x044F) { // А..я, all in Windows-1251
-        return true;
-    }
-    return u != QChar::ParagraphSeparator && u != QChar::LineSeparator && Cp1251::canEncode(ch);
-}
-
-qsizetype firstToChange(QStringView text) {
-    const QChar* data = text.data();
-    const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        if (!keptAsIs(data[i])) {
-            return i;
-        }
-    }
-    return size;
-}
-
-} // namespace
-
-QString toEditorText(QStringView text) {
-    const qsizetype size = text.size();
-    const qsizetype first = firstToChange(text);
-    QString out(size, Qt::Uninitialized);
-    QChar* dst = out.data();
-    std::copy(text.begin(), text.begin() + first, dst);
-    qsizetype n = first;
-    for (qsizetype i = first; i < size; ++i) {
-        const QChar ch = text[i];
-        if (keptAsIs(ch)) {
-            dst[n++] = ch;
-        } else if (ch == QLatin1Char('\r')) {
-            if (i + 1 < size && text[i + 1] == QLatin1Char('\n')) {
-                ++i;
-            }
-            dst[n++] = QLatin1Char('\n');
-        } else if (ch == QChar::ParagraphSeparator || ch == QChar::LineSeparator) {
-            dst[n++] = QLatin1Char('\n');
-        } else {
-            dst[n++] = QLatin1Char('?');
-        }
-    }
-    out.truncate(n);
-    return out;
-}
-
-QString toEditorText(const QString& text) {
-    // Text that needs no change is shared, not copied: a freshly read file is already clean.
-    return firstToChange(text) == text.size() ? text : toEditorText(QStringView(text));
-}
 
 RichTextView::RichTextView(QWidget* parent) : QTextEdit(parent) {}
 
@@ -144,7 +85,7 @@ void RichTextView::insertFromMimeData(const QMimeData* source) {
         PastedText::fromHtml(source->html(), flat);
         c.insertFragment(QTextDocumentFragment(&flat));
     } else if (source->hasText()) {
-        c.insertText(toEditorText(source->text()));
+        c.insertText(LineBreaks::toEditorText(source->text()));
     }
     c.endEditBlock();
     setTextCursor(c);

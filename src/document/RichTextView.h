@@ -1,14 +1,6 @@
 #pragma once
 
-#include <QString>
-#include <QStringView>
 #include <QTextEdit>
-
-// Plain text made ready for the editor in one pass: CR LF, a lone CR and LF each become one
-// paragraph break ('\n'), and characters outside Windows-1251 become '?'.
-QString toEditorText(QStringView text);
-// The same; a text that needs no change is returned shared, without a copy.
-QString toEditorText(const QString& text);
 
 // The editing widget behind RichEdit. Keeps the document storable in Windows-1251: typed, pasted
 // and dropped characters outside the code page become '?' as they enter; images and other

@@ -9,7 +9,6 @@
 #include <QHash>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QTextList>
 #include <array>
 #include <cmath>
 #include <optional>
@@ -25,15 +24,12 @@ struct CharState {
     int font = -1;
     int halfPoints = 0;
     int color = 0; // 0: the automatic colour
-    bool bold = false;
-    bool italic = false;
-    bool underline = false;
-    bool strikeOut = false;
+    FontStyles styles;
     friend bool operator==(const CharState&, const CharState&) = default;
 };
 
 struct ParaState {
-    char alignment = 'l';
+    ParaAlignment alignment = ParaAlignment::Left;
     int left = 0;
     int firstLine = 0;
     int right = 0;
@@ -74,6 +70,18 @@ const std::array<QByteArray, 256>& byteEscapes() {
         return t;
     }();
     return table;
+}
+
+const char* alignmentControl(ParaAlignment alignment) {
+    switch (alignment) {
+    case ParaAlignment::Center:
+        return "\\qc";
+    case ParaAlignment::Right:
+        return "\\qr";
+    case ParaAlignment::Left:
+        break;
+    }
+    return "\\ql";
 }
 
 class Writer {
@@ -146,10 +154,7 @@ private:
         s.font = fontIndex({family, charset});
         s.halfPoints = static_cast<int>(std::lround(points * 2));
         s.color = f.hasProperty(QTextFormat::ForegroundBrush) ? colorIndex(f.foreground()) : 0;
-        s.bold = f.fontWeight() > QFont::Normal;
-        s.italic = f.fontItalic();
-        s.underline = f.fontUnderline();
-        s.strikeOut = f.fontStrikeOut();
+        s.styles = stylesOf(f);
         return s;
     }
 
@@ -206,8 +211,7 @@ private:
         const int start = f.intProperty(TextProperty::StartIndent);
         const int offset = f.intProperty(TextProperty::Offset);
         ParaState s;
-        const Qt::Alignment a = f.alignment() & Qt::AlignHorizontal_Mask;
-        s.alignment = (a & Qt::AlignHCenter) ? 'c' : (a & Qt::AlignRight) ? 'r' : 'l';
+        s.alignment = alignmentOf(f);
         // The first line stands at the start indent, the later ones at start + offset.
         s.left = start + offset;
         s.firstLine = -offset;
@@ -240,8 +244,7 @@ private:
             const QByteArray f = QByteArray::number(symbolFont_);
             out_.append(R"(\ls1\ilvl0{\*\pn\pnlvlblt\pnf)" + f + R"(\pnindent0{\pntxtb\'b7}})");
         }
-        out_.append("\\q");
-        out_.append(p.alignment);
+        out_.append(alignmentControl(p.alignment));
         if (p.left != 0) {
             out_.append("\\li" + QByteArray::number(p.left));
         }
@@ -261,8 +264,9 @@ private:
         if (haveChar_ && s == char_) {
             return;
         }
-        const auto flag = [this](bool now, bool was, const char* on, const char* off) {
-            if (!haveChar_ || now != was) {
+        const auto flag = [this, &s](FontStyle style, const char* on, const char* off) {
+            const bool now = s.styles.testFlag(style);
+            if (!haveChar_ || now != char_.styles.testFlag(style)) {
                 out_.append(now ? on : off);
             }
         };
@@ -275,10 +279,10 @@ private:
         if (!haveChar_ || s.color != char_.color) {
             out_.append("\\cf" + QByteArray::number(s.color));
         }
-        flag(s.bold, char_.bold, "\\b", "\\b0");
-        flag(s.italic, char_.italic, "\\i", "\\i0");
-        flag(s.underline, char_.underline, "\\ul", "\\ulnone");
-        flag(s.strikeOut, char_.strikeOut, "\\strike", "\\strike0");
+        flag(fsBold, "\\b", "\\b0");
+        flag(fsItalic, "\\i", "\\i0");
+        flag(fsUnderline, "\\ul", "\\ulnone");
+        flag(fsStrikeOut, "\\strike", "\\strike0");
         out_.append(' ');
         char_ = s;
         haveChar_ = true;

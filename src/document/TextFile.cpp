@@ -2,6 +2,7 @@
 
 #include "Cp1251.h"
 #include "Errors.h"
+#include "LineBreaks.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -85,12 +86,11 @@ void TextFile::encodeParagraphs(const QTextDocument& document, const Sink& sink,
     char* dst = chunk.data();
     qsizetype n = 0;
     for (const QChar ch : raw) {
-        const char16_t u = ch.unicode();
-        if (u == QChar::ParagraphSeparator || u == QChar::LineSeparator) {
+        if (LineBreaks::isSeparator(ch)) {
             dst[n++] = '\r';
             dst[n++] = '\n';
         } else {
-            dst[n++] = table[u];
+            dst[n++] = table[ch.unicode()];
         }
         if (n >= chunkSize) {
             sink(QByteArrayView(dst, n));

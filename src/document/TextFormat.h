@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFlags>
+#include <QFont>
 #include <QString>
 #include <QTextFormat>
 
@@ -29,8 +30,21 @@ struct TextFont {
     friend bool operator==(const TextFont&, const TextFont&) = default;
 };
 
+// In the order of the paragraph dialog's list.
 enum class ParaAlignment { Left, Center, Right };
 enum class ParaNumbering { None = 0, Bullet = 1 };
+
+// --- how the program's attributes stand in Qt's formats ------------------------------------
+
+// The style set of a character format: bold is any weight above normal.
+FontStyles stylesOf(const QTextCharFormat& format);
+// Writes the whole style set into format.
+void setStyles(QTextCharFormat& format, FontStyles styles);
+void setStyles(QFont& font, FontStyles styles);
+
+// A paragraph's alignment: centred, right-aligned, or else left (justified counts as left).
+ParaAlignment alignmentOf(const QTextBlockFormat& format);
+Qt::Alignment toQtAlignment(ParaAlignment alignment);
 
 // Properties the editor keeps in Qt's formats beside Qt's own: the character set of a run, and a
 // paragraph's indents in twips exactly as written (Qt's margins hold them in pixels for drawing).
@@ -46,8 +60,3 @@ constexpr int kTwipsPerPoint = 20;
 
 // Longest face name the editor keeps.
 constexpr int kMaxFaceName = 31;
-
-// Most paragraphs one bullet list holds. Qt adds and removes a list's paragraphs in time linear in
-// the list's size, so one list over many paragraphs would cost quadratic time; a long run of
-// bullets is split into several lists. Bullets carry no number, so nothing shows the seams.
-constexpr int kParagraphsPerList = 64;

@@ -290,11 +290,7 @@ void FontDialog::updateSample() {
     bool ok = false;
     const int size = sizeEdit_->text().toInt(&ok);
     font.setPointSize(ok && size > 0 ? std::min(size, 36) : 8);
-    const FontStyles style = chosenStyles();
-    font.setBold(style.testFlag(fsBold));
-    font.setItalic(style.testFlag(fsItalic));
-    font.setUnderline(style.testFlag(fsUnderline));
-    font.setStrikeOut(style.testFlag(fsStrikeOut));
+    setStyles(font, chosenStyles());
     sample_->setFont(font);
     QPalette palette = sample_->palette();
     const auto color = colorBox_->currentData().value<QColor>();

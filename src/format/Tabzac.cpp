@@ -1,5 +1,6 @@
 #include "Tabzac.h"
 
+#include "ClassicFonts.h"
 #include "Errors.h"
 #include "FramedComboBox.h"
 #include "ParaFormatter.h"
@@ -15,20 +16,6 @@
 Tabzac* abzac = nullptr;
 
 namespace {
-
-QFont dialogFont() {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    return font;
-}
-
-QFont labelFont() {
-    QFont font(QStringLiteral("Times New Roman"));
-    font.setStyleHint(QFont::Serif);
-    font.setPixelSize(16);
-    return font;
-}
 
 // Takes the always-on-top state off a shown window for its lifetime.
 class StayOnTopSuspended {
@@ -59,7 +46,7 @@ Tabzac::Tabzac(QWidget* parent)
                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("abzac"));
     setWindowTitle(QStringLiteral("  Абзац"));
-    setFont(dialogFont());
+    setFont(ClassicFonts::dialog());
     setFixedSize(437, 168);
     buildLayout();
 }
@@ -72,7 +59,7 @@ Tabzac::~Tabzac() {
 
 QLabel* Tabzac::addLabel(const QString& text, const QRect& bounds) {
     auto* label = new QLabel(text, this);
-    label->setFont(labelFont());
+    label->setFont(ClassicFonts::label());
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setGeometry(bounds);
     return label;

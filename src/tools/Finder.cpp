@@ -1,20 +1,9 @@
 #include "Finder.h"
 
+#include "LineBreaks.h"
 #include "RichEdit.h"
 
 #include <QStringMatcher>
-#include <QTextDocument>
-
-namespace {
-
-// The find text as the document holds it: each CR LF becomes the paragraph separator.
-QString toDocumentText(const QString& what) {
-    QString out = what;
-    out.replace(QLatin1String("\r\n"), QString(QChar::ParagraphSeparator));
-    return out;
-}
-
-} // namespace
 
 Finder::Finder(RichEdit& editor, Prompts& prompts)
     : editor_(editor), prompts_(prompts), text_(editor) {}
@@ -42,7 +31,8 @@ QString Finder::beginFind() {
 
 bool Finder::findNext(const QString& what, bool matchCase) {
     const QString& text = searchText(!matchCase);
-    const QString needle = toDocumentText(matchCase ? what : SearchText::foldCase(what));
+    const QString needle =
+        LineBreaks::crLfToSeparators(matchCase ? what : SearchText::foldCase(what));
     const qsizetype at = indexOf(text, needle, searchStart());
     if (at < 0) {
         prompts_.centeredMessage(QStringLiteral("Текст не найден"), MsgDlgType::Confirmation, mbOK);
