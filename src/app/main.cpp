@@ -1,6 +1,7 @@
 #include "AppIcon.h"
 #include "AppPrompts.h"
 #include "Application.h"
+#include "StartUp.h"
 #include "TForm1.h"
 #include "Tabzac.h"
 
@@ -14,7 +15,7 @@ int main(int argc, char* argv[]) {
     Form1 = &form;
     Tabzac paragraphDialog(&form);
     abzac = &paragraphDialog;
-    form.showMaximized();
+    showMainWindow(form, QCoreApplication::arguments());
     QApplication::exec();
     return 0;
 }

@@ -124,14 +124,17 @@ void Document::OpenDocument() {
         openDialog_.fileName.clear();
         return;
     }
-    const QString fileName = openDialog_.fileName;
+    openFile(openDialog_.fileName);
+    openDialog_.fileName.clear();
+}
+
+void Document::openFile(const QString& fileName) {
     DocFile file;
     file.assign(fileName);
     QString text = file.readLines(); // the whole file first: a failure changes nothing
     editor_.loadPlainText(text);
     text.clear();
     bind(fileName, DocFormat::PlainText);
-    openDialog_.fileName.clear();
     editor_.setSelStart(0);
     editor_.scrollToTop();
 }

@@ -49,6 +49,9 @@ public:
     bool SaveDocument();
     // Asks for a file and loads it as plain lines.
     void OpenDocument();
+    // Loads fileName as plain lines and binds the document to it, as OpenDocument does with the
+    // file picked in the dialog.
+    void openFile(const QString& fileName);
 
 signals:
     void titleChanged(const QString& title);

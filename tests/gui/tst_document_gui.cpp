@@ -8,10 +8,12 @@
 #include "RichEdit.h"
 #include "RtfReader.h"
 #include "ScriptedPrompts.h"
+#include "StartUp.h"
 #include "TForm1.h"
 #include "TypeText.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QKeyEvent>
@@ -34,6 +36,8 @@ private slots:
     void exitWithEachAnswer_data();
     void exitWithEachAnswer();
     void openErrorReachesErrorBox();
+    void fileOnTheCommandLine_data();
+    void fileOnTheCommandLine();
     void realDialogs();
 
 private:
@@ -147,6 +151,55 @@ void TestDocumentGui::openErrorReachesErrorBox() {
     QCOMPARE(form_->windowTitle(), Document::NewFileTitle);
     QCOMPARE(form_->RichEdit1->text(), QStringLiteral("keep"));
     QVERIFY(form_->RichEdit1->modified());
+}
+
+void TestDocumentGui::fileOnTheCommandLine_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("bound"); // the file name in the title; empty when unbound
+    QTest::addColumn<QString>("error");
+    const QString lines = QStringLiteral("строка\r\nвторая\r\n");
+    QTest::newRow("none") << QStringList{"zelto"} << QString() << QString() << QString();
+    QTest::newRow("a file; later arguments ignored")
+        << QStringList{"zelto", path("cl.txt"), path("missing.txt")} << lines << "cl.txt"
+        << QString();
+    QTest::newRow("relative to the working folder")
+        << QStringList{"zelto", "cl.txt"} << lines << "cl.txt" << QString();
+    QTest::newRow("missing") << QStringList{"zelto", path("missing.txt")} << QString() << QString()
+                             << "File not found";
+    QTest::newRow("a folder") << QStringList{"zelto", dir_.path()} << QString() << QString()
+                              << "File access denied";
+}
+
+void TestDocumentGui::fileOnTheCommandLine() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, text);
+    QFETCH(QString, bound);
+    QFETCH(QString, error);
+    writeBytes(path("cl.txt"), Cp1251::encode(QStringLiteral("строка\r\nвторая")));
+    const QString startFolder = QDir::currentPath();
+    QDir::setCurrent(dir_.path());
+    form_ = std::make_unique<TForm1>(prompts_);
+    showMainWindow(*form_, arguments);
+    QDir::setCurrent(startFolder);
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    QTRY_COMPARE(errors_, error.isEmpty() ? QStringList() : QStringList{error});
+    errors_.clear();
+
+    QVERIFY(form_->isMaximized());
+    QCOMPARE(form_->RichEdit1->text(), text);
+    QCOMPARE(form_->windowTitle(),
+             Document::TitlePrefix + (bound.isEmpty() ? "Новый файл" : bound));
+    QCOMPARE(form_->document().HasFileName(), !bound.isEmpty());
+    if (!bound.isEmpty()) {
+        QCOMPARE(form_->document().CurrentFileName(), path("cl.txt"));
+        QCOMPARE(form_->document().format(), DocFormat::PlainText);
+    }
+    QVERIFY(!form_->RichEdit1->modified());
+    QVERIFY(prompts_.openDialogNames.isEmpty());
+    // The window is usable afterwards: typing goes into the editor.
+    typeText(editor(), QStringLiteral("x"));
+    QCOMPARE(form_->RichEdit1->text(), QStringLiteral("x") + text);
 }
 
 void TestDocumentGui::realDialogs() {
