@@ -1,5 +1,6 @@
 // Draws the twelve 16 x 16 toolbar glyphs into one 64 x 64 sheet with alpha: glyph k in column
-// k % 4 and row k / 4; the bottom row stays empty.
+// k % 4 and row k / 4; the bottom row stays empty. A second sheet of 32 x 32 glyphs, 128 x 128,
+// serves screens of twice the density.
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -133,6 +134,26 @@ void bullets(QPainter& p) {
     }
 }
 
+// The sheet at scale 1 (16-pixel cells) or 2 (32-pixel cells, for screens of twice the density):
+// the same drawing, each glyph's coordinates scaled, so that straight edges stay on whole pixels
+// and the letters are rendered at twice their size.
+QImage drawSheet(const std::function<void(QPainter&)> (&glyphs)[12], int scale) {
+    QImage sheet(64 * scale, 64 * scale, QImage::Format_ARGB32);
+    sheet.fill(Qt::transparent);
+    for (int k = 0; k < 12; ++k) {
+        QImage cell(16 * scale, 16 * scale, QImage::Format_ARGB32_Premultiplied);
+        cell.fill(Qt::transparent);
+        {
+            QPainter p(&cell);
+            p.scale(scale, scale);
+            glyphs[k](p);
+        }
+        QPainter s(&sheet);
+        s.drawImage(16 * scale * (k % 4), 16 * scale * (k / 4), cell);
+    }
+    return sheet;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -152,17 +173,9 @@ int main(int argc, char* argv[]) {
         underlinedLetter,
         bullets,
     };
-    QImage sheet(64, 64, QImage::Format_ARGB32);
-    sheet.fill(Qt::transparent);
-    for (int k = 0; k < 12; ++k) {
-        QImage cell(16, 16, QImage::Format_ARGB32_Premultiplied);
-        cell.fill(Qt::transparent);
-        {
-            QPainter p(&cell);
-            glyphs[k](p);
-        }
-        QPainter s(&sheet);
-        s.drawImage(16 * (k % 4), 16 * (k / 4), cell);
-    }
-    return sheet.save(out, "PNG") ? 0 : 1;
+    // The sheet for twice the density next to it: glyphs.png and glyphs@2x.png.
+    QString out2 = out;
+    out2.insert(out.endsWith(QLatin1String(".png")) ? out.size() - 4 : out.size(),
+                QLatin1String("@2x"));
+    return drawSheet(glyphs, 1).save(out, "PNG") && drawSheet(glyphs, 2).save(out2, "PNG") ? 0 : 1;
 }

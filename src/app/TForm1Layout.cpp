@@ -30,14 +30,20 @@ namespace {
 constexpr int kGlyphCount = 12;
 constexpr int kGlyphSize = 16;
 
-// The twelve glyphs of the sheet: glyph k in column k % 4, row k / 4.
+// The twelve glyphs of the sheet: glyph k in column k % 4, row k / 4. Each icon holds the glyph
+// at 16 pixels and, from the second sheet, at 32, which screens of twice the density draw.
 QList<QIcon> cutGlyphs() {
     initGlyphResources();
-    const QPixmap sheet(QStringLiteral(":/glyphs.png"));
+    const QPixmap sheets[] = {QPixmap(QStringLiteral(":/glyphs.png")),
+                              QPixmap(QStringLiteral(":/glyphs@2x.png"))};
     QList<QIcon> glyphs;
     for (int k = 0; k < kGlyphCount; ++k) {
-        glyphs.append(
-            QIcon(sheet.copy(kGlyphSize * (k % 4), kGlyphSize * (k / 4), kGlyphSize, kGlyphSize)));
+        QIcon glyph;
+        for (int scale = 1; scale <= 2; ++scale) {
+            const int size = kGlyphSize * scale;
+            glyph.addPixmap(sheets[scale - 1].copy(size * (k % 4), size * (k / 4), size, size));
+        }
+        glyphs.append(glyph);
     }
     return glyphs;
 }

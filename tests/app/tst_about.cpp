@@ -233,6 +233,13 @@ void TestAbout::applicationIconHasEverySize() {
         QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
         const QRgb middle = image.pixel(size / 2, size / 2);
         QVERIFY2(qBlue(middle) > qRed(middle) + 60, qPrintable(QString::number(size)));
+        // At twice the density the image twice the size is drawn, not this one scaled up.
+        if (size <= 128) {
+            QImage sharp = icon.pixmap(QSize(size, size), 2.0).toImage();
+            QCOMPARE(sharp.devicePixelRatio(), 2.0);
+            sharp.setDevicePixelRatio(1.0);
+            QCOMPARE(sharp, icon.pixmap(QSize(2 * size, 2 * size), 1.0).toImage());
+        }
     }
 }
 

@@ -1,6 +1,8 @@
 // Draws the application icon (a shaded blue globe circled by a dark grey ring and a green ring) at
-// every size the program and its packages use, and writes the PNG files and a Windows .ico made
-// from them. Not part of the build: run it after changing the drawing and commit its output.
+// every size the program and its packages use, and writes the PNG files and the Windows icon
+// group: 48, 32 and 16 pixels in 16 colours and in 256 colours, then 256, 128, 96, 80, 72, 64, 48,
+// 32 and 16 pixels in 32-bit colour with alpha. Not part of the build: run it after changing the
+// drawing and commit its output.
 //
 //   cmake -S resources/icons/generator -B /tmp/icongen -G Ninja && cmake --build /tmp/icongen
 //   /tmp/icongen/make_icons resources/icons
@@ -15,12 +17,32 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <QtEndian>
+#include <algorithm>
+#include <climits>
 #include <cstdio>
+#include <iterator>
 #include <vector>
 
 namespace {
 
-const int kSizes[] = {16, 24, 32, 48, 64, 96, 128, 256};
+// The PNG files: the sizes of the hicolor theme that the packages install, and the program's own.
+const int kPngSizes[] = {16, 24, 32, 48, 64, 96, 128, 256};
+
+// One image of the icon group: its size and colour depth in bits per pixel.
+struct IcoImage {
+    int size;
+    int bits;
+};
+const IcoImage kIcoImages[] = {
+    {48, 4},  {32, 4},  {16, 4},  {48, 8},  {32, 8},  {16, 8},  {256, 32}, {128, 32},
+    {96, 32}, {80, 32}, {72, 32}, {64, 32}, {48, 32}, {32, 32}, {16, 32},
+};
+
+// The sixteen colours of the standard Windows palette, for the 16-colour images.
+const QRgb kSixteenColours[16] = {
+    0xff000000, 0xff800000, 0xff008000, 0xff808000, 0xff000080, 0xff800080, 0xff008080, 0xffc0c0c0,
+    0xff808080, 0xffff0000, 0xff00ff00, 0xffffff00, 0xff0000ff, 0xffff00ff, 0xff00ffff, 0xffffffff,
+};
 
 // Colours of the drawing.
 const QColor kGreenLight(120, 200, 80);
@@ -125,37 +147,138 @@ void putLe32(QByteArray& out, quint32 v) {
     out.append(reinterpret_cast<const char*>(&le), 4);
 }
 
-// One .ico image as a device-independent bitmap: 32-bit BGRA rows bottom up, then the 1-bit AND
-// mask (set where the pixel is fully transparent), rows padded to 32 bits.
-QByteArray dibBytes(const QImage& image) {
+// A pixel that a palette image shows; the others are left to the AND mask.
+bool opaque(QRgb pixel) {
+    return qAlpha(pixel) >= 128;
+}
+
+int nearest(const QList<QRgb>& palette, int r, int g, int b) {
+    int best = 0;
+    int bestDistance = INT_MAX;
+    for (int i = 0; i < palette.size(); ++i) {
+        const int dr = qRed(palette[i]) - r;
+        const int dg = qGreen(palette[i]) - g;
+        const int db = qBlue(palette[i]) - b;
+        const int distance = 3 * dr * dr + 4 * dg * dg + 2 * db * db;
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = i;
+        }
+    }
+    return best;
+}
+
+// The palette of an image of the given depth: the sixteen standard colours, or 256 chosen by Qt
+// from the image's opaque pixels (with black, which the transparent pixels take).
+QList<QRgb> paletteFor(const QImage& image, int bits) {
+    if (bits == 4) {
+        return {std::begin(kSixteenColours), std::end(kSixteenColours)};
+    }
+    QImage flat = image.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (!opaque(image.pixel(x, y))) {
+                flat.setPixel(x, y, qRgb(0, 0, 0));
+            }
+        }
+    }
+    QList<QRgb> palette =
+        flat.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::PreferDither)
+            .colorTable();
+    palette.resize(256, qRgb(0, 0, 0));
+    return palette;
+}
+
+// The palette index of every pixel, dithered with error diffusion over the opaque pixels (half of
+// the error with the sixteen colours, where the whole of it only makes noise); transparent pixels
+// take the colour nearest to black.
+std::vector<int> indexedPixels(const QImage& image, const QList<QRgb>& palette) {
+    const int divisor = palette.size() <= 16 ? 32 : 16;
     const int n = image.width();
+    std::vector<int> indices(size_t(n) * size_t(n));
+    std::vector<int> error(size_t(n + 2) * 3 * 2, 0); // this row and the next, 3 channels each
+    const int black = nearest(palette, 0, 0, 0);
+    for (int y = 0; y < n; ++y) {
+        int* here = error.data() + size_t((y % 2) * (n + 2) * 3);
+        int* below = error.data() + size_t(((y + 1) % 2) * (n + 2) * 3);
+        std::fill(below, below + (n + 2) * 3, 0);
+        for (int x = 0; x < n; ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            if (!opaque(pixel)) {
+                indices[size_t(y * n + x)] = black;
+                continue;
+            }
+            int* e = here + (x + 1) * 3;
+            const int want[3] = {std::clamp(qRed(pixel) + e[0] / divisor, 0, 255),
+                                 std::clamp(qGreen(pixel) + e[1] / divisor, 0, 255),
+                                 std::clamp(qBlue(pixel) + e[2] / divisor, 0, 255)};
+            const int index = nearest(palette, want[0], want[1], want[2]);
+            indices[size_t(y * n + x)] = index;
+            const int got[3] = {qRed(palette[index]), qGreen(palette[index]),
+                                qBlue(palette[index])};
+            for (int c = 0; c < 3; ++c) {
+                const int diff = want[c] - got[c];
+                e[3 + c] += diff * 7;
+                below[x * 3 + c] += diff * 3;
+                below[(x + 1) * 3 + c] += diff * 5;
+                below[(x + 2) * 3 + c] += diff;
+            }
+        }
+    }
+    return indices;
+}
+
+// One .ico image as a device-independent bitmap: the header, the palette of a 4- or 8-bit image,
+// the colour rows bottom up (32-bit BGRA, or palette indices), then the 1-bit AND mask (set where
+// the pixel is transparent), every row padded to 32 bits.
+QByteArray dibBytes(const QImage& image, int bits) {
+    const int n = image.width();
+    const int stride = ((n * bits + 31) / 32) * 4;
+    const int maskStride = ((n + 31) / 32) * 4;
+    const QList<QRgb> palette = bits < 32 ? paletteFor(image, bits) : QList<QRgb>();
     QByteArray out;
     putLe32(out, 40);
     putLe32(out, n);
     putLe32(out, 2 * n); // colour rows plus mask rows
     putLe16(out, 1);
-    putLe16(out, 32);
+    putLe16(out, quint16(bits));
+    putLe32(out, 0);                                  // no compression
+    putLe32(out, quint32((stride + maskStride) * n)); // image size
     putLe32(out, 0);
     putLe32(out, 0);
+    putLe32(out, quint32(palette.size()));
     putLe32(out, 0);
-    putLe32(out, 0);
-    putLe32(out, 0);
-    putLe32(out, 0);
-    for (int y = n - 1; y >= 0; --y) {
-        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < n; ++x) {
-            out.append(char(qBlue(row[x])));
-            out.append(char(qGreen(row[x])));
-            out.append(char(qRed(row[x])));
-            out.append(char(qAlpha(row[x])));
-        }
+    for (const QRgb colour : palette) {
+        out.append(char(qBlue(colour)));
+        out.append(char(qGreen(colour)));
+        out.append(char(qRed(colour)));
+        out.append(char(0));
     }
-    const int maskStride = ((n + 31) / 32) * 4;
+    const std::vector<int> indices = bits < 32 ? indexedPixels(image, palette) : std::vector<int>();
     for (int y = n - 1; y >= 0; --y) {
-        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        QByteArray row(stride, '\0');
+        for (int x = 0; x < n; ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            if (bits == 32) {
+                row[4 * x] = char(qBlue(pixel));
+                row[4 * x + 1] = char(qGreen(pixel));
+                row[4 * x + 2] = char(qRed(pixel));
+                row[4 * x + 3] = char(qAlpha(pixel));
+            } else if (bits == 8) {
+                row[x] = char(indices[size_t(y * n + x)]);
+            } else {
+                const int shift = x % 2 == 0 ? 4 : 0;
+                row[x / 2] = char(row[x / 2] | (indices[size_t(y * n + x)] << shift));
+            }
+        }
+        out.append(row);
+    }
+    // The mask: a 32-bit image hides only what is fully transparent (its alpha does the rest).
+    const int hidden = bits == 32 ? 1 : 128;
+    for (int y = n - 1; y >= 0; --y) {
         QByteArray mask(maskStride, '\0');
         for (int x = 0; x < n; ++x) {
-            if (qAlpha(row[x]) == 0) {
+            if (qAlpha(image.pixel(x, y)) < hidden) {
                 mask[x / 8] = char(mask[x / 8] | (0x80 >> (x % 8)));
             }
         }
@@ -164,26 +287,29 @@ QByteArray dibBytes(const QImage& image) {
     return out;
 }
 
-// The .ico container: the 256-pixel image stored as PNG (as Windows expects for that size), the
-// smaller ones as bitmaps, which every reader understands.
-QByteArray icoBytes(const std::vector<QImage>& images) {
+// The .ico container, in the order of kIcoImages: the 256-pixel image stored as PNG (as Windows
+// expects for that size), the others as bitmaps, which every reader understands.
+QByteArray icoBytes() {
     std::vector<QByteArray> payloads;
-    for (const QImage& image : images) {
-        payloads.push_back(image.width() >= 256 ? pngBytes(image) : dibBytes(image));
+    for (const IcoImage& entry : kIcoImages) {
+        const QImage image = drawIcon(entry.size);
+        payloads.push_back(entry.size >= 256 ? pngBytes(image) : dibBytes(image, entry.bits));
     }
+    const auto count = quint32(std::size(kIcoImages));
     QByteArray out;
     putLe16(out, 0);
     putLe16(out, 1);
-    putLe16(out, quint16(images.size()));
-    quint32 offset = 6 + 16 * quint32(images.size());
-    for (size_t i = 0; i < images.size(); ++i) {
-        const int n = images[i].width();
+    putLe16(out, quint16(count));
+    quint32 offset = 6 + 16 * count;
+    for (quint32 i = 0; i < count; ++i) {
+        const int n = kIcoImages[i].size;
+        const int bits = kIcoImages[i].bits;
         out.append(char(n >= 256 ? 0 : n)); // 0 stands for 256
         out.append(char(n >= 256 ? 0 : n));
-        out.append(char(0)); // no palette
+        out.append(char(bits == 4 ? 16 : 0)); // colours in the palette; 0 for 256 or none
         out.append(char(0));
-        putLe16(out, 1);  // planes
-        putLe16(out, 32); // bits per pixel
+        putLe16(out, 1); // planes
+        putLe16(out, quint16(bits));
         putLe32(out, quint32(payloads[i].size()));
         putLe32(out, offset);
         offset += quint32(payloads[i].size());
@@ -208,13 +334,11 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const QDir dir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
-    std::vector<QImage> images;
-    for (int size : kSizes) {
-        images.push_back(drawIcon(size));
+    for (int size : kPngSizes) {
         if (!writeFile(dir.filePath(QStringLiteral("zelto-%1.png").arg(size)),
-                       pngBytes(images.back()))) {
+                       pngBytes(drawIcon(size)))) {
             return 1;
         }
     }
-    return writeFile(dir.filePath(QStringLiteral("zelto.ico")), icoBytes(images)) ? 0 : 1;
+    return writeFile(dir.filePath(QStringLiteral("zelto.ico")), icoBytes()) ? 0 : 1;
 }
