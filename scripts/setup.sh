@@ -6,7 +6,7 @@ packages=(
     build-essential cmake ninja-build
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
     fonts-liberation fonts-dejavu-core
-    pandoc xvfb xauth desktop-file-utils
+    pandoc xvfb xauth desktop-file-utils appstream
     clang libclang-rt-14-dev
 )
 if [ "${ZELTO_SETUP_EXTRA:-}" != "" ]; then

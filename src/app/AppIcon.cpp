@@ -14,5 +14,5 @@ QIcon applicationIcon() {
 
 void installApplicationIcon() {
     QGuiApplication::setWindowIcon(applicationIcon());
-    QGuiApplication::setDesktopFileName(QStringLiteral("zelto"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.zelto"));
 }
