@@ -15,6 +15,8 @@ namespace {
 // Paragraphs that one edit touches and that are laid out at once; beyond, they are estimated and
 // laid out when shown.
 constexpr int kEagerBlocks = 32;
+// Paragraphs longer than this (in characters) keep their analysed text between layouts and draws.
+constexpr int kKeptAnalysisLength = 2000;
 // A height that covers everything below a point, for update requests.
 constexpr qreal kFar = 1e9;
 
@@ -140,6 +142,11 @@ int DocumentLayout::layoutBlock(const QTextBlock& block) const {
 
     QTextLayout* layout = block.layout();
     layout->setTextOption(option);
+    // Qt's text engine drops a paragraph's analysed text (scripts, character attributes, glyphs)
+    // after every layout and every draw unless asked to keep it, and the caret's every blink, move
+    // and rectangle query then analyses the whole paragraph again. Short paragraphs are analysed in
+    // microseconds and not kept, so that their memory is not held; long ones are kept.
+    layout->setCacheEnabled(block.length() > kKeptAnalysisLength);
     const qreal left = geometry_.margin + format.leftMargin();
     const qreal right = geometry_.width - geometry_.margin - format.rightMargin();
     qreal y = format.topMargin();

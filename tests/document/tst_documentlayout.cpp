@@ -11,6 +11,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -100,6 +101,7 @@ private slots:
     void onlyShownParagraphsAreLaidOut();
     void estimatedHeightIsClose();
     void largeDocumentCostsLikeSmall();
+    void longParagraphCostsLikeShort();
     void textStaysStillWhenEstimatesAreReplaced();
     void drawsLikeStockLayout();
 
@@ -306,6 +308,44 @@ void TestDocumentLayout::largeDocumentCostsLikeSmall() {
     QVERIFY2(
         large.second <= 4 * std::max(small.second, floor),
         qPrintable(QStringLiteral("typing %1 ms vs %2 ms").arg(large.second).arg(small.second)));
+}
+
+void TestDocumentLayout::longParagraphCostsLikeShort() {
+    // Qt analyses the whole of a paragraph's text before it draws a line of it or places the caret
+    // in it. Kept for a long paragraph, that analysis is not redone by the caret's blink (a repaint
+    // of the caret's rectangle) nor by PageDown, which then cost what they cost among short lines.
+    QTextEdit* view = edit_->widget();
+    const auto fastest = [view](const std::function<void()>& action) {
+        double best = 1e9;
+        for (int i = 0; i < 5; ++i) {
+            QElapsedTimer timer;
+            timer.start();
+            action();
+            best = std::min(best, timer.nsecsElapsed() / 1e6);
+        }
+        return best;
+    };
+    const auto costs = [&](const QString& text) {
+        edit_->loadPlainText(text);
+        view->viewport()->repaint();
+        const double blink = fastest([view] { view->viewport()->repaint(view->cursorRect()); });
+        const double page = fastest([view] {
+            QTest::keyClick(view, Qt::Key_PageDown);
+            view->viewport()->repaint();
+        });
+        return std::pair{blink, page};
+    };
+    costs(paragraphs(200)); // warms fonts and caches
+    const auto lines = costs(paragraphs(2000));
+    const auto paragraph = costs(words(60000, 6)); // about 360,000 characters in one paragraph
+    const double floor = 1.0;
+    QVERIFY2(
+        paragraph.first <= 4 * std::max(lines.first, floor),
+        qPrintable(QStringLiteral("blink %1 ms vs %2 ms").arg(paragraph.first).arg(lines.first)));
+    QVERIFY2(
+        paragraph.second <= 4 * std::max(lines.second, floor),
+        qPrintable(
+            QStringLiteral("PageDown %1 ms vs %2 ms").arg(paragraph.second).arg(lines.second)));
 }
 
 void TestDocumentLayout::textStaysStillWhenEstimatesAreReplaced() {
