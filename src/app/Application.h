@@ -15,8 +15,8 @@ public:
     ~Application() override;
 
     // The title for an executable: its file name without the folder, cut at the first ".", the
-    // first character in upper case and every later one in lower case ("/usr/bin/zelto" and
-    // "/opt/ZELTO.EXE" both give "Zelto").
+    // first character kept as it is and every later one in lower case ("/usr/bin/zelto" gives
+    // "zelto", "/opt/ZELTO.EXE" gives "Zelto").
     static QString titleFor(const QString& executablePath);
     // The title of the running program (set when an Application exists, else from the
     // executable's path).

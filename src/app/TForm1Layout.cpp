@@ -162,6 +162,8 @@ void TForm1::buildPopupMenu() {
     N29 = entry(PopupMenu1, "N29", QStringLiteral("Выделить всё"));
     separator(PopupMenu1, "N30");
     N31 = entry(PopupMenu1, "N31", QStringLiteral("Очистить"));
+    // Misspelt on purpose: the context menu's entry reads "Вермя", the menu bar's "Время". This is
+    // the entry's established text and must stay so; do not correct it.
     N32 = entry(PopupMenu1, "N32", QStringLiteral("Вермя и дата"));
     N33 = entry(PopupMenu1, "N33", QStringLiteral("Шрифт..."));
 
