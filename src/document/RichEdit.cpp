@@ -109,11 +109,8 @@ void RichEdit::loadPlainText(const QString& paragraphs) {
     doc->setPageSize(old->pageSize());
     installDocumentLayout(doc);
     doc->setUndoRedoEnabled(false);
-    {
-        QTextCursor c(doc);
-        c.setCharFormat(QTextCursor(old).charFormat());
-        c.insertText(LineBreaks::toEditorText(paragraphs));
-    }
+    // Plain text in the default format, as after New: nothing of the old document's formatting.
+    QTextCursor(doc).insertText(LineBreaks::toEditorText(paragraphs));
     doc->setUndoRedoEnabled(true);
     doc->setModified(false);
     // The view deletes only the document it made itself; those made here are ours to delete, or

@@ -40,8 +40,8 @@ public:
     // step; the new text takes the format at the start of the old one.
     void setText(const QString& text);
     // Replaces the whole document with plain paragraphs separated by '\n', for a freshly opened
-    // file: no undo history, modified flag clear, caret at the start, scrolled to the top. Built
-    // away from the view, so it costs one pass over the text.
+    // file: default character and paragraph format, no undo history, modified flag clear, caret at
+    // the start, scrolled to the top. Built away from the view, so it costs one pass over the text.
     void loadPlainText(const QString& paragraphs);
     // Empties the text as one undo step and clears the modified flag.
     void clear();

@@ -10,6 +10,7 @@
 #include "ScriptedPrompts.h"
 #include "StartUp.h"
 #include "TForm1.h"
+#include "ToolButton.h"
 #include "TypeText.h"
 
 #include <QApplication>
@@ -38,6 +39,8 @@ private slots:
     void openErrorReachesErrorBox();
     void fileOnTheCommandLine_data();
     void fileOnTheCommandLine();
+    void freshTextTakesTheDefaultFormat_data();
+    void freshTextTakesTheDefaultFormat();
     void realDialogs();
 
 private:
@@ -200,6 +203,43 @@ void TestDocumentGui::fileOnTheCommandLine() {
     // The window is usable afterwards: typing goes into the editor.
     typeText(editor(), QStringLiteral("x"));
     QCOMPARE(form_->RichEdit1->text(), QStringLiteral("x") + text);
+}
+
+void TestDocumentGui::freshTextTakesTheDefaultFormat_data() {
+    QTest::addColumn<bool>("open");
+    QTest::newRow("typed after New") << false;
+    QTest::newRow("opened") << true;
+}
+
+void TestDocumentGui::freshTextTakesTheDefaultFormat() {
+    // Nothing of the old document's formatting reaches the new text: not on screen, not in the
+    // saved file.
+    QFETCH(bool, open);
+    writeBytes(path("plain.txt"), "first\r\nsecond\r\n");
+    typeText(editor(), QStringLiteral("word"));
+    key(Qt::Key_A, Qt::ControlModifier);
+    QTest::mouseClick(form_->RzToolButton9, Qt::LeftButton);
+    QCOMPARE(form_->RichEdit1->selStyles(), FontStyles(fsBold));
+    prompts_.answers = {mrNo};
+    if (open) {
+        prompts_.openAnswers = {path("plain.txt")};
+        key(Qt::Key_O, Qt::ControlModifier);
+    } else {
+        key(Qt::Key_N, Qt::ControlModifier);
+        typeText(editor(), QStringLiteral("first\nsecond"));
+    }
+    form_->RichEdit1->select(0, 1);
+    QCOMPARE(form_->RichEdit1->selStyles(), FontStyles());
+    prompts_.saveAnswers = {path("fresh.rtf")};
+    key(Qt::Key_S, Qt::ControlModifier);
+    const RtfDocument read = RtfReader::read(readBytes(path("fresh.rtf")));
+    QVERIFY(read.ok);
+    QCOMPARE(read.paragraphs.value(1).text, QStringLiteral("second"));
+    for (const RtfParagraph& p : read.paragraphs) {
+        for (const RtfChar& c : p.chars) {
+            QVERIFY2(!c.b, qPrintable(p.text));
+        }
+    }
 }
 
 void TestDocumentGui::realDialogs() {
