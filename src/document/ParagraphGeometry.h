@@ -25,8 +25,8 @@ bool follows(const QTextBlockFormat& format, qreal pixelsPerTwip);
 
 } // namespace ParagraphGeometry
 
-// Qt's editor takes paragraphs out of their bullet list by itself (Backspace at the start of one,
-// Enter on an empty one). A change that leaves a paragraph drawn otherwise than its format says
+// Qt's editor takes paragraphs out of their bullet list by itself (Backspace at the start of
+// one). A change that leaves a paragraph drawn otherwise than its format says
 // gets its geometry mended right after, in the same undo step. Watches one document.
 class GeometryMender : public QObject {
     Q_OBJECT

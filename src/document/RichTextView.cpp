@@ -35,13 +35,13 @@ void RichTextView::scrollContentsBy(int dx, int dy) {
 }
 
 void RichTextView::keyPressEvent(QKeyEvent* event) {
-    // Shift+Enter would insert a line separator inside the paragraph, which no file can hold.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        (event->modifiers() & Qt::ShiftModifier)) {
-        QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier,
-                        event->text(), event->isAutoRepeat(), event->count());
-        QTextEdit::keyPressEvent(&plain);
-        event->setAccepted(plain.isAccepted());
+    // Enter, also with Shift (which would insert a line separator inside the paragraph, something
+    // no file can hold), breaks the paragraph.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) == 0 &&
+        !isReadOnly()) {
+        insertParagraphBreak();
+        event->accept();
         return;
     }
     QString text = event->text();
@@ -53,6 +53,16 @@ void RichTextView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTextEdit::keyPressEvent(event);
+}
+
+void RichTextView::insertParagraphBreak() {
+    // The new paragraph keeps the paragraph's format, bullet included. Qt's own Enter takes an
+    // empty paragraph out of its bullet list instead; here a bullet ends only when the program
+    // says so.
+    QTextCursor c = textCursor();
+    c.insertBlock();
+    setTextCursor(c);
+    ensureCursorVisible();
 }
 
 void RichTextView::inputMethodEvent(QInputMethodEvent* event) {

@@ -24,5 +24,8 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    // Enter: a paragraph break in place of the selection.
+    void insertParagraphBreak();
+
     bool keepingStill_ = false;
 };

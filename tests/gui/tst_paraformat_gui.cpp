@@ -31,6 +31,8 @@ private slots:
     void cleanup();
 
     void toolButtons();
+    void enterAndBackspaceInBullets_data();
+    void enterAndBackspaceInBullets();
     void dialogFromTheMenu();
     void badTextShowsErrorAndKeepsDialogOpen();
     void savedRtfKeepsParagraphFormatting();
@@ -119,6 +121,54 @@ void TestParaFormatGui::toolButtons() {
     QCOMPARE(edit().paraOffset(), 0);
     clickTool("RzToolButton6");
     QCOMPARE(edit().paraAlignment(), ParaAlignment::Left);
+}
+
+void TestParaFormatGui::enterAndBackspaceInBullets_data() {
+    // keys: a letter is typed, '*' clicks the bullet button, '\n' is Enter, '<' is Backspace.
+    // Each paragraph: its text, then '*' when it has a bullet.
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QStringList>("paragraphs");
+    QTest::newRow("Enter on an empty bulleted paragraph keeps the bullet")
+        << "a*\n\nb" << QStringList{"a*", "*", "b*"};
+    QTest::newRow("Enter at the end of the text") << "a*\n" << QStringList{"a*", "*"};
+    QTest::newRow("Backspace takes an empty paragraph out of the list")
+        << "a*\n\n<" << QStringList{"a*", "*", ""};
+    // The joined paragraph keeps the format of the later one, whose break remains.
+    QTest::newRow("a second Backspace joins it to the one before")
+        << "a*\n\n<<" << QStringList{"a*", ""};
+    QTest::newRow("the bullet button ends the bullet") << "a*\n*b" << QStringList{"a*", "b"};
+}
+
+void TestParaFormatGui::enterAndBackspaceInBullets() {
+    QFETCH(QString, keys);
+    QFETCH(QStringList, paragraphs);
+    edit().setText(QString());
+    QWidget* view = edit().widget();
+    for (const QChar key : keys) {
+        if (key == QLatin1Char('*')) {
+            clickTool("RzToolButton12");
+        } else if (key == QLatin1Char('\n')) {
+            QTest::keyClick(view, Qt::Key_Return);
+        } else if (key == QLatin1Char('<')) {
+            QTest::keyClick(view, Qt::Key_Backspace);
+        } else {
+            QTest::keyClicks(view, QString(key));
+        }
+    }
+    QApplication::processEvents(); // the geometry is mended after the edit
+    const QStringList texts = edit().text().split(QStringLiteral("\r\n"));
+    QStringList shown;
+    int position = 0;
+    for (const QString& text : texts) {
+        edit().setSelStart(position);
+        const bool bullet = edit().paraNumbering() == ParaNumbering::Bullet;
+        shown << text + (bullet ? QStringLiteral("*") : QString());
+        if (bullet) { // with the indents the bullet button gave it
+            QCOMPARE(edit().paraOffset(), 200);
+        }
+        position += text.size() + 2;
+    }
+    QCOMPARE(shown, paragraphs);
 }
 
 void TestParaFormatGui::dialogFromTheMenu() {
