@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QTextCursor>
 #include <QTextLayout>
 #include <QTextList>
 #include <cmath>
@@ -16,7 +17,9 @@ void drawBullet(QPainter* painter, const PaintContext& context, const QTextBlock
     if (layout->lineCount() == 0) {
         return;
     }
-    QFont font = block.charFormat().font();
+    // The disc follows the paragraph's text: the format of its first character (the paragraph
+    // mark's only when the paragraph is empty), as Qt's own layout takes it.
+    QFont font = QTextCursor(block).charFormat().font();
     if (device != nullptr) {
         font = QFont(font, device);
     }

@@ -10,6 +10,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -104,6 +105,7 @@ private slots:
     void longParagraphCostsLikeShort();
     void textStaysStillWhenEstimatesAreReplaced();
     void drawsLikeStockLayout();
+    void discFollowsTheTextSize();
 
 private:
     void format(const QString& row);
@@ -168,6 +170,7 @@ void TestDocumentLayout::format(const QString& row) {
     } else if (row == QLatin1String("bullets")) {
         edit_->setParaOffset(360);
         edit_->setParaNumbering(ParaNumbering::Bullet);
+
     } else if (row == QLatin1String("character formats")) {
         edit_->select(5, 30);
         edit_->setSelSizeTwips(400);
@@ -386,6 +389,29 @@ void TestDocumentLayout::drawsLikeStockLayout() {
         stock.save(name + QStringLiteral("-stock.png"));
         QVERIFY2(ours == stock, row);
     }
+}
+
+void TestDocumentLayout::discFollowsTheTextSize() {
+    // Both paragraphs' text is 28 pt; the first paragraph's mark keeps the default 14 pt. Both
+    // show the same disc, drawn at the size of their text.
+    edit_->loadPlainText(QStringLiteral("first\nsecond"));
+    edit_->select(0, edit_->textLength());
+    edit_->setSelSizeTwips(560);
+    edit_->setParaOffset(360);
+    edit_->setParaNumbering(ParaNumbering::Bullet);
+    edit_->setSelStart(edit_->textLength());
+    edit_->widget()->clearFocus();
+    const QImage shown = edit_->widget()->viewport()->grab().toImage();
+    QList<QImage> hanging; // the space left of each first line, where the disc stands
+    const QTextDocument* doc = edit_->document();
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        const QRectF block = doc->documentLayout()->blockBoundingRect(b);
+        const QTextLine line = b.layout()->lineAt(0);
+        hanging << shown.copy(
+            QRectF(0, block.top() + line.y(), block.left() + line.x(), line.height()).toRect());
+    }
+    QCOMPARE(hanging.size(), 2);
+    QCOMPARE(hanging.at(0), hanging.at(1));
 }
 
 QTEST_MAIN(TestDocumentLayout)
