@@ -2,13 +2,13 @@
 
 #include "CharFormatter.h"
 #include "Errors.h"
+#include "FontFamilies.h"
 #include "FontScripts.h"
 #include "SizeBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -103,11 +103,7 @@ void FontDialog::buildLists(QGridLayout* grid) {
     faceEdit_ = new QLineEdit;
     faceEdit_->setReadOnly(true);
     familyList_ = makeList(QStringLiteral("familyList"), 190);
-    QStringList families = QFontDatabase::families();
-    std::sort(families.begin(), families.end(), [](const QString& a, const QString& b) {
-        return a.compare(b, Qt::CaseInsensitive) < 0;
-    });
-    familyList_->addItems(families);
+    familyList_->addItems(FontFamilies::screen());
     styleEdit_ = new QLineEdit;
     styleEdit_->setReadOnly(true);
     styleList_ = makeList(QStringLiteral("styleList"), 150);

@@ -1,5 +1,7 @@
 #include "FontComboBox.h"
 
+#include "FontFamilies.h"
+
 #include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QFontDatabase>
@@ -7,7 +9,6 @@
 #include <QProxyStyle>
 #include <QStyledItemDelegate>
 #include <QTimer>
-#include <algorithm>
 
 namespace {
 
@@ -87,13 +88,9 @@ FontComboBox::FontComboBox(const QStringList& families, QWidget* parent) : QComb
     connect(this, &QComboBox::activated, this, &FontComboBox::onActivated);
 }
 
-void FontComboBox::fill(QStringList families) {
-    std::sort(families.begin(), families.end(), [](const QString& a, const QString& b) {
-        const int c = a.compare(b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b;
-    });
-    families.erase(std::unique(families.begin(), families.end()), families.end());
-    for (const QString& family : std::as_const(families)) {
+void FontComboBox::fill(const QStringList& listed) {
+    const QStringList families = FontFamilies::unique(listed);
+    for (const QString& family : families) {
         const FontKind kind = kindOf(family);
         addItem(iconFor(kind), family);
         setItemData(count() - 1, static_cast<int>(kind), KindRole);

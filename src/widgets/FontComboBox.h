@@ -19,9 +19,9 @@ public:
     // The item data role that holds an entry's FontKind as an int.
     static constexpr int KindRole = Qt::UserRole + 1;
 
-    // Lists the families of QFontDatabase.
+    // Lists the families of QFontDatabase, each once under its real name (FontFamilies).
     explicit FontComboBox(QWidget* parent = nullptr);
-    // Lists the given families instead (for tests); they are sorted like the screen's.
+    // Lists the given families instead (for tests), made unique and sorted like the screen's.
     FontComboBox(const QStringList& families, QWidget* parent);
 
     // The text of the selected entry; empty when none is selected.
@@ -40,7 +40,7 @@ signals:
     void changed();
 
 private:
-    void fill(QStringList families);
+    void fill(const QStringList& listed);
     void onActivated(int index);
     // Puts the family of entry index at the top of the recent families and selects it there.
     void promote(int index);

@@ -17,6 +17,27 @@ const QStringList& entries() {
     return list;
 }
 
+namespace {
+
+// Makes the box's current entry the one equal to its text, or none, keeping the text and the
+// caret: the opened list then highlights that entry, and Down and Up step from it.
+void selectEntryOfText(QComboBox* box) {
+    QLineEdit* edit = box->lineEdit();
+    const QString text = edit->text();
+    const int index = box->findText(text, Qt::MatchExactly);
+    if (index == box->currentIndex()) {
+        return;
+    }
+    const int caret = edit->cursorPosition();
+    const QSignalBlocker blockBox(box);
+    const QSignalBlocker blockEdit(edit);
+    box->setCurrentIndex(index); // sets the entry's text, or none
+    edit->setText(text);
+    edit->setCursorPosition(caret);
+}
+
+} // namespace
+
 void setup(QComboBox* box) {
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
@@ -31,10 +52,11 @@ void setup(QComboBox* box) {
     // once on merely leaving the box. Only a pick from the list and Enter apply a size here.
     QObject::disconnect(edit, &QLineEdit::editingFinished, nullptr, nullptr);
     // A longer text put there by showText lifts the limit until the text fits it again.
-    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [box, edit](const QString& text) {
         if (edit->maxLength() > kMaxTyped) {
             edit->setMaxLength(std::max(kMaxTyped, static_cast<int>(text.size())));
         }
+        selectEntryOfText(box);
     });
 }
 
@@ -45,6 +67,9 @@ void showText(QComboBox* box, const QString& text) {
         edit->setMaxLength(std::max(kMaxTyped, static_cast<int>(text.size())));
     }
     box->setEditText(text);
+    if (edit != nullptr) {
+        selectEntryOfText(box);
+    }
 }
 
 } // namespace SizeBox

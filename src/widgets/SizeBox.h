@@ -6,7 +6,8 @@ class QComboBox;
 
 // The toolbar's size box: an editable list of point sizes where at most three characters can be
 // typed. A size shown by the program may be longer (up to four digits); it is shown whole, and
-// typing can then only shorten it until it fits the limit again.
+// typing can then only shorten it until it fits the limit again. Whatever the box shows, typed or
+// shown, its current entry is the one equal to that text, or none.
 namespace SizeBox {
 
 constexpr int kMaxTyped = 3;

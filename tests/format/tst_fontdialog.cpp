@@ -1,6 +1,7 @@
 #include "ErrorCapture.h"
 #include "Errors.h"
 #include "FontDialog.h"
+#include "FontFamilies.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -92,6 +93,13 @@ void TestFontDialog::untouchedDialogGivesItsFontBack() {
 void TestFontDialog::choicesReachTheFont() {
     FontDialog dialog;
     dialog.setTextFont(TextFont());
+    // The screen's families, each once under its real name.
+    auto* families = child<QListWidget>(&dialog, "familyList");
+    QStringList listed;
+    for (int row = 0; row < families->count(); ++row) {
+        listed.append(families->item(row)->text());
+    }
+    QCOMPARE(listed, FontFamilies::screen());
     pickFamily(dialog, serif_);
     child<QListWidget>(&dialog, "styleList")->setCurrentRow(3); // bold italic
     child<QListWidget>(&dialog, "sizeList")->setCurrentRow(4);  // 12

@@ -11,6 +11,7 @@
 #include "RichEdit.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
+#include "SizeBox.h"
 #include "TForm1.h"
 
 #include <QAbstractItemView>
@@ -53,6 +54,7 @@ private slots:
     void startState();
     void styleButtonsKeepTheFocus();
     void fontBoxPick();
+    void familyFromTwoFoundriesWritesItsRealName();
     void sizeBoxPick_data();
     void sizeBoxPick();
     void sizeBoxTypedSize_data();
@@ -173,6 +175,30 @@ void TestCharFormatGui::fontBoxPick() {
     QVERIFY(edit().selFaceName() != QStringLiteral("DejaVu Sans Mono"));
 }
 
+void TestCharFormatGui::familyFromTwoFoundriesWritesItsRealName() {
+    // Qt lists such a family as "P052 [UKWN]" and "P052 [urw]"; the box and the file know "P052".
+    QString family;
+    for (const QString& listed : QFontDatabase::families()) {
+        if (listed.endsWith(QLatin1Char(']'))) {
+            family = listed.left(listed.lastIndexOf(QLatin1String(" [")));
+            break;
+        }
+    }
+    if (family.isEmpty()) {
+        QSKIP("no font family installed from two foundries");
+    }
+    FontComboBox* box = form_->RzFontComboBox1;
+    QCOMPARE(box->findText(family + QLatin1String(" ["), Qt::MatchStartsWith), -1);
+    const int row = box->findText(family, Qt::MatchExactly);
+    QVERIFY(row >= 0);
+    edit().select(0, 4);
+    pickFromPopup(box, row);
+    QCOMPARE(edit().selFaceName(), family);
+    const RtfDocument doc = RtfReader::read(RtfWriter::toRtf(*edit().document()));
+    QVERIFY2(doc.ok, qPrintable(doc.error));
+    QCOMPARE(doc.fonts.value(doc.paragraphs.value(0).chars.value(0).font), family);
+}
+
 void TestCharFormatGui::sizeBoxPick_data() {
     QTest::addColumn<int>("row");
     QTest::addColumn<int>("twips");
@@ -213,6 +239,15 @@ void TestCharFormatGui::sizeBoxTypedSize() {
     if (typed.isEmpty()) {
         QTest::keyClick(form_->sizeFont, Qt::Key_Backspace);
     }
+    QCOMPARE(form_->sizeFont->currentText(), shown);
+    // The opened list highlights the entry equal to the text, or none.
+    const int entry = SizeBox::entries().indexOf(shown);
+    QCOMPARE(form_->sizeFont->currentIndex(), entry);
+    form_->sizeFont->showPopup();
+    QTRY_VERIFY(form_->sizeFont->view()->isVisible());
+    const QModelIndexList highlighted = form_->sizeFont->view()->selectionModel()->selectedRows();
+    QCOMPARE(highlighted.isEmpty() ? -1 : highlighted.first().row(), entry);
+    form_->sizeFont->hidePopup();
     QCOMPARE(form_->sizeFont->currentText(), shown);
     // Typing alone writes nothing and reports nothing.
     QCOMPARE(edit().selSizeTwips(), before);
@@ -279,6 +314,7 @@ void TestCharFormatGui::fontDialogFromMenuAndContextMenu() {
     QCOMPARE(form_->RzFontComboBox1->fontName(),
              hasSerif ? QStringLiteral("DejaVu Serif") : QString());
     QCOMPARE(form_->sizeFont->currentText(), QStringLiteral("1000"));
+    QCOMPARE(form_->sizeFont->currentIndex(), -1); // no entry "1000" to highlight
     QCOMPARE(handlersRun(), QStringList{"N16Click"});
 
     // The context menu's entry runs the same handler, on the dialog's last confirmed font.

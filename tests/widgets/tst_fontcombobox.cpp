@@ -1,4 +1,5 @@
 #include "FontComboBox.h"
+#include "FontFamilies.h"
 #include "SizeBox.h"
 
 #include <QAbstractItemView>
@@ -12,6 +13,8 @@ class TestFontComboBox : public QObject {
     Q_OBJECT
 private slots:
     void screenFamiliesSortedIgnoringCase();
+    void givenFamiliesOnceUnderRealNames_data();
+    void givenFamiliesOnceUnderRealNames();
     void setFontNameIgnoresCaseAndReportsNothing_data();
     void setFontNameIgnoresCaseAndReportsNothing();
     void popupPickGoesToTopMostRecentFirst();
@@ -40,20 +43,45 @@ void TestFontComboBox::pickFromPopup(FontComboBox& box, int row) {
 
 void TestFontComboBox::screenFamiliesSortedIgnoringCase() {
     FontComboBox box;
-    const QStringList families = QFontDatabase::families();
-    QCOMPARE(box.count(), families.size());
+    // Each family once, under its real name.
+    QStringList real;
+    for (const QString& family : QFontDatabase::families()) {
+        real.append(FontFamilies::realName(family));
+    }
+    real.removeDuplicates();
+    QCOMPARE(box.count(), real.size());
     for (int i = 1; i < box.count(); ++i) {
-        QVERIFY2(box.itemText(i - 1).compare(box.itemText(i), Qt::CaseInsensitive) <= 0,
+        QVERIFY2(box.itemText(i - 1).compare(box.itemText(i), Qt::CaseInsensitive) < 0,
                  qPrintable(box.itemText(i)));
+        QVERIFY2(!box.itemText(i).endsWith(QLatin1Char(']')), qPrintable(box.itemText(i)));
     }
     QVERIFY(!box.isEditable());
     QCOMPARE(box.maxVisibleItems(), 14);
     QCOMPARE(box.recentCount(), 0);
+}
 
-    FontComboBox given({QStringLiteral("b"), QStringLiteral("C"), QStringLiteral("a")}, nullptr);
-    QCOMPARE(given.itemText(0), QStringLiteral("a"));
-    QCOMPARE(given.itemText(1), QStringLiteral("b"));
-    QCOMPARE(given.itemText(2), QStringLiteral("C"));
+void TestFontComboBox::givenFamiliesOnceUnderRealNames_data() {
+    QTest::addColumn<QStringList>("given");
+    QTest::addColumn<QStringList>("listed");
+    QTest::newRow("sorted ignoring case")
+        << QStringList{"b", "C", "a"} << QStringList{"a", "b", "C"};
+    QTest::newRow("one family from two foundries")
+        << QStringList{"P052 [UKWN]", "C059 [urw]", "DejaVu Sans", "P052 [urw]", "C059 [UKWN]"}
+        << QStringList{"C059", "DejaVu Sans", "P052"};
+    QTest::newRow("brackets inside a name stay")
+        << QStringList{"Font [x] Sans", "[Odd]"} << QStringList{"[Odd]", "Font [x] Sans"};
+    QTest::newRow("the same name twice") << QStringList{"A", "A"} << QStringList{"A"};
+}
+
+void TestFontComboBox::givenFamiliesOnceUnderRealNames() {
+    QFETCH(QStringList, given);
+    QFETCH(QStringList, listed);
+    FontComboBox box(given, nullptr);
+    QStringList shown;
+    for (int i = 0; i < box.count(); ++i) {
+        shown.append(box.itemText(i));
+    }
+    QCOMPARE(shown, listed);
 }
 
 void TestFontComboBox::setFontNameIgnoresCaseAndReportsNothing_data() {
