@@ -101,7 +101,7 @@ void Scenarios::formatRichly() {
         if (n % 7 != 0) {
             continue;
         }
-        const int start = editor_->toPosition(b.position());
+        const Position start = editor_->toPosition(QtPosition(b.position()));
         editor_->select(start + 3, std::min(30, std::max(0, b.length() - 4)));
         editor_->setSelStyles(n % 2 == 0 ? FontStyles(fsBold) : FontStyles(fsItalic | fsUnderline));
         editor_->setSelColor(colours[n % 3]);
@@ -115,7 +115,8 @@ void Scenarios::formatRichly() {
             editor_->setParaOffset(-360);
         }
         if (n % 49 == 0 && b.next().next().isValid()) {
-            editor_->select(start, editor_->toPosition(b.next().next().position()) - start);
+            editor_->select(start,
+                            editor_->toPosition(QtPosition(b.next().next().position())) - start);
             editor_->setParaNumbering(ParaNumbering::Bullet);
         }
     }

@@ -50,17 +50,18 @@ void RichEdit::installDocument(QTextDocument* doc) {
 
 // --- positions ----------------------------------------------------------------------------
 
-int RichEdit::toPosition(int qtPosition) const {
+Position RichEdit::toPosition(QtPosition qtPosition) const {
     const QTextDocument* doc = document();
     const int last = doc->characterCount() - 1;
-    qtPosition = std::clamp(qtPosition, 0, last);
-    return qtPosition + doc->findBlock(qtPosition).blockNumber();
+    const int at = std::clamp(qtPosition.value, 0, last);
+    return at + doc->findBlock(at).blockNumber();
 }
 
-int RichEdit::toQtPosition(int position) const {
+QtPosition RichEdit::toQtPosition(Position program) const {
     const QTextDocument* doc = document();
+    const int position = program.value;
     if (position <= 0) {
-        return 0;
+        return QtPosition(0);
     }
     // The last paragraph whose program start (Qt start plus one extra per break before it) is at
     // or before position.
@@ -76,7 +77,16 @@ int RichEdit::toQtPosition(int position) const {
     }
     const QTextBlock block = doc->findBlockByNumber(lo);
     const int offset = std::min(position - (block.position() + lo), block.length() - 1);
-    return block.position() + offset;
+    return QtPosition(block.position() + offset);
+}
+
+QtPosition RichEdit::qtPositionAtOrAfter(Position position) const {
+    QtPosition at = toQtPosition(position);
+    // Past the end, or between CR and LF: the position maps back below position.
+    if (toPosition(at) < position) {
+        at = at + 1;
+    }
+    return at;
 }
 
 int RichEdit::textLength() const {
@@ -157,29 +167,33 @@ void RichEdit::replaceSelection(const QString& text) {
     applyCursor(c);
 }
 
-int RichEdit::selStart() const {
-    return toPosition(cursor().selectionStart());
+Position RichEdit::selStart() const {
+    return toPosition(QtPosition(cursor().selectionStart()));
 }
 
-void RichEdit::setSelStart(int position) {
+void RichEdit::setSelStart(Position position) {
     QTextCursor c = cursor();
-    c.setPosition(toQtPosition(position));
+    c.setPosition(toQtPosition(position).value);
     applyCursor(c);
 }
 
 int RichEdit::selLength() const {
     const QTextCursor c = cursor();
-    return toPosition(c.selectionEnd()) - toPosition(c.selectionStart());
+    return toPosition(QtPosition(c.selectionEnd())) - toPosition(QtPosition(c.selectionStart()));
 }
 
 void RichEdit::setSelLength(int length) {
     select(selStart(), length);
 }
 
-void RichEdit::select(int start, int length) {
+void RichEdit::select(Position start, int length) {
+    select(toQtPosition(start), toQtPosition(start + std::max(0, length)));
+}
+
+void RichEdit::select(QtPosition from, QtPosition to) {
     QTextCursor c = cursor();
-    c.setPosition(toQtPosition(start));
-    c.setPosition(toQtPosition(start + std::max(0, length)), QTextCursor::KeepAnchor);
+    c.setPosition(from.value);
+    c.setPosition(to.value, QTextCursor::KeepAnchor);
     applyCursor(c);
     view_->ensureCursorVisible();
 }

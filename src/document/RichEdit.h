@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Positions.h"
 #include "TextFormat.h"
 
 #include <QList>
@@ -28,8 +29,11 @@ public:
     // --- positions ---------------------------------------------------------------------------
     // Program position of a Qt position, and back. O(log n) in the number of paragraphs. A
     // program position inside a paragraph break maps to the end of that paragraph.
-    int toPosition(int qtPosition) const;
-    int toQtPosition(int position) const;
+    Position toPosition(QtPosition qtPosition) const;
+    QtPosition toQtPosition(Position position) const;
+    // The first Qt position at or after position: a position inside a paragraph break (between CR
+    // and LF) gives the start of the next paragraph, one past the end of the text the end + 1.
+    QtPosition qtPositionAtOrAfter(Position position) const;
     // Length of the whole text in program positions.
     int textLength() const;
 
@@ -51,13 +55,15 @@ public:
     // Replaces the selection with plain text as one undo step; characters outside Windows-1251
     // become '?'.
     void replaceSelection(const QString& text);
-    int selStart() const;
+    Position selStart() const;
     // Puts the caret at position with nothing selected.
-    void setSelStart(int position);
+    void setSelStart(Position position);
     int selLength() const;
     // Selects length characters from the selection start and scrolls the caret into view.
     void setSelLength(int length);
-    void select(int start, int length);
+    void select(Position start, int length);
+    // Selects from from to to, Qt positions (a found occurrence of the document's own text).
+    void select(QtPosition from, QtPosition to);
     void selectAll();
 
     // --- editing commands ---------------------------------------------------------------------

@@ -53,7 +53,7 @@ struct Piece {
 // which costs fewer edits of the document.
 class Squeezer {
 public:
-    Squeezer(QTextDocument& document, const QList<int>& keepPositions)
+    Squeezer(QTextDocument& document, const QList<QtPosition>& keepPositions)
         : document_(document), cursor_(&document), keep_(keepPositions) {}
 
     qsizetype run() {
@@ -90,7 +90,7 @@ private:
 
     bool holdsKeptPosition(const QTextBlock& block) const {
         return std::any_of(keep_.begin(), keep_.end(),
-                           [&](int pos) { return block.contains(pos); });
+                           [&](QtPosition pos) { return block.contains(pos.value); });
     }
 
     // Collects the paragraph's stretches of equal format into pieces. False when the paragraph
@@ -161,14 +161,14 @@ private:
 
     QTextDocument& document_;
     QTextCursor cursor_;
-    const QList<int>& keep_;
+    const QList<QtPosition>& keep_;
     bool editing_ = false;
     qsizetype removed_ = 0;
 };
 
 } // namespace
 
-qsizetype remove(QTextDocument& document, const QList<int>& keepPositions) {
+qsizetype remove(QTextDocument& document, const QList<QtPosition>& keepPositions) {
     return Squeezer(document, keepPositions).run();
 }
 

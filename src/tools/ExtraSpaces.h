@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Positions.h"
+
 #include <QList>
 #include <QStringView>
 #include <vector>
@@ -28,6 +30,6 @@ QString squeezed(QStringView text);
 // all. The paragraphs holding one of keepPositions (document positions, such as the caret and
 // the anchor of a view's selection) are edited space by space, so that cursors there stay beside
 // the same characters. Returns the number of spaces deleted.
-qsizetype remove(QTextDocument& document, const QList<int>& keepPositions = {});
+qsizetype remove(QTextDocument& document, const QList<QtPosition>& keepPositions = {});
 
 } // namespace ExtraSpaces

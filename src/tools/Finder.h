@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Positions.h"
 #include "Prompts.h"
 #include "SearchText.h"
 
@@ -26,7 +27,7 @@ public:
 
     // Where the next search step begins, as a program position. May lie past the end of the text
     // (the text may shrink after it was set); a search from there finds nothing.
-    int FindPos = 0;
+    Position FindPos = 0;
 
     // Starts a new search from the selection: FindPos := the selection start. Returns the selected
     // text cut to MaxFindText characters, the preset of the find-what field.
@@ -47,10 +48,6 @@ public:
     static qsizetype indexOf(QStringView text, QStringView what, qsizetype from);
 
 private:
-    // The document position where a search from program position FindPos begins. A FindPos
-    // inside a paragraph break (between CR and LF) begins after the break.
-    qsizetype searchStart() const;
-
     RichEdit& editor_;
     Prompts& prompts_;
     SearchText text_;

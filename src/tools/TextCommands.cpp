@@ -50,9 +50,9 @@ void TextCommands::insertStamp() {
 qsizetype TextCommands::removeExtraSpaces() {
     // The caret's and the anchor's paragraphs are edited in place so the selection stays on the
     // same characters.
-    const int start = editor_.selStart();
-    const QList<int> selection{editor_.toQtPosition(start),
-                               editor_.toQtPosition(start + editor_.selLength())};
+    const Position start = editor_.selStart();
+    const QList<QtPosition> selection{editor_.toQtPosition(start),
+                                      editor_.toQtPosition(start + editor_.selLength())};
     return ExtraSpaces::remove(*editor_.document(), selection);
 }
 

@@ -47,9 +47,9 @@ void TestRichEdit::positionsCountBreaksAsTwo() {
     QFETCH(int, qtPosition);
     edit_->setText(QStringLiteral("ab\r\nc\r\n\r\nxyz"));
     QCOMPARE(edit_->textLength(), 12);
-    QCOMPARE(edit_->toQtPosition(position), qtPosition);
+    QCOMPARE(edit_->toQtPosition(position), QtPosition(qtPosition));
     if (position <= 12 && position != 3) {
-        QCOMPARE(edit_->toPosition(qtPosition), position);
+        QCOMPARE(edit_->toPosition(QtPosition(qtPosition)), position);
     }
 }
 

@@ -124,7 +124,7 @@ void TestFinder::stepsFindOccurrencesInOrder() {
     }
     QVERIFY(prompts_->messages.isEmpty());
 
-    const int pos = finder_->FindPos;
+    const Position pos = finder_->FindPos;
     QVERIFY(!finder_->findNext(what, matchCase));
     QCOMPARE(prompts_->messages.size(), 1);
     QCOMPARE(prompts_->messages[0].text, kNotFound);

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDebug>
+#include <compare>
+
+// The two ways of counting places in the editor's text, as two types that do not mix.
+//
+// A Position counts the text as the program sees it: every paragraph break is two characters, CR
+// and LF. Selection start, search positions and FindPos are Positions. It is made from a plain
+// number without ceremony, since that is how the program writes them.
+//
+// A QtPosition counts the text as Qt's document holds it: one separator per paragraph break. Only
+// the editor adapter (RichEdit) converts between the two, in O(log n).
+struct Position {
+    int value = 0;
+
+    constexpr Position() = default;
+    constexpr Position(int v) : value(v) {} // NOLINT(google-explicit-constructor)
+
+    friend constexpr bool operator==(Position, Position) = default;
+    friend constexpr auto operator<=>(Position, Position) = default;
+    // A position some characters further on, and the characters between two positions.
+    friend constexpr Position operator+(Position p, int n) { return Position(p.value + n); }
+    friend constexpr Position operator-(Position p, int n) { return Position(p.value - n); }
+    friend constexpr int operator-(Position a, Position b) { return a.value - b.value; }
+    friend QDebug operator<<(QDebug debug, Position p) { return debug << p.value; }
+};
+
+struct QtPosition {
+    int value = 0;
+
+    constexpr QtPosition() = default;
+    constexpr explicit QtPosition(int v) : value(v) {}
+
+    friend constexpr bool operator==(QtPosition, QtPosition) = default;
+    friend constexpr auto operator<=>(QtPosition, QtPosition) = default;
+    friend constexpr QtPosition operator+(QtPosition p, int n) { return QtPosition(p.value + n); }
+    friend QDebug operator<<(QDebug debug, QtPosition p) {
+        return debug << "QtPosition" << p.value;
+    }
+};
