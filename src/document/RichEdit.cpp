@@ -190,6 +190,11 @@ void RichEdit::select(Position start, int length) {
     select(toQtPosition(start), toQtPosition(start + std::max(0, length)));
 }
 
+QList<QtPosition> RichEdit::qtSelectionEnds() const {
+    const QTextCursor c = cursor();
+    return {QtPosition(c.selectionStart()), QtPosition(c.selectionEnd())};
+}
+
 void RichEdit::select(QtPosition from, QtPosition to) {
     QTextCursor c = cursor();
     c.setPosition(from.value);

@@ -62,6 +62,8 @@ public:
     // Selects length characters from the selection start and scrolls the caret into view.
     void setSelLength(int length);
     void select(Position start, int length);
+    // Both ends of the selection, as Qt positions.
+    QList<QtPosition> qtSelectionEnds() const;
     // Selects from from to to, Qt positions (a found occurrence of the document's own text).
     void select(QtPosition from, QtPosition to);
     void selectAll();

@@ -50,10 +50,7 @@ void TextCommands::insertStamp() {
 qsizetype TextCommands::removeExtraSpaces() {
     // The caret's and the anchor's paragraphs are edited in place so the selection stays on the
     // same characters.
-    const Position start = editor_.selStart();
-    const QList<QtPosition> selection{editor_.toQtPosition(start),
-                                      editor_.toQtPosition(start + editor_.selLength())};
-    return ExtraSpaces::remove(*editor_.document(), selection);
+    return ExtraSpaces::remove(*editor_.document(), editor_.qtSelectionEnds());
 }
 
 void TextCommands::setClock(Clock clock) {
