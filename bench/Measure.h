@@ -1,10 +1,15 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QList>
+#include <QTimer>
 #include <algorithm>
 #include <functional>
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
 
 // Timing and memory of the running process.
 namespace Measure {
@@ -25,6 +30,28 @@ inline double time(const std::function<void()>& action) {
     timer.start();
     action();
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+// Processor time of this process (user and system) in milliseconds; 0 where unknown.
+inline double cpuTime() {
+#ifdef Q_OS_UNIX
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+#else
+    return 0;
+#endif
+}
+
+// Processor time in milliseconds that running the event loop for milliseconds costs, with nothing
+// to do but what timers and the window ask for.
+inline double idleCpu(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    const double before = cpuTime();
+    loop.exec();
+    return cpuTime() - before;
 }
 
 // Peak resident memory of this process so far, in bytes (VmHWM); 0 where unknown.

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -51,7 +52,8 @@ Scenarios::~Scenarios() {
 }
 
 QStringList Scenarios::sessions() {
-    return {QStringLiteral("view"), QStringLiteral("edit"), QStringLiteral("squeeze")};
+    return {QStringLiteral("view"), QStringLiteral("edit"), QStringLiteral("squeeze"),
+            QStringLiteral("interact")};
 }
 
 void Scenarios::runSession(const QString& session, int runs, const Report& report) {
@@ -61,6 +63,8 @@ void Scenarios::runSession(const QString& session, int runs, const Report& repor
         editSession(runs, report);
     } else if (session == QLatin1String("squeeze")) {
         squeezeSession(runs, report);
+    } else if (session == QLatin1String("interact")) {
+        interactSession(runs, report);
     } else {
         throw std::invalid_argument("unknown session: " + session.toStdString());
     }
@@ -83,6 +87,17 @@ void Scenarios::key(int key, Qt::KeyboardModifiers modifiers, const QString& tex
     QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
     QApplication::sendEvent(target, &press);
     QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+    QApplication::sendEvent(target, &release);
+}
+
+void Scenarios::click(const QPoint& point) {
+    QWidget* target = editor_->widget()->viewport();
+    const QPointF global = target->mapToGlobal(QPointF(point));
+    QMouseEvent press(QEvent::MouseButtonPress, point, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, point, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
     QApplication::sendEvent(target, &release);
 }
 
@@ -150,6 +165,49 @@ void Scenarios::viewSession(int runs, const Report& report) {
     report({QStringLiteral("open"), open, peak});
     report({QStringLiteral("ctrl-end"), end, peak});
     report({QStringLiteral("type-at-end"), type, peak});
+}
+
+void Scenarios::interactSession(int runs, const Report& report) {
+    // What a person does right after opening: click into the text, type, page on, jump to the end.
+    // In a file of one long paragraph every step falls inside that paragraph but the last.
+    QList<double> open;
+    QList<double> clicks;
+    QList<double> type;
+    QList<double> page;
+    QList<double> end;
+    const QPoint middle = editor_->widget()->viewport()->rect().center();
+    for (int i = 0; i < runs; ++i) {
+        editor_->loadPlainText(QString());
+        draw();
+        open << Measure::time([&] { this->open(); });
+        clicks << Measure::time([&] {
+            click(middle);
+            draw();
+        });
+        type << Measure::time([&] {
+            key(Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+            draw();
+        });
+        page << Measure::time([&] {
+            key(Qt::Key_PageDown);
+            draw();
+        });
+        end << Measure::time([&] {
+            key(Qt::Key_End, Qt::ControlModifier);
+            draw();
+        });
+    }
+    // Idle with the caret back in the text: only the caret's blink may run.
+    click(middle);
+    draw();
+    const double idle = Measure::idleCpu(5000);
+    const qint64 peak = Measure::peakMemory();
+    report({QStringLiteral("open"), open, peak});
+    report({QStringLiteral("click"), clicks, peak});
+    report({QStringLiteral("type"), type, peak});
+    report({QStringLiteral("page-down"), page, peak});
+    report({QStringLiteral("ctrl-end"), end, peak});
+    report({QStringLiteral("idle-cpu"), {idle}, peak});
 }
 
 void Scenarios::editSession(int runs, const Report& report) {

@@ -34,7 +34,10 @@ public:
     // Sessions group scenarios so that a large file is opened as few times as the measurements
     // allow: "view" (open, ctrl-end, type-at-end, each run on a fresh open), "edit" (one open, then
     // save-plain, save-rtf-plain, find-case, find-nocase, style-all, save-rtf-formatted) and
-    // "squeeze" (each run on a fresh open). Throws std::invalid_argument for an unknown name.
+    // "squeeze" (each run on a fresh open) and "interact" (each run on a fresh open: open, a click
+    // in the middle of the view, one character typed there, page-down, ctrl-end; then idle-cpu,
+    // the processor time in milliseconds that 5 idle seconds cost with the caret at the click).
+    // Throws std::invalid_argument for an unknown name.
     static QStringList sessions();
     void runSession(const QString& session, int runs, const Report& report);
 
@@ -50,6 +53,8 @@ private:
     void viewSession(int runs, const Report& report);
     void editSession(int runs, const Report& report);
     void squeezeSession(int runs, const Report& report);
+    void interactSession(int runs, const Report& report);
+    void click(const QPoint& point);
     QList<double> savePlainRuns(int runs);
     QList<double> saveRtfRuns(int runs, const QString& name);
     QList<double> findRuns(int runs, bool matchCase);

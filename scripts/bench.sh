@@ -5,11 +5,15 @@
 #   scripts/bench.sh                    all sizes, 5 runs of everything (medians)
 #   ZELTO_BENCH_SIZES="1 10" ZELTO_BENCH_RUNS=7 scripts/bench.sh
 #   scripts/bench.sh --table FILE       prints the table of saved raw results again
+#   ZELTO_BENCH_PARAGRAPH_MB=5 scripts/bench.sh   a smaller one-paragraph file (0: none)
 #
 # Every scenario is timed until the frame showing its result is drawn (offscreen). References:
 # iconv -f cp1251 -t utf-8 (open and the saves), tr -s ' ' (removal of extra spaces), a
 # Boyer-Moore-Horspool search inside the benchmark program (find; grep -F -c is shown beside it),
-# and for Ctrl+End and typing the same scenario at 1 MB. Not part of the test command.
+# and for Ctrl+End and typing the same scenario at 1 MB. Then one paragraph of 20 MB (the document
+# of that size with its line breaks turned into spaces): open, a click, typing, PageDown, Ctrl+End
+# and the processor time of 5 idle seconds, against the open of the same text in lines and the
+# other steps in 1 MB of lines. Not part of the test command.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 sizes="${ZELTO_BENCH_SIZES:-1 10 50}"
@@ -88,9 +92,34 @@ END {
 }' "$1"
 }
 
+# print_paragraph_table RESULTS MB: the one-paragraph table of a run's raw results.
+print_paragraph_table() {
+    awk -v mb="$2" '
+$1 == "INTERACT" { ms[$2 " " $3] = $4; if (!($3 in seen)) { seen[$3] = 1; order[++n] = $3 } }
+END {
+    if (n == 0) exit
+    p = "paragraph-" mb
+    printf "\n| scenario | one paragraph, %s MB | reference | reference | ratio | target |\n", mb
+    printf "|---|---:|---|---:|---:|---:|\n"
+    for (i = 1; i <= n; i++) {
+        s = order[i]
+        if (s == "open") { refkey = "lines-" mb; refname = mb " MB of lines"; t = 3 }
+        else { refkey = "lines-1"; refname = "1 MB of lines"; t = 1.5 }
+        ours = ms[p " " s]; r = ms[refkey " " s]
+        if (s == "idle-cpu") {
+            printf "| idle-cpu (processor ms in 5 s) | %.1f | %s | %.1f | - | ≤ 50 ms %s |\n", ours, refname, r, (ours <= 50) ? "met" : "NOT met"
+            continue
+        }
+        ratio = (r > 0) ? ours / r : 0
+        printf "| %s | %.1f | %s | %.1f | %.1f | ≤ %s %s |\n", s, ours, refname, r, ratio, t, (ratio <= t) ? "met" : "NOT met"
+    }
+}' "$1"
+}
+
 if [ "${1:-}" = "--table" ]; then
     # Prints the table of saved raw results again: scripts/bench.sh --table FILE ["1 10 50"]
     print_table "$2" "${3:-$sizes}"
+    print_paragraph_table "$2" "${ZELTO_BENCH_PARAGRAPH_MB:-20}"
     exit 0
 fi
 
@@ -140,7 +169,23 @@ for mb in $sizes; do
     rm -f "$file" "$work"/saved-*
 done
 
+# One long paragraph, and its references: the same steps in 1 MB of lines, the open of the same size
+# in lines.
+para_mb="${ZELTO_BENCH_PARAGRAPH_MB:-20}"
+if [ "$para_mb" != 0 ]; then
+    echo "== one paragraph of $para_mb MB" >&2
+    "$bench" generate "$work/lines-1" 1 2>/dev/null
+    "$bench" generate "$work/lines-$para_mb" "$para_mb" 2>/dev/null
+    tr -d '\r' <"$work/lines-$para_mb" | tr '\n' ' ' >"$work/paragraph-$para_mb"
+    for kind in lines-1 "lines-$para_mb" "paragraph-$para_mb"; do
+        "$bench" session interact "$work/$kind" "$work" "${ZELTO_BENCH_PARAGRAPH_RUNS:-3}" 2>/dev/null |
+            awk -v kind="$kind" '$1 == "RESULT" { print "INTERACT", kind, $2, $4, $5 }' >>"$results"
+        rm -f "$work/$kind"
+    done
+fi
+
 cp "$results" "$build/bench-results.txt"
 echo "Measured in $(($(date +%s) - started)) s; raw results in $build/bench-results.txt" >&2
 
 print_table "$results" "$sizes"
+print_paragraph_table "$results" "$para_mb"
