@@ -1,5 +1,6 @@
 #include "TForm1.h"
 
+#include "BusyCursor.h"
 #include "CharFormatter.h"
 #include "ColorEdit.h"
 #include "Document.h"
@@ -169,7 +170,10 @@ void TForm1::bindBoxes() {
 
 void TForm1::dispatch(const char* handler, void (TForm1::*method)()) {
     emit commandDispatched(QLatin1String(handler));
-    runGuarded([this, method] { (this->*method)(); });
+    runGuarded([this, method] {
+        const BusyCursor busy; // gone before an error's message box is shown
+        (this->*method)();
+    });
 }
 
 void TForm1::FormCreate() {

@@ -1,5 +1,6 @@
 #include "RichTextView.h"
 
+#include "BusyCursor.h"
 #include "Cp1251.h"
 #include "LineBreaks.h"
 #include "PastedText.h"
@@ -8,9 +9,18 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <optional>
+
+namespace {
+
+// Paragraphs (in characters) in which a key shows the busy cursor while it is handled.
+constexpr int kLongParagraph = 100000;
+
+} // namespace
 
 RichTextView::RichTextView(QWidget* parent) : QTextEdit(parent) {}
 
@@ -35,6 +45,11 @@ void RichTextView::scrollContentsBy(int dx, int dy) {
 }
 
 void RichTextView::keyPressEvent(QKeyEvent* event) {
+    // Qt lays a paragraph out whole after each change to it: in a very long one a key takes long.
+    std::optional<BusyCursor> busy;
+    if (textCursor().block().length() > kLongParagraph) {
+        busy.emplace();
+    }
     // Enter, also with Shift (which would insert a line separator inside the paragraph, something
     // no file can hold), breaks the paragraph.
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;

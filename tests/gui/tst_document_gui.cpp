@@ -37,6 +37,7 @@ private slots:
     void exitWithEachAnswer_data();
     void exitWithEachAnswer();
     void openErrorReachesErrorBox();
+    void busyCursorWhileCommandsWork();
     void fileOnTheCommandLine_data();
     void fileOnTheCommandLine();
     void freshTextTakesTheDefaultFormat_data();
@@ -113,6 +114,29 @@ void TestDocumentGui::typeSaveOpenAndSaveAsRtf() {
     QCOMPARE(form_->windowTitle(), Document::TitlePrefix + QStringLiteral("styled.rtf"));
     QVERIFY(!form_->RichEdit1->modified());
     QCOMPARE(prompts_.questions.size(), 1);
+}
+
+void TestDocumentGui::busyCursorWhileCommandsWork() {
+    // Open shows the busy cursor while it loads the text (and not once it is done); so does the
+    // removal of extra spaces while it changes the text.
+    const auto forced = [] {
+        const QCursor* cursor = QApplication::overrideCursor();
+        return cursor != nullptr ? int(cursor->shape()) : -1;
+    };
+    writeBytes(path("busy.txt"), QByteArray("a  b\r\nc\r\n"));
+    QList<int> seen;
+    QObject watch;
+    connect(form_->RichEdit1, &RichEdit::documentReplaced, &watch, [&] { seen << forced(); });
+    prompts_.openAnswers = {path("busy.txt")};
+    key(Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(form_->RichEdit1->text(), QStringLiteral("a  b\r\nc\r\n"));
+    connect(form_->RichEdit1->document(), &QTextDocument::contentsChanged, &watch,
+            [&] { seen << forced(); });
+    form_->N4->trigger(); // "Удалить лишние пробелы"
+    QCOMPARE(form_->RichEdit1->text(), QStringLiteral("a b\r\nc\r\n"));
+    QVERIFY(!seen.isEmpty());
+    QCOMPARE(seen, QList<int>(seen.size(), Qt::WaitCursor));
+    QCOMPARE(forced(), -1);
 }
 
 void TestDocumentGui::exitWithEachAnswer_data() {
