@@ -8,6 +8,7 @@
 #include "FindDialog.h"
 #include "Finder.h"
 #include "FontComboBox.h"
+#include "FramePlacement.h"
 #include "ParaFormatter.h"
 #include "RichEdit.h"
 #include "Shortcuts.h"
@@ -191,6 +192,15 @@ void TForm1::showEvent(QShowEvent* event) {
         runGuarded([this] { FormShow(); });
     }
     QMainWindow::showEvent(event);
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange && !restoredOnce_ &&
+        (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) == 0) {
+        restoredOnce_ = true;
+        FramePlacement::setFrameGeometry(this, kRestoredFrame);
+    }
+    QMainWindow::changeEvent(event);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

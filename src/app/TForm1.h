@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
+#include <QRect>
 #include <memory>
 
 class QAction;
@@ -151,6 +152,9 @@ public:
 
     void N34Click(); // About
 
+    // The window's outer frame, title bar and borders included, when it is restored.
+    static constexpr QRect kRestoredFrame{211, 141, 798, 480};
+
     // Runs one handler through runGuarded, after announcing it with commandDispatched(handler).
     void dispatch(const char* handler, void (TForm1::*method)());
 
@@ -161,6 +165,9 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // The first restore from the start-up state gets kRestoredFrame with the frame the window
+    // manager really draws, known only once the window is shown.
+    void changeEvent(QEvent* event) override;
 
 private:
     // Builds the menus, the toolbar and the status bars (TForm1Layout.cpp).
@@ -184,6 +191,7 @@ private:
     TForm3* form3_ = nullptr;
     ShortcutGuard* shortcutGuard_ = nullptr;
     bool shown_ = false;
+    bool restoredOnce_ = false;
 };
 
 // The main window, from start-up to exit.

@@ -77,8 +77,10 @@ Spacer* spacer(const char* name, bool grooved) {
 
 void TForm1::buildLayout() {
     setWindowTitle(QStringLiteral("Form1"));
-    // The restored geometry; start-up shows the window maximised.
-    setGeometry(211, 141, 798, 480);
+    // The restored geometry, the frame at its place (move() places the frame); the client area
+    // gets its real size at the first restore (changeEvent). Start-up shows the window maximised.
+    resize(kRestoredFrame.size());
+    move(kRestoredFrame.topLeft());
     QPalette face = palette();
     face.setColor(QPalette::Window, face.color(QPalette::Button));
     setPalette(face);

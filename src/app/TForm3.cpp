@@ -1,6 +1,7 @@
 #include "TForm3.h"
 
 #include "ClassicFonts.h"
+#include "FramePlacement.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -82,29 +83,19 @@ void TForm3::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-QPoint TForm3::centredOver(const QRect& owner, const QSize& box) {
-    // C++ integer division truncates toward zero, also when the box is larger than its owner.
-    return {owner.left() + (owner.width() - box.width()) / 2,
-            owner.top() + (owner.height() - box.height()) / 2};
-}
-
 void TForm3::placeFirstTime() {
     if (placed_) {
         return;
     }
     placed_ = true;
-    QWidget* owner = parentWidget();
+    const QWidget* owner = parentWidget();
     if (owner == nullptr) {
         return;
     }
-    // The window manager reports this box's frame only once it is mapped; until then take the
-    // owner's decoration as the best estimate of the box's own.
-    QSize outer = frameGeometry().size();
-    if (outer == size()) {
-        outer += owner->frameGeometry().size() - owner->size();
-    }
-    // move() places the frame's top-left corner; it also stops QDialog from centring on its own.
-    move(centredOver(owner->frameGeometry(), outer));
+    const QRect over = owner->frameGeometry();
+    FramePlacement::place(this, owner, [over](const QSize& outer) {
+        return FramePlacement::centredOver(over, outer);
+    });
 }
 
 void TForm3::showOnDemand(TForm3*& box, QWidget* owner) {

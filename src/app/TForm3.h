@@ -1,9 +1,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QPoint>
-#include <QRect>
-#include <QSize>
 
 class QLabel;
 class QPushButton;
@@ -20,10 +17,6 @@ public:
     // centres it over the owner's frame; later ones open it where it last stood.
     static void showOnDemand(TForm3*& box, QWidget* owner);
 
-    // The top-left corner that centres a window of outer size box over the frame owner, each
-    // half-difference divided with truncation toward zero.
-    static QPoint centredOver(const QRect& owner, const QSize& box);
-
     QLabel* Label1 = nullptr; // program name
     QLabel* Label2 = nullptr; // author credit
     QLabel* Label3 = nullptr; // web address
@@ -38,7 +31,7 @@ protected:
 
 private:
     void buildLayout();
-    // Places the box centred over its owner, once, before its first showing.
+    // Places the box centred over its owner's frame, once, at its first showing.
     void placeFirstTime();
 
     bool placed_ = false;

@@ -1,5 +1,7 @@
 #include "MessageDialog.h"
 
+#include "FramePlacement.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -164,7 +166,8 @@ int CenteredMessage(const QString& text, MsgDlgType type, int buttons) {
         over = screen->availableGeometry();
     }
     if (over.isValid()) {
-        dialog.move(centeredPosition(over, dialog.size()));
+        FramePlacement::place(&dialog, active,
+                              [over](const QSize& outer) { return centeredPosition(over, outer); });
     }
     return dialog.exec();
 }

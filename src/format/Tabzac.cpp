@@ -2,6 +2,7 @@
 
 #include "ClassicFonts.h"
 #include "Errors.h"
+#include "FramePlacement.h"
 #include "FramedComboBox.h"
 #include "ParaFormatter.h"
 #include "SpinEdit.h"
@@ -143,6 +144,18 @@ void Tabzac::execute(QWidget* owner, ParaFormatter& formatter) {
     }
     abzac->setParaFormatter(&formatter);
     abzac->exec();
+}
+
+void Tabzac::setVisible(bool visible) {
+    if (visible && !placed_ && parentWidget() != nullptr) {
+        placed_ = true;
+        const QWidget* owner = parentWidget()->window();
+        const QRect over = owner->frameGeometry();
+        FramePlacement::place(this, owner, [over](const QSize& outer) {
+            return FramePlacement::centredOver(over, outer);
+        });
+    }
+    QDialog::setVisible(visible);
 }
 
 void Tabzac::keyPressEvent(QKeyEvent* event) {

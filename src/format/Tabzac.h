@@ -47,6 +47,9 @@ public:
     // Shows abzac modally over owner, creating it first (owned by owner) if it does not exist.
     static void execute(QWidget* owner, ParaFormatter& formatter);
 
+    // The first showing centres the dialog's frame over its owner's frame.
+    void setVisible(bool visible) override;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -57,6 +60,7 @@ private:
     SpinEdit* addSpinEdit(const char* name, const QRect& bounds);
 
     ParaFormatter* formatter_ = nullptr;
+    bool placed_ = false;
 };
 
 // The paragraph dialog, from start-up to exit.

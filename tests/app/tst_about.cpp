@@ -1,5 +1,6 @@
 #include "AppIcon.h"
 #include "CancellingPrompts.h"
+#include "FramePlacement.h"
 #include "Prompts.h"
 #include "TForm1.h"
 #include "TForm3.h"
@@ -100,7 +101,7 @@ void TestAbout::centredOver() {
     QFETCH(QRect, owner);
     QFETCH(QSize, box);
     QFETCH(QPoint, expected);
-    QCOMPARE(TForm3::centredOver(owner, box), expected);
+    QCOMPARE(FramePlacement::centredOver(owner, box), expected);
 }
 
 void TestAbout::createdOnceAndReopensWhereItStood() {
@@ -138,7 +139,7 @@ void TestAbout::firstShowingCentresOverMainWindow() {
         outer = box->frameGeometry().size();
         box->Button1->click();
     }));
-    QCOMPARE(at, TForm3::centredOver(form_->frameGeometry(), outer));
+    QCOMPARE(at, FramePlacement::centredOver(form_->frameGeometry(), outer));
 }
 
 void TestAbout::keys_data() {

@@ -133,8 +133,8 @@ void TestMessageDialog::centeredMessageIsModalOverActiveWindow() {
             return;
         }
         modal = true;
-        shownAt = dialog->pos();
-        shownSize = dialog->size();
+        shownAt = dialog->frameGeometry().topLeft();
+        shownSize = dialog->frameGeometry().size();
         QTest::keyClick(dialog, Qt::Key_N, Qt::AltModifier);
         if (dialog->isVisible()) {
             dialog->button(mbNo)->click();

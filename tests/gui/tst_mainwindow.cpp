@@ -101,6 +101,9 @@ void TestMainWindow::startsMaximisedWithRestoredGeometry() {
     QVERIFY(form_->isMaximized());
     QCOMPARE(form_->normalGeometry().size(), QSize(798, 480));
     QCOMPARE(form_->normalGeometry().topLeft(), QPoint(211, 141));
+    // Restored, the outer frame has that geometry (no frame offscreen: the client area too).
+    form_->showNormal();
+    QTRY_COMPARE(form_->frameGeometry(), QRect(211, 141, 798, 480));
 }
 
 void TestMainWindow::toolbarOrderAndPlacement_data() {
