@@ -1,41 +1,32 @@
 #include "FlatToolbar.h"
 
+#include "ToolbarLayout.h"
+
 #include <QPainter>
 #include <QResizeEvent>
 
-FlatToolbar::FlatToolbar(QWidget* parent) : QWidget(parent) {
+FlatToolbar::FlatToolbar(QWidget* parent) : QWidget(parent), layout_(new ToolbarLayout(this)) {
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
-    setFixedHeight(kRowHeight + kExtraHeight);
+    setFixedHeight(ToolbarLayout::heightOfRows(1));
 }
 
 void FlatToolbar::addControl(QWidget* control) {
-    control->setParent(this);
-    controls_.append(control);
-    relayout();
+    layout_->addWidget(control);
+    layout_->setGeometry(rect());
+}
+
+QList<QWidget*> FlatToolbar::controls() const {
+    QList<QWidget*> controls;
+    for (int i = 0; i < layout_->count(); ++i) {
+        controls.append(layout_->itemAt(i)->widget());
+    }
+    return controls;
 }
 
 QList<QPoint> FlatToolbar::arrange(int width, int* rows) const {
-    QList<QPoint> positions;
-    positions.reserve(controls_.size());
-    int x = kLeft;
-    int rowTop = kTop;
-    int rowCount = 1;
-    for (const QWidget* control : controls_) {
-        const QSize size = control->size();
-        if (x > kLeft && x + size.width() > width - kRightMargin) {
-            x = kLeft;
-            rowTop += kRowHeight;
-            ++rowCount;
-        }
-        positions.append(QPoint(x, rowTop + (kRowHeight - size.height()) / 2));
-        x += size.width();
-    }
-    if (rows != nullptr) {
-        *rows = rowCount;
-    }
-    return positions;
+    return layout_->arrange(width, rows);
 }
 
 int FlatToolbar::rowsForWidth(int width) const {
@@ -45,34 +36,22 @@ int FlatToolbar::rowsForWidth(int width) const {
 }
 
 int FlatToolbar::heightForWidth(int width) const {
-    return kRowHeight * rowsForWidth(width) + kExtraHeight;
+    return layout_->heightForWidth(width);
 }
 
 QSize FlatToolbar::sizeHint() const {
-    int right = kLeft;
-    for (const QWidget* control : controls_) {
-        right += control->width();
-    }
-    return {right + kRightMargin, kRowHeight + kExtraHeight};
+    return layout_->sizeHint();
 }
 
 QSize FlatToolbar::minimumSizeHint() const {
-    return {0, kRowHeight + kExtraHeight};
+    return layout_->minimumSize();
 }
 
 void FlatToolbar::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    relayout();
-}
-
-void FlatToolbar::relayout() {
-    int rows = 1;
-    const QList<QPoint> positions = arrange(width(), &rows);
-    for (qsizetype i = 0; i < controls_.size(); ++i) {
-        controls_[i]->move(positions[i]);
-    }
+    layout_->setGeometry(rect());
     // The height follows the rows; the parent's layout then gives the rest to its other widgets.
-    const int height = kRowHeight * rows + kExtraHeight;
+    const int height = heightForWidth(width());
     if (minimumHeight() != height || maximumHeight() != height) {
         setFixedHeight(height);
     }

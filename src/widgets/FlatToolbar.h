@@ -4,25 +4,19 @@
 #include <QPoint>
 #include <QWidget>
 
-// A toolbar that lays its controls out itself, left to right in the order they were added, in
-// rows 25 high: the first row starts 4 pixels from the left and 2 from the top, controls sit
-// side by side with no gap, each centred vertically in its row. A control whose right edge would
-// pass the toolbar's width less 4 starts a new row (unless it already starts one). The toolbar is
-// 25 x rows + 4 high, and a groove runs along its top edge.
+class ToolbarLayout;
+
+// A toolbar whose controls wrap into rows as its width asks (ToolbarLayout: rows 25 high, the
+// first 4 pixels from the left and 2 from the top, no gaps). Its height follows the rows,
+// 25 x rows + 4, and a groove runs along its top edge.
 class FlatToolbar : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kRowHeight = 25;
-    static constexpr int kLeft = 4;
-    static constexpr int kTop = 2;
-    static constexpr int kRightMargin = 4;
-    static constexpr int kExtraHeight = 4;
-
     explicit FlatToolbar(QWidget* parent = nullptr);
 
     // Appends control (which keeps its own size) to the toolbar and makes the toolbar its parent.
     void addControl(QWidget* control);
-    const QList<QWidget*>& controls() const { return controls_; }
+    QList<QWidget*> controls() const;
 
     // Top-left corner of every control, in order, when the toolbar is width wide; rows receives
     // the number of rows.
@@ -39,7 +33,5 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void relayout();
-
-    QList<QWidget*> controls_;
+    ToolbarLayout* layout_;
 };
