@@ -36,7 +36,8 @@ int estimatedState(int generation) {
 // Qt works out the width of every tab that stands before the last listed stop by walking all the
 // rest of its paragraph, which makes laying out a long paragraph with many tabs cost its length
 // squared (minutes for 20 MB). A very long paragraph gets evenly spaced stops instead, at the
-// listed stops' mean distance: its tabs may end a few pixels off those of a short paragraph.
+// listed stops' mean distance: the first ones lie within about a pixel of the listed ones, later
+// ones closer together than a short paragraph's stops past the listed ones.
 void evenTabs(QTextOption& option) {
     const QList<QTextOption::Tab> tabs = option.tabs();
     if (tabs.isEmpty() || tabs.back().position <= 0) {
