@@ -10,19 +10,19 @@ InOutError::InOutError(int code) : Error(messageFor(code)), code_(code) {}
 
 QString InOutError::messageFor(int code) {
     switch (code) {
-    case 2:
+    case IoCode::FileNotFound:
         return QStringLiteral("File not found");
-    case 3:
+    case IoCode::InvalidFilename:
         return QStringLiteral("Invalid filename");
-    case 4:
+    case IoCode::TooManyOpenFiles:
         return QStringLiteral("Too many open files");
-    case 5:
+    case IoCode::AccessDenied:
         return QStringLiteral("File access denied");
-    case 100:
+    case IoCode::ReadBeyondEnd:
         return QStringLiteral("Read beyond end of file");
-    case 101:
+    case IoCode::DiskFull:
         return QStringLiteral("Disk full");
-    case 106:
+    case IoCode::InvalidNumericInput:
         return QStringLiteral("Invalid numeric input");
     default:
         return QStringLiteral("I/O error %1").arg(code);
@@ -32,33 +32,35 @@ QString InOutError::messageFor(int code) {
 int InOutError::codeFromErrno(int err) {
     switch (err) {
     case ENOENT:
-        return 2;
+        return IoCode::FileNotFound;
     case ENOTDIR:
     case ENAMETOOLONG:
     case EINVAL:
-        return 3;
+        return IoCode::InvalidFilename;
     case EMFILE:
     case ENFILE:
-        return 4;
+        return IoCode::TooManyOpenFiles;
     case EACCES:
     case EPERM:
     case EROFS:
     case EISDIR:
-        return 5;
+        return IoCode::AccessDenied;
     case EBUSY:
     case ETXTBSY:
-        return 32;
+        return IoCode::SharingViolation;
     case ENOSPC:
     case EDQUOT:
-        return 112;
+        return IoCode::NoSpaceOnDevice;
     case EIO:
-        return 1117;
+        return IoCode::DeviceError;
     default:
         return err;
     }
 }
 
-void InOutError::raiseErrno(int err) { throw InOutError(codeFromErrno(err)); }
+void InOutError::raiseErrno(int err) {
+    throw InOutError(codeFromErrno(err));
+}
 
 ConvertError::ConvertError(const QString& text)
     : Error(QStringLiteral("'%1' is not a valid integer value").arg(text)) {}

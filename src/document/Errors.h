@@ -17,6 +17,20 @@ private:
     QByteArray utf8_;
 };
 
+// The Windows-style error codes of failed file operations.
+namespace IoCode {
+constexpr int FileNotFound = 2;
+constexpr int InvalidFilename = 3;
+constexpr int TooManyOpenFiles = 4;
+constexpr int AccessDenied = 5;
+constexpr int SharingViolation = 32;
+constexpr int ReadBeyondEnd = 100;
+constexpr int DiskFull = 101; // a write that wrote less than it was given
+constexpr int InvalidNumericInput = 106;
+constexpr int NoSpaceOnDevice = 112;
+constexpr int DeviceError = 1117;
+} // namespace IoCode
+
 // A failed file operation, carrying the Windows-style error code its message is chosen by.
 class InOutError : public Error {
 public:

@@ -24,7 +24,8 @@ QTextCharFormat editorCharFormat(const QTextCharFormat& from) {
     if (from.hasProperty(QTextFormat::FontPointSize)) {
         points = from.fontPointSize();
     } else if (from.hasProperty(QTextFormat::FontPixelSize)) {
-        points = from.intProperty(QTextFormat::FontPixelSize) * 72.0 / 96.0;
+        points = from.intProperty(QTextFormat::FontPixelSize) * static_cast<qreal>(kPointsPerInch) /
+                 kCssPixelsPerInch;
     }
     const int twips = static_cast<int>(std::lround(points * kTwipsPerPoint));
     if (twips > 0) {

@@ -340,5 +340,5 @@ void RichEdit::setTabStops(const QList<qreal>& pixels) {
 }
 
 qreal RichEdit::pixelsPerTwip() const {
-    return view_->logicalDpiX() / 1440.0;
+    return view_->logicalDpiX() / static_cast<qreal>(kTwipsPerInch);
 }

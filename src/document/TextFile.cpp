@@ -132,7 +132,7 @@ void FileWriter::write(QByteArrayView bytes) {
     if (written != bytes.size()) {
         const int err = errno;
         if (err == 0) {
-            throw InOutError(101); // a short write without a reason
+            throw InOutError(IoCode::DiskFull); // a short write without a reason
         }
         InOutError::raiseErrno(err);
     }

@@ -55,8 +55,12 @@ constexpr int Offset = QTextFormat::UserProperty + 3;
 constexpr int RightIndent = QTextFormat::UserProperty + 4;
 } // namespace TextProperty
 
-// Twips per point.
+// Twips per point, points per inch, and so twips per inch.
 constexpr int kTwipsPerPoint = 20;
+constexpr int kPointsPerInch = 72;
+constexpr int kTwipsPerInch = kTwipsPerPoint * kPointsPerInch;
+// Pixels per inch of a CSS pixel, the unit of pixel sizes in HTML.
+constexpr int kCssPixelsPerInch = 96;
 
 // Longest face name the editor keeps.
 constexpr int kMaxFaceName = 31;

@@ -21,6 +21,11 @@
 
 namespace {
 
+// The sample is drawn at the chosen size up to this many points, at the fallback size when the
+// size field holds no positive number.
+constexpr int kLargestSample = 36;
+constexpr int kFallbackSample = 8;
+
 // Style list rows, in this order.
 const char* const kStyleNames[] = {"Обычный", "Курсив", "Полужирный", "Полужирный курсив"};
 
@@ -285,7 +290,7 @@ void FontDialog::updateSample() {
     QFont font(faceEdit_->text());
     bool ok = false;
     const int size = sizeEdit_->text().toInt(&ok);
-    font.setPointSize(ok && size > 0 ? std::min(size, 36) : 8);
+    font.setPointSize(ok && size > 0 ? std::min(size, kLargestSample) : kFallbackSample);
     setStyles(font, chosenStyles());
     sample_->setFont(font);
     QPalette palette = sample_->palette();

@@ -14,6 +14,8 @@ namespace {
 // Half the dialog's outer size: the position formula centres a dialog of 374 by 134 pixels.
 constexpr int kHalfWidth = 187;
 constexpr int kHalfHeight = 67;
+// Of the outer height, what the title bar takes: the rest is the dialog's own.
+constexpr int kTitleBarHeight = 30;
 
 } // namespace
 
@@ -49,7 +51,7 @@ FindDialog::FindDialog(QWidget* parent)
     grid->addLayout(buttons, 0, 2, 2, 1);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(1, 1);
-    setFixedSize(2 * kHalfWidth, 2 * kHalfHeight - 30);
+    setFixedSize(2 * kHalfWidth, 2 * kHalfHeight - kTitleBarHeight);
 
     connect(findNext_, &QPushButton::clicked, this, &FindDialog::requestFind);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);

@@ -95,10 +95,10 @@ void SpinEdit::keyPressEvent(QKeyEvent* event) {
         steps = -1;
         break;
     case Qt::Key_PageUp:
-        steps = 10;
+        steps = kPageStep;
         break;
     case Qt::Key_PageDown:
-        steps = -10;
+        steps = -kPageStep;
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -12,6 +12,8 @@ class SpinEdit : public QAbstractSpinBox {
 public:
     static constexpr int kMinimum = 0;
     static constexpr int kMaximum = 100;
+    // The step of PageUp and PageDown (and of Ctrl+wheel, which Qt's spin box makes ten steps).
+    static constexpr int kPageStep = 10;
 
     explicit SpinEdit(QWidget* parent = nullptr);
 
