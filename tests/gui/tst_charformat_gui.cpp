@@ -6,6 +6,7 @@
 #include "Errors.h"
 #include "FontComboBox.h"
 #include "FontDialog.h"
+#include "MainWindowFixture.h"
 #include "Pandoc.h"
 #include "Prompts.h"
 #include "RichEdit.h"
@@ -77,7 +78,7 @@ private:
     int editsMade() const;
 
     FontPrompts prompts_;
-    std::unique_ptr<TForm1> form_;
+    MainWindowFixture form_;
     QStringList errors_;
     ErrorCapture capture_{errors_}; // for the whole run; init empties errors_
     int undoBase_ = 0;
@@ -86,11 +87,8 @@ private:
 void TestCharFormatGui::init() {
     errors_.clear();
     prompts_.fontAnswer = nullptr;
-    form_ = std::make_unique<TForm1>(prompts_);
-    Form1 = form_.get();
-    form_->resize(900, 600);
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    form_.create(prompts_).resize(900, 600);
+    QVERIFY(form_.show());
     edit().setText(QStringLiteral("один two три"));
     edit().setFocus();
     undoBase_ = edit().document()->availableUndoSteps();
@@ -98,7 +96,6 @@ void TestCharFormatGui::init() {
 
 void TestCharFormatGui::cleanup() {
     form_.reset();
-    Form1 = nullptr;
 }
 
 int TestCharFormatGui::editsMade() const {

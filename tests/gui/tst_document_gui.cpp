@@ -4,6 +4,7 @@
 #include "ErrorCapture.h"
 #include "Errors.h"
 #include "FileBytes.h"
+#include "MainWindowFixture.h"
 #include "MessageDialog.h"
 #include "RichEdit.h"
 #include "RtfReader.h"
@@ -52,7 +53,7 @@ private:
 
     QTemporaryDir dir_;
     ScriptedPrompts prompts_;
-    std::unique_ptr<TForm1> form_;
+    MainWindowFixture form_;
     QStringList errors_;
     ErrorCapture capture_{errors_}; // for the whole run; init empties errors_
 };
@@ -65,10 +66,8 @@ void TestDocumentGui::init() {
 }
 
 void TestDocumentGui::makeForm(Prompts& prompts) {
-    form_ = std::make_unique<TForm1>(prompts);
-    form_->resize(800, 600);
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    form_.create(prompts).resize(800, 600);
+    QVERIFY(form_.show());
 }
 
 void TestDocumentGui::cleanup() {
@@ -206,7 +205,7 @@ void TestDocumentGui::fileOnTheCommandLine() {
     writeBytes(path("cl.txt"), Cp1251::encode(QStringLiteral("строка\r\nвторая")));
     const QString startFolder = QDir::currentPath();
     QDir::setCurrent(dir_.path());
-    form_ = std::make_unique<TForm1>(prompts_);
+    form_.create(prompts_);
     showMainWindow(*form_, arguments);
     QDir::setCurrent(startFolder);
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));

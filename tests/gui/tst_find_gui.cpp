@@ -4,6 +4,7 @@
 #include "Errors.h"
 #include "FindDialog.h"
 #include "Finder.h"
+#include "MainWindowFixture.h"
 #include "MessageDialog.h"
 #include "Prompts.h"
 #include "RichEdit.h"
@@ -66,7 +67,7 @@ private:
     void checkSelection(int start, int length) const;
 
     std::unique_ptr<RecordingPrompts> prompts_;
-    std::unique_ptr<TForm1> form_;
+    MainWindowFixture form_;
     QStringList errors_;
     ErrorCapture capture_{errors_}; // for the whole run; init empties errors_
 };
@@ -74,11 +75,9 @@ private:
 void TestFindGui::init() {
     errors_.clear();
     prompts_ = std::make_unique<RecordingPrompts>();
-    form_ = std::make_unique<TForm1>(*prompts_);
-    form_->resize(800, 600);
+    form_.create(*prompts_).resize(800, 600);
     form_->move(40, 30);
-    form_->show();
-    QTRY_COMPARE(QApplication::activeWindow(), form_.get());
+    QVERIFY(form_.show());
 }
 
 void TestFindGui::cleanup() {

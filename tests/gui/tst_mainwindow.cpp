@@ -5,6 +5,7 @@
 #include "FindDialog.h"
 #include "FlatToolbar.h"
 #include "FontComboBox.h"
+#include "MainWindowFixture.h"
 #include "Prompts.h"
 #include "RichEdit.h"
 #include "TForm1.h"
@@ -70,7 +71,7 @@ private:
     };
 
     CountingPrompts prompts_;
-    std::unique_ptr<TForm1> form_;
+    MainWindowFixture form_;
     QStringList errors_;
     ErrorCapture capture_{errors_}; // for the whole run; init empties errors_
 };
@@ -78,18 +79,12 @@ private:
 void TestMainWindow::init() {
     errors_.clear();
     prompts_.dialogs = 0;
-    form_ = std::make_unique<TForm1>(prompts_);
-    Form1 = form_.get();
-    abzac = new Tabzac(form_.get());
-    form_->showMaximized();
-    form_->activateWindow(); // without a window manager nothing else activates it
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    abzac = new Tabzac(&form_.create(prompts_));
+    QVERIFY(form_.show(MainWindowFixture::Shown::Maximised));
 }
 
 void TestMainWindow::cleanup() {
-    Form1 = nullptr;
-    abzac = nullptr;
-    form_.reset();
+    form_.reset(); // with the paragraph dialog, which unregisters itself
     QCOMPARE(errors_, QStringList());
 }
 

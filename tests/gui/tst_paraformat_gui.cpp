@@ -2,6 +2,7 @@
 #include "ErrorCapture.h"
 #include "Errors.h"
 #include "FramedComboBox.h"
+#include "MainWindowFixture.h"
 #include "Pandoc.h"
 #include "Prompts.h"
 #include "RichEdit.h"
@@ -44,7 +45,7 @@ private:
     RichEdit& edit() const { return *form_->RichEdit1; }
 
     CancellingPrompts prompts_;
-    std::unique_ptr<TForm1> form_;
+    MainWindowFixture form_;
     std::unique_ptr<Tabzac> dialog_;
     QStringList errors_;
     ErrorCapture capture_{errors_}; // for the whole run; init empties errors_
@@ -52,14 +53,12 @@ private:
 
 void TestParaFormatGui::init() {
     errors_.clear();
-    form_ = std::make_unique<TForm1>(prompts_);
-    Form1 = form_.get();
+    form_.create(prompts_);
     // As at start-up: the dialog exists, hidden, before it is first asked for.
     dialog_ = std::make_unique<Tabzac>(form_.get());
     abzac = dialog_.get();
     form_->resize(800, 600);
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QVERIFY(form_.show());
     edit().setText(QStringLiteral("one\r\ntwo\r\nthree"));
     edit().setFocus();
 }
@@ -68,7 +67,6 @@ void TestParaFormatGui::cleanup() {
     dialog_.reset();
     QVERIFY(abzac == nullptr);
     form_.reset();
-    Form1 = nullptr;
 }
 
 void TestParaFormatGui::runDialog(const std::function<void(Tabzac*)>& act) {

@@ -1,6 +1,7 @@
 #include "CancellingPrompts.h"
 #include "ErrorCapture.h"
 #include "Errors.h"
+#include "MainWindowFixture.h"
 #include "Prompts.h"
 #include "RichEdit.h"
 #include "TForm1.h"
@@ -45,7 +46,7 @@ private:
     RichEdit& edit() const { return *form_->RichEdit1; }
 
     std::unique_ptr<CountingPrompts> prompts_;
-    std::unique_ptr<TForm1> form_;
+    MainWindowFixture form_;
     QStringList errors_;
     ErrorCapture capture_{errors_}; // for the whole run; init empties errors_
 };
@@ -53,13 +54,11 @@ private:
 void TestTextGui::init() {
     errors_.clear();
     prompts_ = std::make_unique<CountingPrompts>();
-    form_ = std::make_unique<TForm1>(*prompts_);
+    form_.create(*prompts_);
     form_->textCommands().setClock([] { return QDateTime(QDate(2026, 12, 6), QTime(22, 14, 27)); });
     form_->textCommands().setSeparatorReader([] { return QLatin1Char(':'); });
     form_->resize(800, 600);
-    form_->show();
-    form_->activateWindow();
-    QTRY_COMPARE(QApplication::activeWindow(), form_.get());
+    QVERIFY(form_.show());
 }
 
 void TestTextGui::cleanup() {
