@@ -18,7 +18,9 @@ struct Position {
     constexpr Position(int v) : value(v) {} // NOLINT(google-explicit-constructor)
 
     friend constexpr bool operator==(Position, Position) = default;
-    friend constexpr auto operator<=>(Position, Position) = default;
+    friend constexpr std::strong_ordering operator<=>(Position a, Position b) {
+        return a.value <=> b.value;
+    }
     // A position some characters further on, and the characters between two positions.
     friend constexpr Position operator+(Position p, int n) { return Position(p.value + n); }
     friend constexpr Position operator-(Position p, int n) { return Position(p.value - n); }
@@ -33,7 +35,9 @@ struct QtPosition {
     constexpr explicit QtPosition(int v) : value(v) {}
 
     friend constexpr bool operator==(QtPosition, QtPosition) = default;
-    friend constexpr auto operator<=>(QtPosition, QtPosition) = default;
+    friend constexpr std::strong_ordering operator<=>(QtPosition a, QtPosition b) {
+        return a.value <=> b.value;
+    }
     friend constexpr QtPosition operator+(QtPosition p, int n) { return QtPosition(p.value + n); }
     friend QDebug operator<<(QDebug debug, QtPosition p) {
         return debug << "QtPosition" << p.value;

@@ -57,10 +57,10 @@ Position RichEdit::toPosition(QtPosition qtPosition) const {
     return at + doc->findBlock(at).blockNumber();
 }
 
-QtPosition RichEdit::toQtPosition(Position program) const {
+QtPosition RichEdit::toQtPosition(Position position) const {
     const QTextDocument* doc = document();
-    const int position = program.value;
-    if (position <= 0) {
+    const int target = position.value;
+    if (target <= 0) {
         return QtPosition(0);
     }
     // The last paragraph whose program start (Qt start plus one extra per break before it) is at
@@ -69,14 +69,14 @@ QtPosition RichEdit::toQtPosition(Position program) const {
     int hi = doc->blockCount() - 1;
     while (lo < hi) {
         const int mid = lo + (hi - lo + 1) / 2;
-        if (doc->findBlockByNumber(mid).position() + mid <= position) {
+        if (doc->findBlockByNumber(mid).position() + mid <= target) {
             lo = mid;
         } else {
             hi = mid - 1;
         }
     }
     const QTextBlock block = doc->findBlockByNumber(lo);
-    const int offset = std::min(position - (block.position() + lo), block.length() - 1);
+    const int offset = std::min(target - (block.position() + lo), block.length() - 1);
     return QtPosition(block.position() + offset);
 }
 
