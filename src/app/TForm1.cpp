@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QSessionManager>
 #include <QShowEvent>
 #include <QTextEdit>
 #include <vector>
@@ -40,6 +41,7 @@ TForm1::TForm1(Prompts& prompts, QWidget* parent)
     buildLayout();
     charFormatter_->attachBoxes(RzFontComboBox1, sizeFont);
     connect(document_.get(), &Document::titleChanged, this, &QWidget::setWindowTitle);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &TForm1::commitData);
     bindCommands();
     bindBoxes();
     runGuarded([this] { FormCreate(); });
@@ -180,7 +182,17 @@ void TForm1::changeEvent(QEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    bool close = true;
+    // The window closes only when FormClose returns: a save that fails after Yes raises, and the
+    // window then stays open with its text.
+    bool close = false;
     runGuarded([&] { close = FormClose(); });
     event->setAccepted(close);
+}
+
+void TForm1::commitData(QSessionManager& manager) {
+    // The end of the desktop session closes the window the way its close box does, question
+    // included; a refused close asks the session manager to stop the logout.
+    if (manager.allowsInteraction() && !close()) {
+        manager.cancel();
+    }
 }

@@ -10,6 +10,7 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QMenu;
+class QSessionManager;
 class QStatusBar;
 class CharFormatter;
 class ColorEdit;
@@ -154,6 +155,10 @@ public:
 
     // The window's outer frame, title bar and borders included, when it is restored.
     static constexpr QRect kRestoredFrame{211, 141, 798, 480};
+
+    // The desktop session is ending: closes the window as its close box would, and cancels the
+    // logout when the window stays open.
+    void commitData(QSessionManager& manager);
 
     // Runs one handler through the dispatch wrapper (runGuarded).
     void dispatch(void (TForm1::*method)());

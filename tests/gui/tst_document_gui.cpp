@@ -15,6 +15,7 @@
 #include "TypeText.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -37,6 +38,8 @@ private slots:
     void typeSaveOpenAndSaveAsRtf();
     void exitWithEachAnswer_data();
     void exitWithEachAnswer();
+    void failedSaveKeepsWindow_data();
+    void failedSaveKeepsWindow();
     void openErrorReachesErrorBox();
     void busyCursorWhileCommandsWork();
     void fileOnTheCommandLine_data();
@@ -165,6 +168,81 @@ void TestDocumentGui::exitWithEachAnswer() {
         QCOMPARE(form_->RichEdit1->text(), QStringLiteral("text"));
         QVERIFY(form_->RichEdit1->modified());
     }
+}
+
+// The ways a user closes the main window.
+enum class CloseRoute { Menu, Shortcut, ToolButton, CloseBox };
+
+void TestDocumentGui::failedSaveKeepsWindow_data() {
+    QTest::addColumn<CloseRoute>("route");
+    QTest::addColumn<bool>("bound");
+    QTest::addColumn<QString>("message");
+    const std::pair<CloseRoute, const char*> routes[] = {{CloseRoute::Menu, "menu"},
+                                                         {CloseRoute::Shortcut, "Alt+X"},
+                                                         {CloseRoute::ToolButton, "tool button"},
+                                                         {CloseRoute::CloseBox, "close box"}};
+    for (const auto& [route, name] : routes) {
+        QTest::addRow("%s, bound file became a folder", name)
+            << route << true << QStringLiteral("File access denied");
+        QTest::addRow("%s, save dialog cancelled", name) << route << false << QString();
+    }
+}
+
+// Yes at the close question, then a save that fails or is cancelled: the window stays open with
+// its text, title, binding and modified flag. A later No still closes it.
+void TestDocumentGui::failedSaveKeepsWindow() {
+    QFETCH(CloseRoute, route);
+    QFETCH(bool, bound);
+    QFETCH(QString, message);
+    const QString file = path("f.txt");
+    QDir(file).removeRecursively(); // left by an earlier row
+    writeBytes(file, "old\r\n");
+    if (bound) {
+        prompts_.openAnswers = {file};
+        key(Qt::Key_O, Qt::ControlModifier);
+    }
+    typeText(editor(), QStringLiteral("typed "));
+    const QString text = form_->RichEdit1->text();
+    const QString title = form_->windowTitle();
+    if (bound) {
+        QVERIFY(QFile::remove(file));
+        QVERIFY(QDir().mkdir(file));
+    }
+    const auto closeWindow = [&] {
+        switch (route) {
+        case CloseRoute::Menu:
+            form_->N10->trigger();
+            break;
+        case CloseRoute::Shortcut:
+            key(Qt::Key_X, Qt::AltModifier);
+            break;
+        case CloseRoute::ToolButton:
+            form_->RzToolButton5->click();
+            break;
+        case CloseRoute::CloseBox: {
+            // What the platform sends for the close box, Alt+F4 or the window menu's Close.
+            QCloseEvent event;
+            QApplication::sendEvent(form_->windowHandle(), &event);
+            break;
+        }
+        }
+    };
+    prompts_.answers = {mrYes};
+    closeWindow();
+    QCOMPARE(prompts_.questions, QStringList{Document::SaveQuestion});
+    QCOMPARE(errors_, message.isEmpty() ? QStringList() : QStringList{message});
+    errors_.clear();
+    QVERIFY(form_->isVisible());
+    QCOMPARE(form_->RichEdit1->text(), text);
+    QCOMPARE(form_->windowTitle(), title);
+    QCOMPARE(form_->document().HasFileName(), bound);
+    QVERIFY(form_->RichEdit1->modified());
+    QVERIFY(QFileInfo(file).isDir() == bound);
+
+    prompts_.answers = {mrNo};
+    closeWindow();
+    QVERIFY(!form_->isVisible());
+    QCOMPARE(prompts_.questions.size(), 2);
 }
 
 void TestDocumentGui::openErrorReachesErrorBox() {
