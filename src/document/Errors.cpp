@@ -1,6 +1,7 @@
 #include "Errors.h"
 
 #include <QDebug>
+#include <QFileInfo>
 #include <cerrno>
 #include <climits>
 
@@ -60,6 +61,13 @@ int InOutError::codeFromErrno(int err) {
 
 void InOutError::raiseErrno(int err) {
     throw InOutError(codeFromErrno(err));
+}
+
+void InOutError::raiseErrno(int err, const QString& fileName) {
+    if (err == ENOENT && !QFileInfo(QFileInfo(fileName).absolutePath()).isDir()) {
+        throw InOutError(IoCode::InvalidFilename);
+    }
+    raiseErrno(err);
 }
 
 ConvertError::ConvertError(const QString& text)

@@ -42,6 +42,9 @@ public:
     static int codeFromErrno(int err);
     // Throws the InOutError for errno value err.
     [[noreturn]] static void raiseErrno(int err);
+    // The same for a failed call on fileName, where a missing file in a missing folder is an
+    // invalid name (3) rather than a file not found (2).
+    [[noreturn]] static void raiseErrno(int err, const QString& fileName);
 
 private:
     int code_;

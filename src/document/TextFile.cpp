@@ -8,9 +8,6 @@
 #include <QFileInfo>
 #include <QTextDocument>
 #include <cerrno>
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -107,51 +104,6 @@ void TextFile::encodeParagraphs(const QTextDocument& document, const Sink& sink,
     }
 }
 
-// --- FileWriter ----------------------------------------------------------------------------
-
-FileWriter::FileWriter(const QString& fileName) : file_(fileName) {
-    const QFileInfo target(fileName);
-    if (target.isDir()) {
-        InOutError::raiseErrno(EISDIR);
-    }
-    // A read-only target stays as it is, as it would if the file were written in place.
-    if (target.exists() && !target.isWritable()) {
-        InOutError::raiseErrno(EACCES);
-    }
-    errno = 0;
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        raiseFailure(errno, EACCES);
-    }
-}
-
-FileWriter::~FileWriter() = default; // QSaveFile removes an uncommitted temporary file
-
-void FileWriter::write(QByteArrayView bytes) {
-    errno = 0;
-    const qint64 written = file_.write(bytes.data(), bytes.size());
-    if (written != bytes.size()) {
-        const int err = errno;
-        if (err == 0) {
-            throw InOutError(IoCode::DiskFull); // a short write without a reason
-        }
-        InOutError::raiseErrno(err);
-    }
-}
-
-void FileWriter::commit() {
-#ifdef Q_OS_UNIX
-    // QSaveFile ignores a failed flush to the disk, after which the data may never reach it; the
-    // save must fail then, before the old file is replaced. EINVAL: the file cannot be flushed.
-    if (::fdatasync(file_.handle()) != 0 && errno != EINVAL) {
-        InOutError::raiseErrno(errno);
-    }
-#endif
-    errno = 0;
-    if (!file_.commit()) {
-        raiseFailure(errno, EIO);
-    }
-}
-
 // --- DocFile -------------------------------------------------------------------------------
 
 QString DocFile::readLines() const {
@@ -164,7 +116,7 @@ QString DocFile::readLines() const {
     QFile file(fileName_);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly)) {
-        raiseFailure(errno, EACCES);
+        InOutError::raiseErrno(errno != 0 ? errno : EACCES, fileName_);
     }
     errno = 0;
     QByteArray bytes = file.readAll();

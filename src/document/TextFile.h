@@ -1,7 +1,8 @@
 #pragma once
 
+#include "FileWriter.h"
+
 #include <QByteArrayView>
-#include <QSaveFile>
 #include <QString>
 #include <functional>
 
@@ -25,26 +26,6 @@ void encodeParagraphs(const QTextDocument& document, const Sink& sink,
                       qsizetype chunkSize = 1 << 20);
 
 } // namespace TextFile
-
-// Writes a file atomically: the bytes go to a temporary file beside the target, which replaces
-// the target only when everything was written, with the target's permissions. A failed write
-// leaves the old file whole. Every failure throws InOutError with the code of the failing call.
-class FileWriter {
-public:
-    // Creates the temporary file for fileName.
-    explicit FileWriter(const QString& fileName);
-    // Discards the temporary file unless commit() succeeded.
-    ~FileWriter();
-    FileWriter(const FileWriter&) = delete;
-    FileWriter& operator=(const FileWriter&) = delete;
-
-    void write(QByteArrayView bytes);
-    // Puts the written file in place of the target.
-    void commit();
-
-private:
-    QSaveFile file_;
-};
 
 // The document's file: a name it is bound to, read whole or written whole as lines.
 class DocFile {

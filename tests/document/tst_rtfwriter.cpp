@@ -205,7 +205,7 @@ void TestRtfWriter::saveErrors() {
         QFAIL("no error");
     } catch (const Error& e) {
         QCOMPARE(e.message(),
-                 QStringLiteral("Cannot create file \"%1\". File not found").arg(missing));
+                 QStringLiteral("Cannot create file \"%1\". Invalid filename").arg(missing));
     }
     const QString good = dir.filePath(QStringLiteral("x.rtf"));
     edit_->setText(QStringLiteral("ok"));

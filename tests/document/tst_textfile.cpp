@@ -116,7 +116,7 @@ void TestTextFile::readErrors_data() {
     QTest::newRow("missing file") << QStringLiteral("nothing.txt")
                                   << QStringLiteral("File not found");
     QTest::newRow("missing folder")
-        << QStringLiteral("no/such.txt") << QStringLiteral("File not found");
+        << QStringLiteral("no/such.txt") << QStringLiteral("Invalid filename");
     QTest::newRow("folder") << QStringLiteral("sub") << QStringLiteral("File access denied");
     QTest::newRow("no read permission")
         << QStringLiteral("secret.txt") << QStringLiteral("File access denied");
@@ -147,7 +147,7 @@ void TestTextFile::writeErrorsKeepOldFile_data() {
     QTest::addColumn<QString>("relative");
     QTest::addColumn<QString>("message");
     QTest::newRow("missing folder")
-        << QStringLiteral("no/such.txt") << QStringLiteral("File not found");
+        << QStringLiteral("no/such.txt") << QStringLiteral("Invalid filename");
     QTest::newRow("target is a folder")
         << QStringLiteral("sub") << QStringLiteral("File access denied");
     QTest::newRow("read-only target")

@@ -40,6 +40,7 @@ private slots:
     void exitWithEachAnswer();
     void failedSaveKeepsWindow_data();
     void failedSaveKeepsWindow();
+    void openErrorReachesErrorBox_data();
     void openErrorReachesErrorBox();
     void busyCursorWhileCommandsWork();
     void fileOnTheCommandLine_data();
@@ -245,12 +246,23 @@ void TestDocumentGui::failedSaveKeepsWindow() {
     QCOMPARE(prompts_.questions.size(), 2);
 }
 
+void TestDocumentGui::openErrorReachesErrorBox_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing file") << "missing.txt"
+                                  << "File not found";
+    QTest::newRow("missing folder") << "no folder/missing.txt"
+                                    << "Invalid filename";
+}
+
 void TestDocumentGui::openErrorReachesErrorBox() {
+    QFETCH(QString, name);
+    QFETCH(QString, message);
     typeText(editor(), QStringLiteral("keep"));
     prompts_.answers = {mrNo};
-    prompts_.openAnswers = {path("missing.txt")};
+    prompts_.openAnswers = {dir_.filePath(name)};
     key(Qt::Key_O, Qt::ControlModifier);
-    QCOMPARE(errors_, QStringList{QStringLiteral("File not found")});
+    QCOMPARE(errors_, QStringList{message});
     errors_.clear();
     QCOMPARE(form_->windowTitle(), Document::NewFileTitle);
     QCOMPARE(form_->RichEdit1->text(), QStringLiteral("keep"));

@@ -1,15 +1,18 @@
-// A save killed at a random moment, a hundred times: afterwards the file holds the old document or
-// the new one, whole, never a mix of the two and never nothing.
+// A save killed at a random moment, fifty times for each way of saving: afterwards the file holds
+// the old document or the new one, whole, never a mix of the two and never nothing; or, for a file
+// written in place, the private copy holds the old document whole.
 #include "FileBytes.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <unistd.h>
 
 namespace {
 
@@ -32,6 +35,8 @@ private:
     // "ready". Returns the microseconds from "ready" to "done" (the end of the save), or to the
     // kill; -1 when the saver failed.
     qint64 runSaver(const QString& file, const QString& kind, int variant, qint64 killAfterUs);
+
+    QTemporaryDir cache_; // where the saver keeps the private copies of files written in place
 };
 
 qint64 TestKilledSave::runSaver(const QString& file, const QString& kind, int variant,
@@ -40,6 +45,9 @@ qint64 TestKilledSave::runSaver(const QString& file, const QString& kind, int va
     saver.setProgram(saverPath());
     saver.setArguments({file, kind, QString::number(variant), QString::number(kMegabytes)});
     saver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), cache_.path());
+    saver.setProcessEnvironment(environment);
     saver.start();
     if (!saver.waitForStarted(10000)) {
         return -1;
@@ -67,18 +75,28 @@ qint64 TestKilledSave::runSaver(const QString& file, const QString& kind, int va
 
 void TestKilledSave::killedSaveLeavesWholeFile_data() {
     QTest::addColumn<QString>("kind");
-    QTest::newRow("text lines") << QStringLiteral("txt");
-    QTest::newRow("rtf") << QStringLiteral("rtf");
+    QTest::addColumn<bool>("inPlace"); // a second name makes the save write the file in place
+    QTest::newRow("text lines") << QStringLiteral("txt") << false;
+    QTest::newRow("rtf") << QStringLiteral("rtf") << false;
+    QTest::newRow("text lines in place") << QStringLiteral("txt") << true;
 }
 
 void TestKilledSave::killedSaveLeavesWholeFile() {
     QFETCH(QString, kind);
+    QFETCH(bool, inPlace);
     QVERIFY2(QFileInfo::exists(saverPath()), qPrintable(saverPath()));
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("документ с пробелами.") + kind);
+    const QString copies = cache_.filePath(QStringLiteral("zelto"));
 
     // Both complete versions, and how long a save takes.
     QVERIFY(runSaver(file, kind, 1, -1) > 0);
+    if (inPlace) {
+        QVERIFY(
+            ::link(QFile::encodeName(file).constData(),
+                   QFile::encodeName(dir.filePath(QStringLiteral("second name"))).constData()) ==
+            0);
+    }
     const QByteArray second = readBytes(file);
     const qint64 saveUs = runSaver(file, kind, 0, -1);
     QVERIFY(saveUs > 0);
@@ -91,6 +109,7 @@ void TestKilledSave::killedSaveLeavesWholeFile() {
     QByteArray expectedOld = first;
     int keptOld = 0;
     int tookNew = 0;
+    int fromCopy = 0;
     int strays = 0;
     for (int i = 0; i < 50; ++i) {
         const int variant = expectedOld == first ? 1 : 0;
@@ -99,34 +118,54 @@ void TestKilledSave::killedSaveLeavesWholeFile() {
         const qint64 killAt = random.bounded(saveUs * 11 / 10 + 1);
         runSaver(file, kind, variant, killAt);
         const QByteArray now = readBytes(file);
+        const QStringList copied = QDir(copies).entryList(QDir::Files | QDir::Hidden);
         if (now == expectedOld) {
             ++keptOld;
         } else if (now == fresh) {
             ++tookNew;
             expectedOld = fresh;
+        } else if (copied.size() == 1 &&
+                   readBytes(QDir(copies).filePath(copied[0])) == expectedOld) {
+            // Killed while the file was written in place: the user puts the copy back.
+            ++fromCopy;
+            QFile target(file);
+            QVERIFY(target.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            QCOMPARE(target.write(expectedOld), expectedOld.size());
         } else {
             QFAIL(qPrintable(QStringLiteral("seed %1, run %2, kill after %3 us: the file holds "
-                                            "%4 bytes, neither version")
+                                            "%4 bytes, neither version, and %5 private copies")
                                  .arg(seed)
                                  .arg(i)
                                  .arg(killAt)
-                                 .arg(now.size())));
+                                 .arg(now.size())
+                                 .arg(copied.size())));
         }
         // A kill between linking the new file under a temporary name and renaming it leaves
-        // that name behind: counted, as it costs no data.
+        // that name behind, and a kill around a write in place leaves its copy: counted, as
+        // they cost no data.
         const QStringList names = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
-        strays += static_cast<int>(names.size()) - 1;
+        const QStringList kept = {QFileInfo(file).fileName(), QStringLiteral("second name")};
         for (const QString& name : names) {
-            if (dir.filePath(name) != file) {
+            if (!kept.contains(name)) {
+                ++strays;
                 QFile::remove(dir.filePath(name));
             }
         }
+        for (const QString& name : copied) {
+            strays += now == expectedOld || now == fresh ? 1 : 0;
+            QFile::remove(QDir(copies).filePath(name));
+        }
     }
-    qInfo("%s: save takes %lld ms; 50 kills: old file kept %d times, new file whole %d times, "
-          "%d stray temporary files (seed %u)",
-          qPrintable(kind), saveUs / 1000, keptOld, tookNew, strays, seed);
+    qInfo("%s%s: save takes %lld ms; 50 kills: old file kept %d times, new file whole %d times, "
+          "old file whole in the private copy %d times, %d stray files (seed %u)",
+          qPrintable(kind), inPlace ? " in place" : "", saveUs / 1000, keptOld, tookNew, fromCopy,
+          strays, seed);
+    if (inPlace) {
+        // Still the same file under both names.
+        QCOMPARE(readBytes(dir.filePath(QStringLiteral("second name"))), readBytes(file));
+    }
     // Most kills must land inside the save, or the test proves nothing.
-    QVERIFY(keptOld >= 10);
+    QVERIFY(keptOld + fromCopy >= 10);
 }
 
 QTEST_GUILESS_MAIN(TestKilledSave)
