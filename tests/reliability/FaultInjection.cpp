@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +22,7 @@ struct Armed {
     int err = 0;
     long long allow = 0;
     long long written = 0;
+    bool once = false;
     std::atomic<int> failures{0};
 };
 
@@ -58,14 +60,33 @@ bool hits(Fault::Call call) {
 }
 
 int fail() {
-    armed().failures.fetch_add(1);
-    errno = armed().err;
+    Armed& a = armed();
+    a.failures.fetch_add(1);
+    if (a.once) {
+        a.on = false;
+    }
+    errno = a.err;
     return -1;
+}
+
+// Whether an open with these flags fails under the armed fault.
+bool opensBadly(const char* path, int flags) {
+    const bool creates = (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE;
+    const bool writes = creates || (flags & O_ACCMODE) != O_RDONLY;
+    return ((hits(Fault::Call::Create) && creates) ||
+            (hits(Fault::Call::OpenForWrite) && writes)) &&
+           under(path);
+}
+
+// The mode argument of an open, present only when the flags create a file.
+mode_t modeOf(int flags, va_list args) {
+    const bool creates = (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE;
+    return creates ? static_cast<mode_t>(va_arg(args, int)) : 0;
 }
 
 } // namespace
 
-void Fault::arm(const QString& folder, Call call, int err, long long allowBytes) {
+void Fault::arm(const QString& folder, Call call, int err, long long allowBytes, bool once) {
     Armed& a = armed();
     a.on = false;
     const QByteArray path = folder.toLocal8Bit();
@@ -74,6 +95,7 @@ void Fault::arm(const QString& folder, Call call, int err, long long allowBytes)
     a.err = err;
     a.allow = allowBytes;
     a.written = 0;
+    a.once = once;
     a.failures = 0;
     a.on = true;
 }
@@ -87,6 +109,24 @@ int Fault::failures() {
 }
 
 extern "C" {
+
+#define ZELTO_OPEN(name)                                                                           \
+    int name(const char* path, int flags, ...) {                                                   \
+        static const auto real = next<int (*)(const char*, int, ...)>(#name);                      \
+        va_list args;                                                                              \
+        va_start(args, flags);                                                                     \
+        const mode_t mode = modeOf(flags, args);                                                   \
+        va_end(args);                                                                              \
+        if (opensBadly(path, flags)) {                                                             \
+            return fail();                                                                         \
+        }                                                                                          \
+        return real(path, flags, mode);                                                            \
+    }
+ZELTO_OPEN(open)
+ZELTO_OPEN(open64)
+#undef ZELTO_OPEN
+
+// Opens relative to a folder descriptor are not redirected: the program names files by full path.
 
 ssize_t write(int fd, const void* buf, size_t count) {
     static const auto real = next<ssize_t (*)(int, const void*, size_t)>("write");

@@ -1,66 +1,72 @@
-// Every way the program writes a file, against every fault a user's disk can throw at it: the
-// error box names the fault, the old file stays whole, no stray file is left beside it, and the
-// document keeps its title, binding and modified flag.
+// Every command of the main window that writes or discards text, against every fault a user's
+// disk can throw at a save: the error box names the fault, the window stays open with its text,
+// title, binding and modified flag, the old file stays whole and nothing new lies beside it. The
+// cells tried and the cells that kept everything are counted at the end.
 #include "Cp1251.h"
 #include "Document.h"
+#include "ErrorCapture.h"
 #include "Errors.h"
 #include "FaultInjection.h"
 #include "FileBytes.h"
+#include "InPlaceWriter.h"
 #include "RichEdit.h"
 #include "ScriptedPrompts.h"
+#include "TForm1.h"
 #include "Unprivileged.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cerrno>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
-// The ways a document reaches the disk.
-enum class SavePath {
-    SaveAs,         // "Сохранить...": RTF under a name asked for
-    PromptUnbound,  // Yes to the question on a never-saved document: asks a name, plain text
-    PromptBoundTxt, // Yes to the question after Open: plain text to the bound file
-    PromptBoundRtf, // Yes to the question after "Сохранить...": RTF to the bound file
-};
+// What the user does.
+enum class Command { New, Open, ExitMenu, CloseBox, SaveAs };
+// What the document is bound to before the command; the save after Yes writes that.
+enum class Binding {
+    Never,
+    PlainText,
+    Rtf,
+    PlainTextLinked
+}; // linked: two names, written in place
 
 enum class Fault_ {
-    NoPermission,   // the target is read-only
-    ReadOnlyFolder, // the folder takes no new file
+    TempCannotBeCreated, // no room for the temporary file's entry
+    DiskFull,            // a write fails half-way with ENOSPC
+    SyncFails,           // flushing to the disk fails with EIO
+    LinkFails,           // giving the written file its name fails with ENOSPC
+    RenameFails,         // replacing the old file fails with EIO
     TargetIsFolder,
+    NoPermission, // the target is read-only
+    ReadOnlyFileSystem,
     MissingFolder,
-    DiskFull,    // a write fails half-way with ENOSPC
-    SyncFails,   // flushing to the disk fails with EIO
-    LinkFails,   // putting the new file in place fails with ENOSPC
-    RenameFails, // replacing the old file fails with EIO
     NameTooLong,
 };
 
 const QByteArray kOld = "old line\r\n";
 
-// A folder open to the unprivileged user the saves run as when the test runs as root.
-constexpr QFileDevice::Permissions kOpenFolder = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                 QFileDevice::ExeOwner | QFileDevice::ReadOther |
-                                                 QFileDevice::WriteOther | QFileDevice::ExeOther;
-
-bool isRtf(SavePath path) {
-    return path == SavePath::SaveAs || path == SavePath::PromptBoundRtf;
+bool writesRtf(Command command, Binding binding) {
+    return command == Command::SaveAs || binding == Binding::Rtf;
 }
 
 // The plain I/O message of a fault.
 QString ioMessage(Fault_ fault) {
     switch (fault) {
     case Fault_::NoPermission:
-    case Fault_::ReadOnlyFolder:
     case Fault_::TargetIsFolder:
+    case Fault_::ReadOnlyFileSystem:
         return QStringLiteral("File access denied");
     case Fault_::MissingFolder:
-        return QStringLiteral("File not found");
     case Fault_::NameTooLong:
         return QStringLiteral("Invalid filename");
+    case Fault_::TempCannotBeCreated:
     case Fault_::DiskFull:
     case Fault_::LinkFails:
         return QStringLiteral("I/O error 112");
@@ -72,100 +78,141 @@ QString ioMessage(Fault_ fault) {
 }
 
 // Faults that strike before a byte is written: the RTF writer reports them as a file it cannot
-// create.
+// create. A name too long for the folder is found only when the written file is put in place.
 bool strikesAtCreation(Fault_ fault) {
-    return fault == Fault_::NoPermission || fault == Fault_::ReadOnlyFolder ||
-           fault == Fault_::TargetIsFolder || fault == Fault_::MissingFolder ||
-           fault == Fault_::NameTooLong;
+    return fault == Fault_::NoPermission || fault == Fault_::TargetIsFolder ||
+           fault == Fault_::MissingFolder || fault == Fault_::TempCannotBeCreated ||
+           fault == Fault_::ReadOnlyFileSystem;
 }
 
-QString expectedMessage(SavePath path, Fault_ fault, const QString& target) {
-    if (!isRtf(path)) {
+QString expectedMessage(bool rtf, Fault_ fault, const QString& target) {
+    if (!rtf) {
         return ioMessage(fault);
     }
-    // A name too long for the folder is found only when the written file is put in place.
-    if (strikesAtCreation(fault) && fault != Fault_::NameTooLong) {
+    if (strikesAtCreation(fault)) {
         return QStringLiteral("Cannot create file \"%1\". %2")
             .arg(QDir::toNativeSeparators(target), ioMessage(fault));
     }
     return QStringLiteral("Failed to Save Stream");
 }
 
+// Whether a fault can strike the save at all: a file written in place has no temporary file, and
+// only a name the user types can be too long.
+bool applies(Binding binding, Fault_ fault) {
+    if (binding == Binding::PlainTextLinked) {
+        return fault == Fault_::DiskFull || fault == Fault_::SyncFails ||
+               fault == Fault_::NoPermission || fault == Fault_::ReadOnlyFileSystem;
+    }
+    return fault != Fault_::NameTooLong || binding == Binding::Never;
+}
+
+constexpr QFileDevice::Permissions kFolder = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                             QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                             QFileDevice::ExeOther;
+constexpr QFileDevice::Permissions kFile =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther;
+constexpr uid_t kNobody = 65534;
+
+// Hands path to the user the saves run as, when the test runs as root.
+void giveAway(const QString& path) {
+    if (::geteuid() == 0) {
+        QVERIFY(::chown(QFile::encodeName(path).constData(), kNobody, kNobody) == 0);
+    }
+}
+
+int cellsTried = 0;
+int cellsKept = 0;
+
 } // namespace
 
 class TestSaveFaults : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
-    void faultKeepsOldFile_data();
-    void faultKeepsOldFile();
+    void cleanupTestCase();
+    void faultKeepsEverything_data();
+    void faultKeepsEverything();
     void saveWorksAgainAfterFault_data();
     void saveWorksAgainAfterFault();
 
 private:
-    // Binds the document as the save path needs and leaves it modified with a text longer than
-    // the bytes a filling disk lets through.
-    void prepare(SavePath path, const QString& target);
-    // Runs the save of path through the handler wrapper; returns the reported message.
-    QString save(SavePath path, const QString& target);
+    // Binds the document as binding says and leaves it modified with a text longer than the bytes
+    // a filling disk lets through.
+    void prepare(Binding binding, const QString& target);
+    // Runs the command; a question is answered Yes and the save dialog gives saveName.
+    void run(Command command, const QString& saveName);
     // Breaks the disk as fault says.
     void inflict(Fault_ fault, const QString& target);
+    QStringList entries(const QString& folder) const {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
 
+    QTemporaryDir cache_;
     std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<RichEdit> editor_;
-    std::unique_ptr<ScriptedPrompts> prompts_;
-    std::unique_ptr<Document> document_;
+    ScriptedPrompts prompts_;
+    std::unique_ptr<TForm1> form_;
     QStringList reported_;
+    std::unique_ptr<ErrorCapture> capture_;
 };
+
+void TestSaveFaults::initTestCase() {
+    // The private copies of files written in place, where the unprivileged user may write.
+    QFile::setPermissions(cache_.path(), kFolder | QFileDevice::WriteOther);
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache_.path()));
+}
 
 void TestSaveFaults::init() {
     dir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(dir_->isValid());
-    QFile::setPermissions(dir_->path(), kOpenFolder);
-    editor_ = std::make_unique<RichEdit>();
-    prompts_ = std::make_unique<ScriptedPrompts>();
-    document_ = std::make_unique<Document>(*editor_, *prompts_);
-    document_->formShow();
+    QFile::setPermissions(dir_->path(), kFolder);
+    prompts_ = ScriptedPrompts();
+    form_ = std::make_unique<TForm1>(prompts_);
+    form_->show();
     reported_.clear();
-    setErrorReporter([this](const QString& message) { reported_.append(message); });
+    capture_ = std::make_unique<ErrorCapture>(reported_);
 }
 
 void TestSaveFaults::cleanup() {
     Fault::disarm();
-    setErrorReporter(nullptr);
-    document_.reset();
-    prompts_.reset();
-    editor_.reset();
-    // Give the folder back to its owner so that it can be removed.
-    if (dir_) {
-        QFile::setPermissions(dir_->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                QFileDevice::ExeOwner);
-    }
+    capture_.reset();
+    form_.reset();
     dir_.reset();
 }
 
-void TestSaveFaults::prepare(SavePath path, const QString& target) {
-    QDir().mkpath(QFileInfo(target).path());
-    QFile::setPermissions(QFileInfo(target).path(), kOpenFolder);
+void TestSaveFaults::cleanupTestCase() {
+    qInfo("save-fault matrix through the main window: %d cells tried, %d kept everything",
+          cellsTried, cellsKept);
+}
+
+void TestSaveFaults::prepare(Binding binding, const QString& target) {
+    const QString folder = QFileInfo(target).path();
+    QVERIFY(QDir().mkpath(folder));
+    QFile::setPermissions(folder, kFolder);
+    giveAway(folder);
+    if (binding == Binding::Rtf) {
+        prompts_.saveAnswers = {target};
+        form_->N7->trigger();
+    }
     writeBytes(target, kOld);
-    QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                      QFileDevice::ReadOther | QFileDevice::WriteOther);
-    if (path == SavePath::PromptBoundTxt) {
-        prompts_->openAnswers = {target};
-        runGuarded([this] { document_->open(); });
-    } else if (path == SavePath::PromptBoundRtf) {
-        prompts_->saveAnswers = {target};
-        runGuarded([this] { document_->saveAs(); });
-        writeBytes(target, kOld);
+    QFile::setPermissions(target, kFile);
+    giveAway(target);
+    if (binding == Binding::PlainText || binding == Binding::PlainTextLinked) {
+        prompts_.openAnswers = {target};
+        form_->N6->trigger();
+    }
+    if (binding == Binding::PlainTextLinked) {
+        const QByteArray second = QFile::encodeName(folder + QStringLiteral("/second name"));
+        QVERIFY(::link(QFile::encodeName(target).constData(), second.constData()) == 0);
     }
     QVERIFY2(reported_.isEmpty(), qPrintable(reported_.join('|')));
     QString text;
     for (int i = 0; i < 400; ++i) {
         text += QStringLiteral("Строка %1 текста документа\n").arg(i);
     }
-    editor_->setText(text);
-    editor_->setModified(true);
+    form_->RichEdit1->setText(text);
+    form_->RichEdit1->setModified(true);
 }
 
 void TestSaveFaults::inflict(Fault_ fault, const QString& target) {
@@ -173,10 +220,6 @@ void TestSaveFaults::inflict(Fault_ fault, const QString& target) {
     switch (fault) {
     case Fault_::NoPermission:
         QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::ReadOther);
-        break;
-    case Fault_::ReadOnlyFolder:
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
-                                          QFileDevice::ReadOther | QFileDevice::ExeOther);
         break;
     case Fault_::TargetIsFolder:
         QFile::remove(target);
@@ -187,11 +230,18 @@ void TestSaveFaults::inflict(Fault_ fault, const QString& target) {
         break;
     case Fault_::NameTooLong:
         break;
+    case Fault_::TempCannotBeCreated:
+        Fault::arm(folder, Fault::Call::Create, ENOSPC);
+        break;
+    case Fault_::ReadOnlyFileSystem:
+        Fault::arm(folder, Fault::Call::OpenForWrite, EROFS);
+        break;
     case Fault_::DiskFull:
-        Fault::arm(folder, Fault::Call::Write, ENOSPC, 1000);
+        // Once: the space an emptied file gives back takes its old contents again.
+        Fault::arm(folder, Fault::Call::Write, ENOSPC, 1000, true);
         break;
     case Fault_::SyncFails:
-        Fault::arm(folder, Fault::Call::Sync, EIO);
+        Fault::arm(folder, Fault::Call::Sync, EIO, 0, true);
         break;
     case Fault_::LinkFails:
         Fault::arm(folder, Fault::Call::Link, ENOSPC);
@@ -202,128 +252,150 @@ void TestSaveFaults::inflict(Fault_ fault, const QString& target) {
     }
 }
 
-QString TestSaveFaults::save(SavePath path, const QString& target) {
-    reported_.clear();
-    switch (path) {
-    case SavePath::SaveAs:
-        prompts_->saveAnswers = {target};
-        runGuarded([this] { document_->saveAs(); });
+void TestSaveFaults::run(Command command, const QString& saveName) {
+    prompts_.answers = {mrYes};
+    prompts_.saveAnswers = {saveName};
+    prompts_.openAnswers = {saveName}; // what Open would load if it went on
+    switch (command) {
+    case Command::New:
+        form_->N5->trigger();
         break;
-    case SavePath::PromptUnbound:
-        prompts_->saveAnswers = {target};
-        [[fallthrough]];
-    case SavePath::PromptBoundTxt:
-    case SavePath::PromptBoundRtf:
-        prompts_->answers = {mrYes};
-        runGuarded([this] { QVERIFY(!document_->queryClose()); });
+    case Command::Open:
+        form_->N6->trigger();
+        break;
+    case Command::ExitMenu:
+        form_->N10->trigger();
+        break;
+    case Command::CloseBox: {
+        // What the platform sends for the close box, Alt+F4 or the end of the session.
+        QCloseEvent event;
+        QApplication::sendEvent(form_->windowHandle(), &event);
         break;
     }
-    return reported_.value(0);
+    case Command::SaveAs:
+        form_->N7->trigger();
+        break;
+    }
 }
 
-void TestSaveFaults::faultKeepsOldFile_data() {
-    QTest::addColumn<SavePath>("path");
+void TestSaveFaults::faultKeepsEverything_data() {
+    QTest::addColumn<Command>("command");
+    QTest::addColumn<Binding>("binding");
     QTest::addColumn<Fault_>("fault");
-    const std::pair<SavePath, const char*> paths[] = {
-        {SavePath::SaveAs, "save as"},
-        {SavePath::PromptUnbound, "prompt save, name asked"},
-        {SavePath::PromptBoundTxt, "prompt save, bound text"},
-        {SavePath::PromptBoundRtf, "prompt save, bound rtf"},
-    };
+    const std::pair<Command, const char*> commands[] = {{Command::New, "New"},
+                                                        {Command::Open, "Open"},
+                                                        {Command::ExitMenu, "Exit by menu"},
+                                                        {Command::CloseBox, "close box"}};
+    const std::pair<Binding, const char*> bindings[] = {
+        {Binding::Never, "never saved"},
+        {Binding::PlainText, "bound as text"},
+        {Binding::Rtf, "bound as RTF"},
+        {Binding::PlainTextLinked, "bound as text, two links"}};
     const std::pair<Fault_, const char*> faults[] = {
-        {Fault_::NoPermission, "no permission"},
-        {Fault_::ReadOnlyFolder, "read-only folder"},
-        {Fault_::TargetIsFolder, "target is folder"},
-        {Fault_::MissingFolder, "missing folder"},
-        {Fault_::NameTooLong, "name too long"},
+        {Fault_::TempCannotBeCreated, "temporary file cannot be created"},
         {Fault_::DiskFull, "disk full"},
-        {Fault_::SyncFails, "sync fails"},
+        {Fault_::SyncFails, "flush fails"},
         {Fault_::LinkFails, "link fails"},
         {Fault_::RenameFails, "rename fails"},
+        {Fault_::TargetIsFolder, "target is a folder"},
+        {Fault_::NoPermission, "no permission"},
+        {Fault_::ReadOnlyFileSystem, "read-only file system"},
+        {Fault_::MissingFolder, "missing folder"},
+        {Fault_::NameTooLong, "name too long"},
     };
-    for (const auto& [path, pathName] : paths) {
-        for (const auto& [fault, faultName] : faults) {
-            if (fault == Fault_::NameTooLong && path != SavePath::SaveAs &&
-                path != SavePath::PromptUnbound) {
-                continue; // a bound file has a name that worked
+    for (const auto& [fault, faultName] : faults) {
+        QTest::addRow("Save as RTF, %s", faultName) << Command::SaveAs << Binding::Never << fault;
+        for (const auto& [command, commandName] : commands) {
+            for (const auto& [binding, bindingName] : bindings) {
+                if (applies(binding, fault)) {
+                    QTest::addRow("%s, %s, %s", commandName, bindingName, faultName)
+                        << command << binding << fault;
+                }
             }
-            QTest::addRow("%s, %s", pathName, faultName) << path << fault;
         }
     }
 }
 
-void TestSaveFaults::faultKeepsOldFile() {
-    QFETCH(SavePath, path);
+void TestSaveFaults::faultKeepsEverything() {
+    QFETCH(Command, command);
+    QFETCH(Binding, binding);
     QFETCH(Fault_, fault);
-    QString target = dir_->filePath(QStringLiteral("sub/doc.txt"));
-    if (path == SavePath::SaveAs || path == SavePath::PromptBoundRtf) {
-        target = dir_->filePath(QStringLiteral("sub/doc.rtf"));
-    }
+    ++cellsTried;
+    const bool rtf = writesRtf(command, binding);
+    const QString target =
+        dir_->filePath(rtf ? QStringLiteral("sub/doc.rtf") : QStringLiteral("sub/doc.txt"));
     QString saveName = target;
     if (fault == Fault_::NameTooLong) {
         saveName = dir_->filePath(QStringLiteral("sub/") + QString(300, QLatin1Char('x')));
     }
-    prepare(path, target);
-    const QString title = document_->title();
-    const bool bound = document_->HasFileName();
-    const QStringList entries =
-        QDir(QFileInfo(target).path())
-            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    prepare(binding, target);
+    const QString text = form_->RichEdit1->text();
+    const QString title = form_->windowTitle();
+    const bool bound = form_->document().HasFileName();
+    const QString folder = QFileInfo(target).path();
+    const QStringList before = entries(folder);
 
     inflict(fault, target);
-    QString message;
     {
         UnprivilegedScope user;
         if (!user.ok()) {
             QSKIP("running as root and cannot switch to the user nobody: permissions do not apply");
         }
-        message = save(path, saveName);
+        reported_.clear();
+        run(command, saveName);
     }
     Fault::disarm();
-    QFile::setPermissions(QFileInfo(target).path(),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
-    QCOMPARE(message, expectedMessage(path, fault, saveName));
-    QCOMPARE(errorBoxText(message), message + QLatin1Char('.'));
-    // The old file is whole and nothing new lies beside it.
+    QCOMPARE(reported_, QStringList{expectedMessage(rtf, fault, saveName)});
+    // The window is as it was: open, and its text still to be saved.
+    QVERIFY(form_->isVisible());
+    QCOMPARE(form_->RichEdit1->text(), text);
+    QCOMPARE(form_->windowTitle(), title);
+    QCOMPARE(form_->document().HasFileName(), bound);
+    QVERIFY(form_->RichEdit1->modified());
+    // Open went no further than the failed save.
+    const bool opened = binding == Binding::PlainText || binding == Binding::PlainTextLinked;
+    QCOMPARE(prompts_.openDialogNames.size(), opened ? 1 : 0);
+    // The old file is whole and nothing new lies beside it or in the private copies' folder.
     if (fault == Fault_::TargetIsFolder) {
         QVERIFY(QFileInfo(target).isDir());
         QVERIFY(QDir(target).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     } else if (fault == Fault_::MissingFolder) {
-        QVERIFY(!QFileInfo::exists(QFileInfo(target).path()));
+        QVERIFY(!QFileInfo::exists(folder));
     } else {
         QCOMPARE(readBytes(target), kOld);
-        QCOMPARE(QDir(QFileInfo(target).path())
-                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 entries);
+        QCOMPARE(entries(folder), before);
     }
-    // The document is as it was: still to be saved.
-    QCOMPARE(document_->title(), title);
-    QCOMPARE(document_->HasFileName(), bound);
-    QVERIFY(editor_->modified());
+    QCOMPARE(entries(InPlaceWriter::backupFolder()), QStringList());
+    ++cellsKept;
 }
 
 void TestSaveFaults::saveWorksAgainAfterFault_data() {
+    QTest::addColumn<Binding>("binding");
     QTest::addColumn<Fault_>("fault");
-    QTest::newRow("disk full") << Fault_::DiskFull;
-    QTest::newRow("sync fails") << Fault_::SyncFails;
-    QTest::newRow("rename fails") << Fault_::RenameFails;
+    for (const Binding binding : {Binding::PlainText, Binding::PlainTextLinked}) {
+        const char* name = binding == Binding::PlainText ? "replaced" : "in place";
+        QTest::addRow("%s, disk full", name) << binding << Fault_::DiskFull;
+        QTest::addRow("%s, sync fails", name) << binding << Fault_::SyncFails;
+    }
+    QTest::newRow("replaced, rename fails") << Binding::PlainText << Fault_::RenameFails;
 }
 
 // Once the disk is mended, the same command saves: a fault leaves no state behind.
 void TestSaveFaults::saveWorksAgainAfterFault() {
+    QFETCH(Binding, binding);
     QFETCH(Fault_, fault);
     const QString target = dir_->filePath(QStringLiteral("sub/doc.txt"));
-    prepare(SavePath::PromptBoundTxt, target);
+    prepare(binding, target);
     inflict(fault, target);
-    QVERIFY(!save(SavePath::PromptBoundTxt, target).isEmpty());
+    run(Command::New, target);
+    QCOMPARE(reported_.size(), 1);
     QVERIFY(Fault::failures() > 0);
     Fault::disarm();
-    prompts_->answers = {mrYes};
     reported_.clear();
-    runGuarded([this] { QVERIFY(document_->queryClose()); });
+    run(Command::ExitMenu, target);
     QVERIFY2(reported_.isEmpty(), qPrintable(reported_.join('|')));
-    QVERIFY(!editor_->modified());
+    QVERIFY(!form_->isVisible());
     const QByteArray written = readBytes(target);
     QVERIFY(written.startsWith(Cp1251::encode(u"Строка 0 текста документа\r\n")));
     QVERIFY(written.endsWith(Cp1251::encode(u"Строка 399 текста документа\r\n")));
