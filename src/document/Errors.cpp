@@ -64,8 +64,16 @@ void InOutError::raiseErrno(int err) {
 }
 
 void InOutError::raiseErrno(int err, const QString& fileName) {
-    if (err == ENOENT && !QFileInfo(QFileInfo(fileName).absolutePath()).isDir()) {
+    if (err == ENOENT && !fileName.isEmpty() &&
+        !QFileInfo(QFileInfo(fileName).absolutePath()).isDir()) {
         throw InOutError(IoCode::InvalidFilename);
+    }
+    raiseErrno(err);
+}
+
+void InOutError::raiseWriteErrno(int err) {
+    if (err == 0) {
+        throw InOutError(IoCode::DiskFull);
     }
     raiseErrno(err);
 }

@@ -43,8 +43,11 @@ public:
     // Throws the InOutError for errno value err.
     [[noreturn]] static void raiseErrno(int err);
     // The same for a failed call on fileName, where a missing file in a missing folder is an
-    // invalid name (3) rather than a file not found (2).
+    // invalid name (3) rather than a file not found (2); an empty fileName names no file.
     [[noreturn]] static void raiseErrno(int err, const QString& fileName);
+    // Throws the InOutError of a write that wrote less than it was given: errno value err, or
+    // "Disk full" when it left none, as a disk that takes no more bytes does.
+    [[noreturn]] static void raiseWriteErrno(int err);
 
 private:
     int code_;

@@ -13,9 +13,10 @@
 
 namespace {
 
-// Throws the InOutError of the failed call: its errno when it left one, else fallback.
-[[noreturn]] void raiseFailure(int err, int fallback) {
-    InOutError::raiseErrno(err != 0 ? err : fallback);
+// Throws the InOutError of the failed call: its errno when it left one, else fallback. With the
+// file's name, a missing folder in it makes the name invalid.
+[[noreturn]] void raiseFailure(int err, int fallback, const QString& fileName = {}) {
+    InOutError::raiseErrno(err != 0 ? err : fallback, fileName);
 }
 
 } // namespace
@@ -39,7 +40,7 @@ FileWriter::FileWriter(const QString& fileName) {
     file_ = std::make_unique<QSaveFile>(path);
     errno = 0;
     if (!file_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        InOutError::raiseErrno(errno != 0 ? errno : EACCES, path);
+        raiseFailure(errno, EACCES, path);
     }
     if (identity.exists() && !identity.applyTo(static_cast<int>(file_->handle()))) {
         file_.reset(); // never committed: the temporary file goes
@@ -55,13 +56,8 @@ void FileWriter::write(QByteArrayView bytes) {
         return;
     }
     errno = 0;
-    const qint64 written = file_->write(bytes.data(), bytes.size());
-    if (written != bytes.size()) {
-        const int err = errno;
-        if (err == 0) {
-            throw InOutError(IoCode::DiskFull); // a short write without a reason
-        }
-        InOutError::raiseErrno(err);
+    if (file_->write(bytes.data(), bytes.size()) != bytes.size()) {
+        InOutError::raiseWriteErrno(errno);
     }
 }
 

@@ -29,7 +29,7 @@ int openFile(const QByteArray& path, int flags) {
     return ::open(path.constData(), flags | O_CLOEXEC); // NOLINT(cppcoreguidelines-pro-type-vararg)
 }
 
-// Writes all of data to fd; false with errno set when a write fails or makes no progress.
+// Writes all of data to fd; false when a write fails (errno set) or makes no progress (errno 0).
 bool writeAll(int fd, const char* data, qsizetype size) {
     while (size > 0) {
         const ssize_t done = ::write(fd, data, static_cast<size_t>(size));
@@ -38,7 +38,7 @@ bool writeAll(int fd, const char* data, qsizetype size) {
         }
         if (done <= 0) {
             if (done == 0) {
-                errno = ENOSPC;
+                errno = 0;
             }
             return false;
         }
@@ -133,7 +133,7 @@ void InPlaceWriter::makeBackup(const QByteArray& fileName) {
     const int err = errno;
     ::close(copy);
     if (!ok) {
-        InOutError::raiseErrno(err);
+        InOutError::raiseWriteErrno(err);
     }
     syncFolder(nativeFolder);
 }
@@ -142,7 +142,7 @@ void InPlaceWriter::write(QByteArrayView bytes) {
     if (!writeAll(fd_, bytes.data(), bytes.size())) {
         const int err = errno;
         restore();
-        InOutError::raiseErrno(err);
+        InOutError::raiseWriteErrno(err);
     }
 }
 

@@ -17,8 +17,9 @@ enum class Call {
 };
 
 // From now on, calls of kind call on files under folder fail with err. A write first lets
-// allowBytes bytes through (the last of them as a short write), as a disk filling up does. With
-// once, only the first such call fails, as when an emptied file gives the space back.
+// allowBytes bytes through (the last of them as a short write), as a disk filling up does; with
+// err 0 it then writes nothing and returns 0. With once, only the first such call fails, as when an
+// emptied file gives the space back.
 void arm(const QString& folder, Call call, int err, long long allowBytes = 0, bool once = false);
 void disarm();
 // How many calls failed since the fault was armed.

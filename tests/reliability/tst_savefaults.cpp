@@ -40,6 +40,7 @@ enum class Binding {
 enum class Fault_ {
     TempCannotBeCreated, // no room for the temporary file's entry
     DiskFull,            // a write fails half-way with ENOSPC
+    DiskTakesNoMore,     // a write half-way writes nothing and reports no error
     SyncFails,           // flushing to the disk fails with EIO
     LinkFails,           // giving the written file its name fails with ENOSPC
     RenameFails,         // replacing the old file fails with EIO
@@ -70,6 +71,8 @@ QString ioMessage(Fault_ fault) {
     case Fault_::DiskFull:
     case Fault_::LinkFails:
         return QStringLiteral("I/O error 112");
+    case Fault_::DiskTakesNoMore:
+        return QStringLiteral("Disk full");
     case Fault_::SyncFails:
     case Fault_::RenameFails:
         return QStringLiteral("I/O error 1117");
@@ -100,8 +103,9 @@ QString expectedMessage(bool rtf, Fault_ fault, const QString& target) {
 // only a name the user types can be too long.
 bool applies(Binding binding, Fault_ fault) {
     if (binding == Binding::PlainTextLinked) {
-        return fault == Fault_::DiskFull || fault == Fault_::SyncFails ||
-               fault == Fault_::NoPermission || fault == Fault_::ReadOnlyFileSystem;
+        return fault == Fault_::DiskFull || fault == Fault_::DiskTakesNoMore ||
+               fault == Fault_::SyncFails || fault == Fault_::NoPermission ||
+               fault == Fault_::ReadOnlyFileSystem;
     }
     return fault != Fault_::NameTooLong || binding == Binding::Never;
 }
@@ -240,6 +244,9 @@ void TestSaveFaults::inflict(Fault_ fault, const QString& target) {
         // Once: the space an emptied file gives back takes its old contents again.
         Fault::arm(folder, Fault::Call::Write, ENOSPC, 1000, true);
         break;
+    case Fault_::DiskTakesNoMore:
+        Fault::arm(folder, Fault::Call::Write, 0, 1000, true);
+        break;
     case Fault_::SyncFails:
         Fault::arm(folder, Fault::Call::Sync, EIO, 0, true);
         break;
@@ -294,6 +301,7 @@ void TestSaveFaults::faultKeepsEverything_data() {
     const std::pair<Fault_, const char*> faults[] = {
         {Fault_::TempCannotBeCreated, "temporary file cannot be created"},
         {Fault_::DiskFull, "disk full"},
+        {Fault_::DiskTakesNoMore, "disk takes no more"},
         {Fault_::SyncFails, "flush fails"},
         {Fault_::LinkFails, "link fails"},
         {Fault_::RenameFails, "rename fails"},
@@ -376,6 +384,7 @@ void TestSaveFaults::saveWorksAgainAfterFault_data() {
     for (const Binding binding : {Binding::PlainText, Binding::PlainTextLinked}) {
         const char* name = binding == Binding::PlainText ? "replaced" : "in place";
         QTest::addRow("%s, disk full", name) << binding << Fault_::DiskFull;
+        QTest::addRow("%s, disk takes no more", name) << binding << Fault_::DiskTakesNoMore;
         QTest::addRow("%s, sync fails", name) << binding << Fault_::SyncFails;
     }
     QTest::newRow("replaced, rename fails") << Binding::PlainText << Fault_::RenameFails;
