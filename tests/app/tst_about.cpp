@@ -1,6 +1,7 @@
 #include "AppIcon.h"
 #include "CancellingPrompts.h"
 #include "FramePlacement.h"
+#include "MainWindowFixture.h"
 #include "Prompts.h"
 #include "TForm1.h"
 #include "TForm3.h"
@@ -11,7 +12,6 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
-#include <memory>
 
 namespace {
 
@@ -57,14 +57,12 @@ private:
     bool showAbout(const std::function<void(TForm3*)>& act);
 
     CancellingPrompts prompts_;
-    std::unique_ptr<TForm1> form_;
+    MainWindowFixture form_;
 };
 
 void TestAbout::init() {
-    form_ = std::make_unique<TForm1>(prompts_);
-    form_->setGeometry(211, 141, 798, 480);
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    form_.create(prompts_).setGeometry(211, 141, 798, 480);
+    QVERIFY(form_.show());
 }
 
 void TestAbout::cleanup() {

@@ -1,7 +1,8 @@
 // Every command of the main window that writes or discards text, against every fault a user's
 // disk can throw at a save: the error box names the fault, the window stays open with its text,
-// title, binding and modified flag, the old file stays whole and nothing new lies beside it. The
-// cells tried and the cells that kept everything are counted at the end.
+// title, binding and modified flag, the old file stays whole and nothing new lies beside it; once a
+// passing fault is gone, the next save works. The cells tried and the cells that kept everything
+// are counted at the end.
 #include "Cp1251.h"
 #include "Document.h"
 #include "ErrorCapture.h"
@@ -110,6 +111,12 @@ bool applies(Binding binding, Fault_ fault) {
     return fault != Fault_::NameTooLong || binding == Binding::Never;
 }
 
+// Faults that pass once the disk is mended, so that the next save must succeed.
+bool mendable(Fault_ fault) {
+    return fault == Fault_::DiskFull || fault == Fault_::DiskTakesNoMore ||
+           fault == Fault_::SyncFails || fault == Fault_::RenameFails;
+}
+
 constexpr QFileDevice::Permissions kFolder = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                              QFileDevice::ExeOwner | QFileDevice::ReadOther |
                                              QFileDevice::ExeOther;
@@ -138,8 +145,6 @@ private slots:
     void cleanupTestCase();
     void faultKeepsEverything_data();
     void faultKeepsEverything();
-    void saveWorksAgainAfterFault_data();
-    void saveWorksAgainAfterFault();
 
 private:
     // Binds the document as binding says and leaves it modified with a text longer than the bytes
@@ -376,38 +381,18 @@ void TestSaveFaults::faultKeepsEverything() {
     }
     QCOMPARE(entries(InPlaceWriter::backupFolder()), QStringList());
     ++cellsKept;
-}
 
-void TestSaveFaults::saveWorksAgainAfterFault_data() {
-    QTest::addColumn<Binding>("binding");
-    QTest::addColumn<Fault_>("fault");
-    for (const Binding binding : {Binding::PlainText, Binding::PlainTextLinked}) {
-        const char* name = binding == Binding::PlainText ? "replaced" : "in place";
-        QTest::addRow("%s, disk full", name) << binding << Fault_::DiskFull;
-        QTest::addRow("%s, disk takes no more", name) << binding << Fault_::DiskTakesNoMore;
-        QTest::addRow("%s, sync fails", name) << binding << Fault_::SyncFails;
+    // Once the disk is mended, the same file saves: a fault on the way leaves no state behind.
+    if (command == Command::New && opened && mendable(fault)) {
+        QVERIFY(Fault::failures() > 0);
+        reported_.clear();
+        run(Command::ExitMenu, target);
+        QVERIFY2(reported_.isEmpty(), qPrintable(reported_.join('|')));
+        QVERIFY(!form_->isVisible());
+        const QByteArray written = readBytes(target);
+        QVERIFY(written.startsWith(Cp1251::encode(u"Строка 0 текста документа\r\n")));
+        QVERIFY(written.endsWith(Cp1251::encode(u"Строка 399 текста документа\r\n")));
     }
-    QTest::newRow("replaced, rename fails") << Binding::PlainText << Fault_::RenameFails;
-}
-
-// Once the disk is mended, the same command saves: a fault leaves no state behind.
-void TestSaveFaults::saveWorksAgainAfterFault() {
-    QFETCH(Binding, binding);
-    QFETCH(Fault_, fault);
-    const QString target = dir_->filePath(QStringLiteral("sub/doc.txt"));
-    prepare(binding, target);
-    inflict(fault, target);
-    run(Command::New, target);
-    QCOMPARE(reported_.size(), 1);
-    QVERIFY(Fault::failures() > 0);
-    Fault::disarm();
-    reported_.clear();
-    run(Command::ExitMenu, target);
-    QVERIFY2(reported_.isEmpty(), qPrintable(reported_.join('|')));
-    QVERIFY(!form_->isVisible());
-    const QByteArray written = readBytes(target);
-    QVERIFY(written.startsWith(Cp1251::encode(u"Строка 0 текста документа\r\n")));
-    QVERIFY(written.endsWith(Cp1251::encode(u"Строка 399 текста документа\r\n")));
 }
 
 QTEST_MAIN(TestSaveFaults)

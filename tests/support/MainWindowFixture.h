@@ -1,6 +1,5 @@
 #pragma once
 
-#include "MainWindowFixture.h"
 #include "Prompts.h"
 #include "RichEdit.h"
 #include "TForm1.h"

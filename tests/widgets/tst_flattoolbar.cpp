@@ -1,10 +1,6 @@
 #include "FlatToolbar.h"
-#include "Spacer.h"
-#include "ToolButton.h"
 
-#include <QEnterEvent>
 #include <QTest>
-#include <QToolTip>
 
 namespace {
 
@@ -27,8 +23,6 @@ private slots:
     void arrangement_data();
     void arrangement();
     void resizingMovesControlsAndHeight();
-    void spacerAndButtonSizes();
-    void hintShowsAfterDelayThenHides();
 };
 
 void TestFlatToolbar::arrangement_data() {
@@ -73,32 +67,6 @@ void TestFlatToolbar::resizingMovesControlsAndHeight() {
     toolbar.resize(400, toolbar.height());
     QCOMPARE(toolbar.height(), 29);
     QCOMPARE(toolbar.controls().at(5)->pos(), QPoint(267, 4));
-}
-
-void TestFlatToolbar::spacerAndButtonSizes() {
-    const Spacer grooved(true);
-    const Spacer plain(false);
-    QCOMPARE(grooved.size(), QSize(8, 25));
-    QVERIFY(grooved.isGrooved());
-    QVERIFY(!plain.isGrooved());
-    const ToolButton button;
-    QCOMPARE(button.size(), QSize(25, 25));
-    QCOMPARE(button.focusPolicy(), Qt::NoFocus);
-    QCOMPARE(button.iconSize(), QSize(16, 16));
-}
-
-void TestFlatToolbar::hintShowsAfterDelayThenHides() {
-    ToolButton button;
-    button.setToolTip(QStringLiteral("Открыть"));
-    button.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&button));
-    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), button.mapToGlobal(QPointF(5, 5)));
-    QCoreApplication::sendEvent(&button, &enter);
-    QTest::qWait(ToolButton::kHintDelayMs - 200);
-    QVERIFY(!QToolTip::isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(QToolTip::isVisible(), 1000);
-    QCOMPARE(QToolTip::text(), QStringLiteral("Открыть"));
-    QTRY_VERIFY_WITH_TIMEOUT(!QToolTip::isVisible(), ToolButton::kHintDurationMs + 1000);
 }
 
 QTEST_MAIN(TestFlatToolbar)
