@@ -7,17 +7,17 @@
 #include <algorithm>
 
 const QString Document::TitlePrefix = QStringLiteral("Текстовый редактор Zelto ver 1.0 - ");
-const QString Document::NewFileTitle = Document::TitlePrefix + QStringLiteral("Новый файл");
-const QString Document::SaveQuestion =
+const QString Document::kNewFileTitle = Document::TitlePrefix + QStringLiteral("Новый файл");
+const QString Document::kSaveQuestion =
     QStringLiteral("Файл был изменён, желаете сохранить изменения?");
-const QString Document::OpenFilter =
+const QString Document::kOpenFilter =
     QStringLiteral(".rtf|*.rtf|Текстовые файлы (*.txt)|*.txt|Все файлы|*.*");
-const QString Document::SaveFilter = QStringLiteral(".rtf|.rtf");
+const QString Document::kSaveFilter = QStringLiteral(".rtf|.rtf");
 
 Document::Document(RichEdit& editor, Prompts& prompts, QObject* parent)
     : QObject(parent), editor_(editor), prompts_(prompts) {
-    openDialog_.filter = OpenFilter;
-    saveDialog_.filter = SaveFilter;
+    openDialog_.filter = kOpenFilter;
+    saveDialog_.filter = kSaveFilter;
     // The layout gives the save dialog the default extension "0", which names no file type and
     // which the program never reads: a name typed without an extension is saved as typed.
 }
@@ -36,7 +36,7 @@ void Document::setTitle(const QString& title) {
 }
 
 void Document::formShow() {
-    setTitle(NewFileTitle);
+    setTitle(kNewFileTitle);
     hasFileName_ = false;
     editor_.setFocus();
 }
@@ -45,8 +45,8 @@ bool Document::settleChanges() {
     if (!editor_.modified()) {
         return true;
     }
-    switch (
-        prompts_.centeredMessage(SaveQuestion, MsgDlgType::Confirmation, mbYes | mbNo | mbCancel)) {
+    switch (prompts_.centeredMessage(kSaveQuestion, MsgDlgType::Confirmation,
+                                     mbYes | mbNo | mbCancel)) {
     case mrYes:
         return SaveDocument();
     case mrNo:
@@ -74,7 +74,7 @@ bool Document::queryClose() {
 
 void Document::reset() {
     editor_.clear();
-    setTitle(NewFileTitle);
+    setTitle(kNewFileTitle);
     hasFileName_ = false;
     openDialog_.fileName.clear();
     saveDialog_.fileName.clear();

@@ -20,10 +20,10 @@ class Document : public QObject {
     Q_OBJECT
 public:
     static const QString TitlePrefix;
-    static const QString NewFileTitle;
-    static const QString SaveQuestion;
-    static const QString OpenFilter;
-    static const QString SaveFilter;
+    static const QString kNewFileTitle;
+    static const QString kSaveQuestion;
+    static const QString kOpenFilter;
+    static const QString kSaveFilter;
 
     Document(RichEdit& editor, Prompts& prompts, QObject* parent = nullptr);
 

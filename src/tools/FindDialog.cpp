@@ -32,7 +32,7 @@ FindDialog::FindDialog(QWidget* parent)
 
     auto* label = new QLabel(QStringLiteral("Что:"), this);
     label->setBuddy(edit_);
-    edit_->setMaxLength(MaxFindText);
+    edit_->setMaxLength(kMaxFindText);
     findNext_->setDefault(true);
     findNext_->setAutoDefault(true);
     // A focused button takes Enter, as buttons of the platform's dialogs do.
@@ -78,7 +78,7 @@ void FindDialog::showOver(const QWidget* over) {
     edit_->setText(findText_);
     edit_->selectAll();
     centreOn(over);
-    if (position_ != NoPosition) {
+    if (position_ != kNoPosition) {
         move(position_);
     }
     show();
@@ -105,7 +105,7 @@ QString FindDialog::findText() const {
 }
 
 void FindDialog::setFindText(const QString& text) {
-    findText_ = text.left(MaxFindText);
+    findText_ = text.left(kMaxFindText);
 }
 
 bool FindDialog::matchCase() const {

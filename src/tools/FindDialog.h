@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FindText.h"
+
 #include <QDialog>
 #include <QPoint>
 #include <QRect>
@@ -15,10 +17,8 @@ class QPushButton;
 class FindDialog : public QDialog {
     Q_OBJECT
 public:
-    // The field and the find text hold at most this many characters.
-    static constexpr int MaxFindText = 255;
     // The position that means "not set": the dialog stays where it was centred.
-    static constexpr QPoint NoPosition{-1, -1};
+    static constexpr QPoint kNoPosition{-1, -1};
 
     explicit FindDialog(QWidget* parent = nullptr);
 
@@ -29,11 +29,11 @@ public:
 
     // What to find: the field's text as of the last request or closing, else the preset.
     QString findText() const;
-    void setFindText(const QString& text); // keeps the first MaxFindText characters
+    void setFindText(const QString& text); // keeps the first kMaxFindText characters
     bool matchCase() const;
     void setMatchCase(bool on);
 
-    // The stored top-left corner in screen pixels; NoPosition until set. Setting it moves an open
+    // The stored top-left corner in screen pixels; kNoPosition until set. Setting it moves an open
     // dialog there at once; a closed one opens there next time.
     QPoint position() const { return position_; }
     void setPosition(const QPoint& position);
@@ -63,5 +63,5 @@ private:
     QPushButton* findNext_;
     QPushButton* cancel_;
     QString findText_;
-    QPoint position_ = NoPosition;
+    QPoint position_ = kNoPosition;
 };

@@ -17,7 +17,7 @@ qsizetype Finder::indexOf(QStringView text, QStringView what, qsizetype from) {
 
 QString Finder::beginFind() {
     FindPos = editor_.selStart();
-    return editor_.selectedText().left(MaxFindText);
+    return editor_.selectedText().left(kMaxFindText);
 }
 
 bool Finder::findNext(const QString& what, bool matchCase) {

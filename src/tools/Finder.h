@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FindText.h"
 #include "Positions.h"
 #include "Prompts.h"
 #include "SearchText.h"
@@ -20,9 +21,6 @@ class RichEdit;
 class Finder : public QObject {
     Q_OBJECT
 public:
-    // The find text holds at most this many characters.
-    static constexpr int MaxFindText = 255;
-
     Finder(RichEdit& editor, Prompts& prompts);
 
     // Where the next search step begins, as a program position. May lie past the end of the text
@@ -30,7 +28,7 @@ public:
     Position FindPos = 0;
 
     // Starts a new search from the selection: FindPos := the selection start. Returns the selected
-    // text cut to MaxFindText characters, the preset of the find-what field.
+    // text cut to kMaxFindText characters, the preset of the find-what field.
     QString beginFind();
 
     // One search step: finds what (paragraph breaks in it as CR LF) from FindPos on, selects the

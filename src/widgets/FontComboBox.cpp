@@ -93,7 +93,7 @@ void FontComboBox::fill(const QStringList& listed) {
     for (const QString& family : families) {
         const FontKind kind = kindOf(family);
         addItem(iconFor(kind), family);
-        setItemData(count() - 1, static_cast<int>(kind), KindRole);
+        setItemData(count() - 1, static_cast<int>(kind), kKindRole);
     }
     setCurrentIndex(-1);
     // The opened list is as wide as its longest name, at least as wide as the box.
@@ -127,7 +127,7 @@ void FontComboBox::onActivated(int index) {
 
 void FontComboBox::promote(int index) {
     const QString family = itemText(index);
-    const QVariant kind = itemData(index, KindRole);
+    const QVariant kind = itemData(index, kKindRole);
     const QIcon icon = itemIcon(index);
     for (int i = 0; i < recentCount_; ++i) {
         if (itemText(i) == family) {
@@ -137,7 +137,7 @@ void FontComboBox::promote(int index) {
         }
     }
     insertItem(0, icon, family);
-    setItemData(0, kind, KindRole);
+    setItemData(0, kind, kKindRole);
     ++recentCount_;
     setCurrentIndex(0);
 }

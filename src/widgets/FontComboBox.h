@@ -17,7 +17,7 @@ public:
     static constexpr int kItemHeight = 16;
     static constexpr int kGlyphSize = 12;
     // The item data role that holds an entry's FontKind as an int.
-    static constexpr int KindRole = Qt::UserRole + 1;
+    static constexpr int kKindRole = Qt::UserRole + 1;
 
     // Lists the families of QFontDatabase, each once under its real name (FontFamilies).
     explicit FontComboBox(QWidget* parent = nullptr);

@@ -110,7 +110,7 @@ void TestDocument::promptSaveWritesParagraphs() {
     QVERIFY(doc_->HasFileName());
     QCOMPARE(doc_->format(), DocFormat::PlainText);
     QCOMPARE(doc_->title(), Document::TitlePrefix + QStringLiteral("out.txt"));
-    QCOMPARE(prompts_->questions, QStringList{Document::SaveQuestion});
+    QCOMPARE(prompts_->questions, QStringList{Document::kSaveQuestion});
 }
 
 void TestDocument::openThenSaveGivesSameBytesAtAnyWidth() {
@@ -197,7 +197,7 @@ void TestDocument::cancellingSaveAfterYesCancelsCommand() {
     QVERIFY(!closes || command != QLatin1String("close"));
     QCOMPARE(editor_->text(), QStringLiteral("work"));
     QVERIFY(editor_->modified());
-    QCOMPARE(doc_->title(), Document::NewFileTitle);
+    QCOMPARE(doc_->title(), Document::kNewFileTitle);
     QVERIFY(!doc_->HasFileName());
     QVERIFY(prompts_->openDialogNames.isEmpty());
 }
@@ -272,7 +272,7 @@ void TestDocument::failedSaveKeepsState() {
     QVERIFY_THROWS_EXCEPTION(InOutError, doc_->queryClose());
     QVERIFY(!doc_->HasFileName());
     QVERIFY(editor_->modified());
-    QCOMPARE(doc_->title(), Document::NewFileTitle);
+    QCOMPARE(doc_->title(), Document::kNewFileTitle);
     prompts_->saveAnswers = {path("no/x.rtf")};
     try {
         doc_->saveAs();
@@ -349,7 +349,7 @@ void TestDocument::newResetsDialogNames() {
     doc_->newFile();
     QCOMPARE(editor_->text(), QString());
     QVERIFY(!editor_->modified());
-    QCOMPARE(doc_->title(), Document::NewFileTitle);
+    QCOMPARE(doc_->title(), Document::kNewFileTitle);
     QVERIFY(!doc_->HasFileName());
     QVERIFY(doc_->openDialog().fileName.isEmpty());
     QVERIFY(doc_->saveDialog().fileName.isEmpty());

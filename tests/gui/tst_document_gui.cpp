@@ -95,7 +95,7 @@ void TestDocumentGui::typeSaveOpenAndSaveAsRtf() {
     key(Qt::Key_N, Qt::ControlModifier);
     QCOMPARE(readBytes(path("typed.txt")), QByteArray("ab\r\n\xcf\xf0\xe8\xe2\xe5\xf2\r\n"));
     QCOMPARE(form_->RichEdit1->text(), QString());
-    QCOMPARE(form_->windowTitle(), Document::NewFileTitle);
+    QCOMPARE(form_->windowTitle(), Document::kNewFileTitle);
 
     prompts_.openAnswers = {path("typed.txt")};
     key(Qt::Key_O, Qt::ControlModifier);
@@ -162,7 +162,7 @@ void TestDocumentGui::exitWithEachAnswer() {
     prompts_.answers = {answer};
     prompts_.saveAnswers = {saveAnswer.isEmpty() ? QString() : dir_.filePath(saveAnswer)};
     key(Qt::Key_X, Qt::AltModifier);
-    QCOMPARE(prompts_.questions, QStringList{Document::SaveQuestion});
+    QCOMPARE(prompts_.questions, QStringList{Document::kSaveQuestion});
     QCOMPARE(form_->isVisible(), !closes);
     QCOMPARE(QFile::exists(path("out.txt")), written);
     if (!closes) {
@@ -230,7 +230,7 @@ void TestDocumentGui::failedSaveKeepsWindow() {
     };
     prompts_.answers = {mrYes};
     closeWindow();
-    QCOMPARE(prompts_.questions, QStringList{Document::SaveQuestion});
+    QCOMPARE(prompts_.questions, QStringList{Document::kSaveQuestion});
     QCOMPARE(errors_, message.isEmpty() ? QStringList() : QStringList{message});
     errors_.clear();
     QVERIFY(form_->isVisible());
@@ -264,7 +264,7 @@ void TestDocumentGui::openErrorReachesErrorBox() {
     key(Qt::Key_O, Qt::ControlModifier);
     QCOMPARE(errors_, QStringList{message});
     errors_.clear();
-    QCOMPARE(form_->windowTitle(), Document::NewFileTitle);
+    QCOMPARE(form_->windowTitle(), Document::kNewFileTitle);
     QCOMPARE(form_->RichEdit1->text(), QStringLiteral("keep"));
     QVERIFY(form_->RichEdit1->modified());
 }

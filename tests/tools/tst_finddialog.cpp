@@ -62,7 +62,7 @@ void TestFindDialog::firstOpeningWithoutWindowIsCentred() {
     FindDialog alone;
     alone.execute(QString());
     QVERIFY(alone.isVisible());
-    QCOMPARE(alone.position(), FindDialog::NoPosition);
+    QCOMPARE(alone.position(), FindDialog::kNoPosition);
     // Centred as laid out before the window system adds its frame, so allow the frame's width.
     const QRect area = alone.screen()->availableGeometry();
     const QSize size = alone.frameGeometry().size();
@@ -113,8 +113,8 @@ void TestFindDialog::opensOverOwnerAndRemembersWhereClosed() {
 
 void TestFindDialog::fieldTakesPresetOnlyWhenOpening() {
     dialog_->execute(QString(300, QLatin1Char('x')));
-    QCOMPARE(dialog_->findEdit()->text().size(), FindDialog::MaxFindText);
-    QCOMPARE(dialog_->findText().size(), FindDialog::MaxFindText);
+    QCOMPARE(dialog_->findEdit()->text().size(), kMaxFindText);
+    QCOMPARE(dialog_->findText().size(), kMaxFindText);
 
     dialog_->findEdit()->setText(QStringLiteral("typed"));
     dialog_->setMatchCase(true);

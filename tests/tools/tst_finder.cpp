@@ -194,7 +194,7 @@ void TestFinder::presetKeepsFirst255Characters() {
     }
     edit_->setText(text);
     edit_->select(10, 280);
-    QCOMPARE(finder_->beginFind(), text.mid(10, Finder::MaxFindText));
+    QCOMPARE(finder_->beginFind(), text.mid(10, kMaxFindText));
 }
 
 void TestFinder::findPosPastEndFindsNothing() {

@@ -130,7 +130,7 @@ void TestFontComboBox::popupPickGoesToTopMostRecentFirst() {
     QCOMPARE(box.itemText(0), QStringLiteral("Gamma"));
     QCOMPARE(box.itemText(1), QStringLiteral("Alpha"));
     QCOMPARE(box.itemText(2), QStringLiteral("Alpha"));
-    QCOMPARE(box.itemData(0, FontComboBox::KindRole), box.itemData(4, FontComboBox::KindRole));
+    QCOMPARE(box.itemData(0, FontComboBox::kKindRole), box.itemData(4, FontComboBox::kKindRole));
 }
 
 void TestFontComboBox::popupShowsFourteenRowsBelowTheBox() {
@@ -187,7 +187,7 @@ void TestFontComboBox::kindsOfScreenFamilies() {
     QCOMPARE(FontComboBox::kindOf(QStringLiteral("DejaVu Sans")), FontKind::Scalable);
     FontComboBox box;
     const int row = box.findText(QStringLiteral("DejaVu Sans Mono"));
-    QCOMPARE(box.itemData(row, FontComboBox::KindRole).toInt(), int(FontKind::ScalableFixed));
+    QCOMPARE(box.itemData(row, FontComboBox::kKindRole).toInt(), int(FontKind::ScalableFixed));
     QVERIFY(!box.itemIcon(row).isNull());
 }
 
