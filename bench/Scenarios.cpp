@@ -2,18 +2,23 @@
 
 #include "Corpus.h"
 #include "Cp1251.h"
+#include "DocumentLayout.h"
 #include "Measure.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <stdexcept>
 #include <string_view>
@@ -53,7 +58,7 @@ Scenarios::~Scenarios() {
 
 QStringList Scenarios::sessions() {
     return {QStringLiteral("view"), QStringLiteral("edit"), QStringLiteral("squeeze"),
-            QStringLiteral("interact")};
+            QStringLiteral("interact"), QStringLiteral("settle")};
 }
 
 void Scenarios::runSession(const QString& session, int runs, const Report& report) {
@@ -65,6 +70,8 @@ void Scenarios::runSession(const QString& session, int runs, const Report& repor
         squeezeSession(runs, report);
     } else if (session == QLatin1String("interact")) {
         interactSession(runs, report);
+    } else if (session == QLatin1String("settle")) {
+        settleSession(report);
     } else {
         throw std::invalid_argument("unknown session: " + session.toStdString());
     }
@@ -197,9 +204,13 @@ void Scenarios::interactSession(int runs, const Report& report) {
             draw();
         });
     }
-    // Idle with the caret back in the text: only the caret's blink may run.
+    // Idle with the caret back in the text, once idle time has measured every paragraph: only the
+    // caret's blink may run.
     click(middle);
     draw();
+    while (!qobject_cast<DocumentLayout*>(editor_->document()->documentLayout())->isSettled()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
     const double idle = Measure::idleCpu(5000);
     const qint64 peak = Measure::peakMemory();
     report({QStringLiteral("open"), open, peak});
@@ -208,6 +219,42 @@ void Scenarios::interactSession(int runs, const Report& report) {
     report({QStringLiteral("page-down"), page, peak});
     report({QStringLiteral("ctrl-end"), end, peak});
     report({QStringLiteral("idle-cpu"), {idle}, peak});
+}
+
+void Scenarios::settleSession(const Report& report) {
+    // Opened, the caret at the end, then left alone: how long until every estimated height is
+    // real, the longest an event waits meanwhile (a timer due every millisecond), whether the text
+    // under the caret moved, and the processor time of 5 idle seconds after.
+    open();
+    key(Qt::Key_End, Qt::ControlModifier);
+    draw();
+    const auto* layout = qobject_cast<DocumentLayout*>(editor_->document()->documentLayout());
+    const QRect caret = editor_->widget()->cursorRect();
+    QElapsedTimer clock;
+    clock.start();
+    QElapsedTimer gap;
+    gap.start();
+    double longest = 0;
+    QEventLoop loop;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+        longest = std::max(longest, static_cast<double>(gap.nsecsElapsed()) / 1e6);
+        gap.restart();
+        if (layout->isSettled()) {
+            loop.quit();
+        }
+    });
+    tick.start(1);
+    loop.exec();
+    tick.stop();
+    const double settled = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    const double moved = std::abs(editor_->widget()->cursorRect().y() - caret.y());
+    const double idle = Measure::idleCpu(5000);
+    const qint64 peak = Measure::peakMemory();
+    report({QStringLiteral("settle"), {settled}, peak});
+    report({QStringLiteral("settle-longest-wait"), {longest}, peak});
+    report({QStringLiteral("settle-caret-moved-px"), {moved}, peak});
+    report({QStringLiteral("idle-cpu-settled"), {idle}, peak});
 }
 
 void Scenarios::editSession(int runs, const Report& report) {

@@ -54,6 +54,7 @@ private:
     void editSession(int runs, const Report& report);
     void squeezeSession(int runs, const Report& report);
     void interactSession(int runs, const Report& report);
+    void settleSession(const Report& report);
     void click(const QPoint& point);
     QList<double> savePlainRuns(int runs);
     QList<double> saveRtfRuns(int runs, const QString& name);

@@ -13,7 +13,8 @@
 # and for Ctrl+End and typing the same scenario at 1 MB. Then one paragraph of 20 MB (the document
 # of that size with its line breaks turned into spaces): open, a click, typing, PageDown, Ctrl+End
 # and the processor time of 5 idle seconds, against the open of the same text in lines and the
-# other steps in 1 MB of lines. Not part of the test command.
+# other steps in 1 MB of lines. After each size, how idle time settles the scroll bar (the settle
+# session). Not part of the test command.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 sizes="${ZELTO_BENCH_SIZES:-1 10 50}"
@@ -92,6 +93,24 @@ END {
 }' "$1"
 }
 
+# print_settle_table RESULTS: how the scroll bar settles after an open, per size.
+print_settle_table() {
+    awk '
+$1 == "SETTLE" { v[$2 " " $3] = $4; if (!($3 in seen)) { seen[$3] = 1; order[++n] = $3 } }
+END {
+    if (n == 0) exit
+    printf "\nIdle time replacing estimated heights by real ones after an open, the caret at the end.\n\n"
+    printf "| size | settled after, ms | longest wait of an event, ms | caret moved, px | idle processor ms in 5 s after |\n"
+    printf "|---|---:|---:|---:|---:|\n"
+    for (i = 1; i <= n; i++) {
+        m = order[i]
+        w = v["settle-longest-wait " m]; c = v["settle-caret-moved-px " m]; e = v["idle-cpu-settled " m]
+        printf "| %s MB | %.0f | %.1f (≤ 100 %s) | %.0f (0 %s) | %.1f (≤ 50 %s) |\n", m, v["settle " m], \
+            w, (w <= 100) ? "met" : "NOT met", c, (c == 0) ? "met" : "NOT met", e, (e <= 50) ? "met" : "NOT met"
+    }
+}' "$1"
+}
+
 # print_paragraph_table RESULTS MB: the one-paragraph table of a run's raw results.
 print_paragraph_table() {
     awk -v mb="$2" '
@@ -119,6 +138,7 @@ END {
 if [ "${1:-}" = "--table" ]; then
     # Prints the table of saved raw results again: scripts/bench.sh --table FILE ["1 10 50"]
     print_table "$2" "${3:-$sizes}"
+    print_settle_table "$2"
     print_paragraph_table "$2" "${ZELTO_BENCH_PARAGRAPH_MB:-20}"
     exit 0
 fi
@@ -163,6 +183,8 @@ for mb in $sizes; do
         "$bench" session "$session" "$file" "$work" "$runs" 2>/dev/null |
             awk -v mb="$mb" '$1 == "RESULT" { print "OURS", $2, mb, $3, $4, $5, $6 }' >>"$results"
     done
+    "$bench" session settle "$file" "$work" 1 2>/dev/null |
+        awk -v mb="$mb" '$1 == "RESULT" { print "SETTLE", $2, mb, $4 }' >>"$results"
     echo "REF iconv $mb $(median_ms iconv -f cp1251 -t utf-8 "$file")" >>"$results"
     echo "REF tr $mb $(median_ms sh -c "tr -s ' ' <'$file'")" >>"$results"
     echo "REF grep $mb $(LC_ALL=C median_ms grep -F -c "$needle" "$file")" >>"$results"
@@ -188,4 +210,5 @@ cp "$results" "$build/bench-results.txt"
 echo "Measured in $(($(date +%s) - started)) s; raw results in $build/bench-results.txt" >&2
 
 print_table "$results" "$sizes"
+print_settle_table "$results"
 print_paragraph_table "$results" "$para_mb"

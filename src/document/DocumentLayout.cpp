@@ -1,6 +1,7 @@
 #include "DocumentLayout.h"
 
 #include "BlockPainter.h"
+#include "HeightSettler.h"
 
 #include <QFontMetricsF>
 #include <QStyle>
@@ -19,19 +20,17 @@ constexpr int kEagerBlocks = 32;
 constexpr int kKeptAnalysisLength = 2000;
 // Paragraphs longer than this (in characters) get evenly spaced tab stops (see evenTabs).
 constexpr int kEvenTabsLength = 100000;
+// Paragraphs longer than this (in characters) are not measured in idle time: measuring one would
+// hold up the user's next event. They are laid out when shown.
+constexpr int kSettledLength = 20000;
+// The kinds of height a paragraph can have (DocumentLayout::Height), per geometry.
+constexpr int kHeightKinds = 3;
 // A height that covers everything below a point, for update requests.
 constexpr qreal kFar = 1e9;
 
 // Text whose average advance stands for a paragraph of mixed Cyrillic and Latin words.
 const char16_t kSample[] = u"The quick brown fox jumps over the lazy dog. "
                            u"Съешь же ещё этих мягких французских булок, да выпей чаю. ";
-
-int exactState(int generation) {
-    return generation * 2 + 1;
-}
-int estimatedState(int generation) {
-    return generation * 2;
-}
 
 // Qt works out the width of every tab that stands before the last listed stop by walking all the
 // rest of its paragraph, which makes laying out a long paragraph with many tabs cost its length
@@ -58,7 +57,12 @@ DocumentLayout* installDocumentLayout(QTextDocument* document) {
     return layout;
 }
 
-DocumentLayout::DocumentLayout(QTextDocument* document) : QAbstractTextDocumentLayout(document) {}
+DocumentLayout::DocumentLayout(QTextDocument* document)
+    : QAbstractTextDocumentLayout(document), settler_(new HeightSettler(this)) {}
+
+int DocumentLayout::stateFor(Height kind) const {
+    return generation_ * kHeightKinds + static_cast<int>(kind);
+}
 
 // --- geometry -----------------------------------------------------------------------------
 
@@ -94,14 +98,13 @@ void DocumentLayout::estimateAllIfPending() const {
     }
     pending_ = false;
     const qreal oldHeight = contentHeight();
-    const int exact = exactState(generation_);
-    const int estimated = estimatedState(generation_);
+    const int estimated = stateFor(Height::Estimated);
     for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
         const int state = b.userState();
-        if (state == exact || state == estimated) {
+        if (state >= estimated) {
             continue;
         }
-        if (state >= 0 && (state & 1) != 0) {
+        if (state % kHeightKinds == static_cast<int>(Height::LaidOut)) {
             // Lines laid out for an older geometry would mislead cursor movement.
             b.layout()->clearLayout();
         }
@@ -113,6 +116,7 @@ void DocumentLayout::estimateAllIfPending() const {
         }
     }
     notifySizeChange(oldHeight);
+    settler_->restartFrom(0);
 }
 
 int DocumentLayout::estimateHeight(const QTextBlock& block) const {
@@ -130,17 +134,48 @@ int DocumentLayout::estimateHeight(const QTextBlock& block) const {
 
 bool DocumentLayout::isLaidOut(const QTextBlock& block) const {
     estimateAllIfPending();
-    return block.userState() == exactState(generation_);
+    return block.userState() == stateFor(Height::LaidOut);
+}
+
+bool DocumentLayout::isSettled() const {
+    return !pending_ && settler_->isSettled();
+}
+
+void DocumentLayout::settle(const QTextBlock& block) const {
+    estimateAllIfPending();
+    if (block.userState() == stateFor(Height::Estimated) && block.length() <= kSettledLength) {
+        setBlockHeight(block, measureBlock(block), Height::Measured);
+    }
 }
 
 void DocumentLayout::ensureLaidOut(const QTextBlock& block) const {
     if (!block.isValid() || isLaidOut(block)) {
         return;
     }
-    setBlockHeight(block, layoutBlock(block), true);
+    setBlockHeight(block, layoutBlock(block), Height::LaidOut);
 }
 
 int DocumentLayout::layoutBlock(const QTextBlock& block) const {
+    QTextLayout* layout = block.layout();
+    // Qt's text engine drops a paragraph's analysed text (scripts, character attributes, glyphs)
+    // after every layout and every draw unless asked to keep it, and the caret's every blink, move
+    // and rectangle query then analyses the whole paragraph again. Short paragraphs are analysed in
+    // microseconds and not kept, so that their memory is not held; long ones are kept.
+    layout->setCacheEnabled(block.length() > kKeptAnalysisLength);
+    return layoutLines(*layout, block);
+}
+
+int DocumentLayout::measureBlock(const QTextBlock& block) const {
+    // The same text, formats and fonts as the block's own layout: an empty paragraph takes its
+    // height from its paragraph mark's font, any other from its characters' fonts, which the
+    // document resolves against its default font.
+    const QFont font = block.length() > 1 ? document()->defaultFont() : block.charFormat().font();
+    QTextLayout scratch(block.text(), font, paintDevice());
+    scratch.setFormats(block.textFormats());
+    return layoutLines(scratch, block);
+}
+
+int DocumentLayout::layoutLines(QTextLayout& layout, const QTextBlock& block) const {
     const QTextDocument* doc = document();
     const QTextBlockFormat format = block.blockFormat();
     const Qt::LayoutDirection direction = block.textDirection();
@@ -159,18 +194,12 @@ int DocumentLayout::layoutBlock(const QTextBlock& block) const {
         option.setWrapMode(QTextOption::ManualWrap);
     }
 
-    QTextLayout* layout = block.layout();
-    layout->setTextOption(option);
-    // Qt's text engine drops a paragraph's analysed text (scripts, character attributes, glyphs)
-    // after every layout and every draw unless asked to keep it, and the caret's every blink, move
-    // and rectangle query then analyses the whole paragraph again. Short paragraphs are analysed in
-    // microseconds and not kept, so that their memory is not held; long ones are kept.
-    layout->setCacheEnabled(block.length() > kKeptAnalysisLength);
+    layout.setTextOption(option);
     const qreal left = geometry_.margin + format.leftMargin();
     const qreal right = geometry_.width - geometry_.margin - format.rightMargin();
     qreal y = format.topMargin();
-    layout->beginLayout();
-    for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLeadingIncluded(true);
         qreal x = left;
         if (line.lineNumber() == 0) {
@@ -184,14 +213,14 @@ int DocumentLayout::layoutBlock(const QTextBlock& block) const {
         line.setPosition(QPointF(x, y));
         y += line.height();
     }
-    layout->endLayout();
+    layout.endLayout();
     y += format.bottomMargin();
     return std::max(1, static_cast<int>(std::ceil(y)));
 }
 
-void DocumentLayout::setBlockHeight(const QTextBlock& block, int height, bool exact) const {
+void DocumentLayout::setBlockHeight(const QTextBlock& block, int height, Height kind) const {
     QTextBlock writable = block;
-    writable.setUserState(exact ? exactState(generation_) : estimatedState(generation_));
+    writable.setUserState(stateFor(kind));
     const int old = block.lineCount();
     if (old == height) {
         return;
@@ -228,19 +257,23 @@ void DocumentLayout::documentChanged(int from, int charsRemoved, int charsAdded)
     const qreal top = blockTop(block);
     // A paragraph whose height was exact stays exact, so that what is on screen does not move;
     // one that was only estimated waits until it is shown.
-    const bool few = last.blockNumber() - block.blockNumber() < kEagerBlocks;
-    const int exact = exactState(generation_);
+    const int first = block.blockNumber();
+    const bool few = last.blockNumber() - first < kEagerBlocks;
     for (; block.isValid(); block = block.next()) {
-        if (few && block.userState() == exact) {
-            setBlockHeight(block, layoutBlock(block), true);
+        const int state = block.userState();
+        if (few && state == stateFor(Height::LaidOut)) {
+            setBlockHeight(block, layoutBlock(block), Height::LaidOut);
+        } else if (few && state == stateFor(Height::Measured) && block.length() <= kSettledLength) {
+            setBlockHeight(block, measureBlock(block), Height::Measured);
         } else {
-            setBlockHeight(block, estimateHeight(block), false);
+            setBlockHeight(block, estimateHeight(block), Height::Estimated);
         }
         if (block == last) {
             break;
         }
     }
     notifySizeChange(oldHeight);
+    settler_->restartFrom(first);
     emit update(QRectF(0, top, kFar, kFar));
 }
 

@@ -5,6 +5,9 @@
 #include <QTextBlock>
 #include <QTextOption>
 
+class HeightSettler;
+class QTextLayout;
+
 // The editor's document layout. Lays out only the paragraphs that are drawn, hit or asked for
 // and estimates the height of the others, so that opening, jumping to the end and typing cost
 // the same in a large document as in a small one.
@@ -12,7 +15,9 @@
 // Each paragraph's height in pixels is kept in the block's line count (QTextBlock::setLineCount):
 // the document's own block map then answers "where does this paragraph start" (firstLineNumber)
 // and "which paragraph is at this height" (findBlockByLineNumber) in O(log n). The block's user
-// state records whether that height is exact or estimated, and for which geometry.
+// state records for which geometry that height holds and whether it is estimated, measured (real,
+// but the lines were not kept) or laid out (real, and the block's QTextLayout holds its lines).
+// Estimates turn into measured heights in idle time (HeightSettler).
 //
 // Draws alignment, indents, first-line indents, bullets and character formats as Qt's stock
 // layout does. Tables and frames other than the root frame are not laid out.
@@ -31,8 +36,14 @@ public:
     // Lays out block at the current geometry unless it already is; its QTextLayout then holds its
     // lines.
     void ensureLaidOut(const QTextBlock& block) const;
-    // Whether block's height is exact (laid out at the current geometry), not an estimate.
+    // Whether block is laid out at the current geometry: its height is real and its QTextLayout
+    // holds its lines.
     bool isLaidOut(const QTextBlock& block) const;
+    // Replaces block's estimated height by its real one, measured without keeping its lines,
+    // unless the paragraph is too long to measure without holding up the user.
+    void settle(const QTextBlock& block) const;
+    // Whether no paragraph is left for the idle time to measure.
+    bool isSettled() const;
 
 signals:
     // A paragraph that ended at oldBottom grew by delta pixels (shrank when negative): everything
@@ -53,14 +64,21 @@ private:
         bool operator==(const Geometry&) const = default;
     };
 
+    enum class Height { Estimated, Measured, LaidOut };
+
     Geometry currentGeometry() const;
+    // The user state that marks a paragraph's height as kind at the current geometry.
+    int stateFor(Height kind) const;
     void refreshGeometry();
     // Estimates every paragraph's height after a change of geometry, once, when first needed.
     void estimateAllIfPending() const;
     int estimateHeight(const QTextBlock& block) const;
+    // Lays block's text out into layout (the block's own or a scratch one); returns the height.
+    int layoutLines(QTextLayout& layout, const QTextBlock& block) const;
     int layoutBlock(const QTextBlock& block) const;
+    int measureBlock(const QTextBlock& block) const;
     // Stores height as block's height and tells views what moved.
-    void setBlockHeight(const QTextBlock& block, int height, bool exact) const;
+    void setBlockHeight(const QTextBlock& block, int height, Height kind) const;
     qreal blockTop(const QTextBlock& block) const;
     QTextBlock blockAt(qreal y) const;
     qreal contentHeight() const;
@@ -73,6 +91,7 @@ private:
     mutable bool pending_ = false;
     qreal charWidth_ = 7;
     qreal lineHeight_ = 16;
+    HeightSettler* settler_;
 };
 
 // Puts a DocumentLayout on document unless it already has one.

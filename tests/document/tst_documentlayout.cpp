@@ -106,6 +106,9 @@ private slots:
     void largeDocumentCostsLikeSmall();
     void longParagraphCostsLikeShort();
     void textStaysStillWhenEstimatesAreReplaced();
+    void idleTimeMeasuresLikeLayout_data() { matchesStockLayout_data(); }
+    void idleTimeMeasuresLikeLayout();
+    void idleTimeSettlesTheScrollBar();
     void drawsLikeStockLayout();
     void discFollowsTheTextSize();
 
@@ -173,6 +176,10 @@ void TestDocumentLayout::format(const QString& row) {
         edit_->setParaOffset(360);
         edit_->setParaNumbering(ParaNumbering::Bullet);
 
+    } else if (row == QLatin1String("empty paragraphs")) {
+        edit_->loadPlainText(QStringLiteral("a\n\n\nb\n"));
+        edit_->select(0, edit_->textLength());
+        edit_->setSelSizeTwips(600);
     } else if (row == QLatin1String("character formats")) {
         edit_->select(5, 30);
         edit_->setSelSizeTwips(400);
@@ -183,8 +190,8 @@ void TestDocumentLayout::format(const QString& row) {
 
 void TestDocumentLayout::matchesStockLayout_data() {
     QTest::addColumn<QString>("row");
-    for (const char* row :
-         {"plain", "indents", "hanging", "centre", "right", "bullets", "character formats"}) {
+    for (const char* row : {"plain", "indents", "hanging", "centre", "right", "bullets",
+                            "empty paragraphs", "character formats"}) {
         QTest::newRow(row) << QString::fromLatin1(row);
     }
 }
@@ -389,6 +396,45 @@ void TestDocumentLayout::textStaysStillWhenEstimatesAreReplaced() {
     }
     QVERIFY(edit_->widget()->verticalScrollBar()->value() != oldValue);
     QCOMPARE(edit_->widget()->cursorRect(), before);
+}
+
+void TestDocumentLayout::idleTimeMeasuresLikeLayout() {
+    QFETCH(QString, row);
+    edit_->widget()->hide(); // nothing is drawn: every real height comes from idle time
+    format(row);
+    QTextDocument* doc = edit_->document();
+    auto* layout = qobject_cast<DocumentLayout*>(doc->documentLayout());
+    QTRY_VERIFY(layout->isSettled());
+    QVERIFY(laidOutBlocks(doc) < doc->blockCount()); // the caret's paragraph is laid out
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        const int measured = b.lineCount();
+        layout->ensureLaidOut(b);
+        QCOMPARE(b.lineCount(), measured);
+    }
+}
+
+void TestDocumentLayout::idleTimeSettlesTheScrollBar() {
+    QTextEdit* view = edit_->widget();
+    for (const int width : {kWidth, kWidth / 2}) {
+        if (width == kWidth) {
+            edit_->loadPlainText(paragraphs(3000));
+        } else {
+            view->resize(width, kHeight); // every height is an estimate again
+        }
+        QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+        view->viewport()->repaint();
+        const QRect caret = view->cursorRect();
+        auto* layout = qobject_cast<DocumentLayout*>(edit_->document()->documentLayout());
+        QVERIFY(!layout->isSettled());
+        QTRY_VERIFY(layout->isSettled());
+        // The text under the caret stayed where it was; the document's height is the real one.
+        QCOMPARE(view->cursorRect(), caret);
+        const qreal settled = layout->documentSize().height();
+        for (QTextBlock b = edit_->document()->begin(); b.isValid(); b = b.next()) {
+            layout->ensureLaidOut(b);
+        }
+        QCOMPARE(layout->documentSize().height(), settled);
+    }
 }
 
 void TestDocumentLayout::drawsLikeStockLayout() {

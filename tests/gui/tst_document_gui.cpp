@@ -1,6 +1,7 @@
 #include "AppPrompts.h"
 #include "Cp1251.h"
 #include "Document.h"
+#include "DocumentLayout.h"
 #include "ErrorCapture.h"
 #include "Errors.h"
 #include "FileBytes.h"
@@ -22,6 +23,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -43,6 +45,7 @@ private slots:
     void openErrorReachesErrorBox_data();
     void openErrorReachesErrorBox();
     void busyCursorWhileCommandsWork();
+    void scrollBarSettlesAfterOpen();
     void fileOnTheCommandLine_data();
     void fileOnTheCommandLine();
     void freshTextTakesTheDefaultFormat_data();
@@ -117,6 +120,30 @@ void TestDocumentGui::typeSaveOpenAndSaveAsRtf() {
     QCOMPARE(form_->windowTitle(), Document::TitlePrefix + QStringLiteral("styled.rtf"));
     QVERIFY(!form_->RichEdit1->modified());
     QCOMPARE(prompts_.questions.size(), 1);
+}
+
+void TestDocumentGui::scrollBarSettlesAfterOpen() {
+    // Lines of every length: their estimated heights are off, some by several lines.
+    QByteArray lines;
+    for (int i = 0; i < 4000; ++i) {
+        lines += QByteArray("word ").repeated(1 + (i * 37) % 60) + "\r\n";
+    }
+    writeBytes(path("lines.txt"), lines);
+    prompts_.openAnswers = {path("lines.txt")};
+    key(Qt::Key_O, Qt::ControlModifier);
+    key(Qt::Key_End, Qt::ControlModifier);
+    auto* edit = static_cast<QTextEdit*>(editor());
+    edit->viewport()->repaint();
+    const QRect caret = edit->cursorRect();
+    const auto* layout = qobject_cast<DocumentLayout*>(edit->document()->documentLayout());
+    QVERIFY(!layout->isSettled());
+    QTRY_VERIFY_WITH_TIMEOUT(layout->isSettled(), 20000);
+    // The text under the caret never moved, and the thumb rests from now on.
+    QCOMPARE(edit->cursorRect(), caret);
+    const int maximum = edit->verticalScrollBar()->maximum();
+    QTest::qWait(300);
+    QCOMPARE(edit->verticalScrollBar()->maximum(), maximum);
+    QVERIFY(layout->isSettled());
 }
 
 void TestDocumentGui::busyCursorWhileCommandsWork() {
