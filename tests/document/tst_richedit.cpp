@@ -15,6 +15,7 @@ private slots:
 
     void positionsCountBreaksAsTwo_data();
     void positionsCountBreaksAsTwo();
+    void textUsesCrLf_data();
     void textUsesCrLf();
     void selectionRoundTrip();
     void loadPlainTextResetsHistory();
@@ -53,10 +54,28 @@ void TestRichEdit::positionsCountBreaksAsTwo() {
     }
 }
 
+void TestRichEdit::textUsesCrLf_data() {
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("paragraphs");
+    QTest::newRow("LF, CR LF, lone CR")
+        << QStringLiteral("a\nb\r\nc\rd") << QStringLiteral("a\r\nb\r\nc\r\nd") << 4;
+    QTest::newRow("CR before CR LF")
+        << QStringLiteral("a\r\r\nb") << QStringLiteral("a\r\n\r\nb") << 3;
+    QTest::newRow("separators") << QStringLiteral("a\u2029b\u2028c")
+                                << QStringLiteral("a\r\nb\r\nc") << 3;
+    QTest::newRow("outside windows-1251")
+        << QStringLiteral("Ё€\u263A") << QStringLiteral("Ё€?") << 1;
+    QTest::newRow("empty") << QString() << QString() << 1;
+}
+
 void TestRichEdit::textUsesCrLf() {
-    edit_->setText(QStringLiteral("a\nb\r\nc\rd"));
-    QCOMPARE(edit_->text(), QStringLiteral("a\r\nb\r\nc\r\nd"));
-    QCOMPARE(edit_->document()->blockCount(), 4);
+    QFETCH(QString, given);
+    QFETCH(QString, text);
+    QFETCH(int, paragraphs);
+    edit_->setText(given);
+    QCOMPARE(edit_->text(), text);
+    QCOMPARE(edit_->document()->blockCount(), paragraphs);
 }
 
 void TestRichEdit::selectionRoundTrip() {
