@@ -36,7 +36,8 @@ public:
     // save-plain, save-rtf-plain, find-case, find-nocase, style-all, save-rtf-formatted) and
     // "squeeze" (each run on a fresh open) and "interact" (each run on a fresh open: open, a click
     // in the middle of the view, one character typed there, page-down, ctrl-end; then idle-cpu,
-    // the processor time in milliseconds that 5 idle seconds cost with the caret at the click).
+    // the processor time in milliseconds that 5 idle seconds cost with the caret at the click, and
+    // qt-insert, Qt's own cost of a typed character in the same text without layout or view).
     // Throws std::invalid_argument for an unknown name.
     static QStringList sessions();
     void runSession(const QString& session, int runs, const Report& report);
@@ -60,6 +61,7 @@ private:
     QList<double> saveRtfRuns(int runs, const QString& name);
     QList<double> findRuns(int runs, bool matchCase);
     QList<double> styleRuns(int runs);
+    QList<double> qtInsertRuns(int runs);
 
     QString file_;
     QString workDir_;

@@ -130,6 +130,10 @@ END {
             continue
         }
         ratio = (r > 0) ? ours / r : 0
+        if (s == "qt-insert") {
+            printf "| qt-insert (Qt alone: a bare document, no layout, no view) | %.1f | %s | %.1f | %.1f | the floor under type |\n", ours, refname, r, ratio
+            continue
+        }
         printf "| %s | %.1f | %s | %.1f | %.1f | ≤ %s %s |\n", s, ours, refname, r, ratio, t, (ratio <= t) ? "met" : "NOT met"
     }
 }' "$1"
