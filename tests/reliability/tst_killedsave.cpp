@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <algorithm>
 #include <unistd.h>
 
 namespace {
@@ -98,8 +99,14 @@ void TestKilledSave::killedSaveLeavesWholeFile() {
             0);
     }
     const QByteArray second = readBytes(file);
-    const qint64 saveUs = runSaver(file, kind, 0, -1);
-    QVERIFY(saveUs > 0);
+    // The fastest of three saves: one slowed by other work on the machine would spread the kills
+    // past the save's end.
+    qint64 saveUs = -1;
+    for (int i = 0; i < 3; ++i) {
+        const qint64 us = runSaver(file, kind, 0, -1);
+        QVERIFY(us > 0);
+        saveUs = saveUs < 0 ? us : std::min(saveUs, us);
+    }
     const QByteArray first = readBytes(file);
     QVERIFY(first.size() > (kMegabytes << 20) / 2 && second.size() > (kMegabytes << 20) / 2);
     QVERIFY(first != second);
