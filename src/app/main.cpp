@@ -1,14 +1,46 @@
 #include "AppIcon.h"
 #include "AppPrompts.h"
 #include "Application.h"
+#include "CommandLine.h"
 #include "StartUp.h"
 #include "TForm1.h"
 #include "Tabzac.h"
 
 #include <QApplication>
+#include <cstdio>
+
+namespace {
+
+// Prints text to stream in the terminal's encoding.
+void print(std::FILE* stream, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
+    // Help and version need no window: answered before the application connects to the display.
+    QStringList raw;
+    for (int i = 0; i < argc; ++i) {
+        raw << QString::fromLocal8Bit(argv[i]);
+    }
+    const CommandLine early = CommandLine::parse(raw);
+    if (early.action == CommandLine::Action::Help) {
+        print(stdout, CommandLine::helpText());
+        return 0;
+    }
+    if (early.action == CommandLine::Action::Version) {
+        print(stdout, CommandLine::versionText());
+        return 0;
+    }
+
     Application app(argc, argv);
+    // Qt's own options (-platform, -style, ...) are gone from the arguments now.
+    const CommandLine line = CommandLine::parse(QCoreApplication::arguments());
+    if (line.action == CommandLine::Action::Error) {
+        print(stderr, line.message);
+        return 2;
+    }
     installApplicationIcon();
     AppPrompts prompts;
     TForm1 form(prompts);

@@ -1,4 +1,5 @@
 #include "Application.h"
+#include "CommandLine.h"
 #include "ErrorCapture.h"
 #include "Errors.h"
 #include "Shortcuts.h"
@@ -35,6 +36,8 @@ struct ShownBox {
 class TestApplication : public QObject {
     Q_OBJECT
 private slots:
+    void commandLine_data();
+    void commandLine();
     void titleFromExecutableName_data();
     void titleFromExecutableName();
     void runningTitleComesFromThisExecutable();
@@ -47,6 +50,41 @@ private slots:
     void silentAbortShowsNothing();
     void exceptionEscapingAHandlerIsShown();
 };
+
+void TestApplication::commandLine_data() {
+    using Action = CommandLine::Action;
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<Action>("action");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("nothing") << QStringList{"zelto"} << Action::Run << QString();
+    QTest::newRow("a file, later ones ignored")
+        << QStringList{"zelto", "a.txt", "b.txt"} << Action::Run << "a.txt";
+    QTest::newRow("an empty name is none")
+        << QStringList{"zelto", "", "b.txt"} << Action::Run << "b.txt";
+    QTest::newRow("a lone dash is a name") << QStringList{"zelto", "-"} << Action::Run << "-";
+    QTest::newRow("a dashed name after --")
+        << QStringList{"zelto", "--", "-x.txt"} << Action::Run << "-x.txt";
+    QTest::newRow("--help after -- is a name")
+        << QStringList{"zelto", "--", "--help"} << Action::Run << "--help";
+    QTest::newRow("help") << QStringList{"zelto", "--help"} << Action::Help << QString();
+    QTest::newRow("help wins") << QStringList{"zelto", "-x", "a.txt", "-v", "-h"} << Action::Help
+                               << "a.txt";
+    QTest::newRow("version") << QStringList{"zelto", "a.txt", "-v"} << Action::Version << "a.txt";
+    QTest::newRow("unknown option")
+        << QStringList{"zelto", "--bogus", "a.txt"} << Action::Error << "a.txt";
+}
+
+void TestApplication::commandLine() {
+    QFETCH(QStringList, arguments);
+    QFETCH(CommandLine::Action, action);
+    QFETCH(QString, file);
+    const CommandLine line = CommandLine::parse(arguments);
+    QCOMPARE(line.action, action);
+    QCOMPARE(line.file, file);
+    if (action == CommandLine::Action::Error) {
+        QVERIFY(line.message.contains(arguments.at(1)));
+    }
+}
 
 void TestApplication::titleFromExecutableName_data() {
     QTest::addColumn<QString>("path");

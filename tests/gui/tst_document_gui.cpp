@@ -308,6 +308,8 @@ void TestDocumentGui::fileOnTheCommandLine_data() {
         << QString();
     QTest::newRow("relative to the working folder")
         << QStringList{"zelto", "cl.txt"} << lines << "cl.txt" << QString();
+    QTest::newRow("after --") << QStringList{"zelto", "--", "cl.txt"} << lines << "cl.txt"
+                              << QString();
     QTest::newRow("missing") << QStringList{"zelto", path("missing.txt")} << QString() << QString()
                              << "File not found";
     QTest::newRow("a folder") << QStringList{"zelto", dir_.path()} << QString() << QString()
