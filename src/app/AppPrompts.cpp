@@ -1,8 +1,11 @@
 #include "AppPrompts.h"
 
+#include "Application.h"
 #include "FileFilters.h"
 #include "FontDialog.h"
 #include "MessageDialog.h"
+#include "ProgressDialog.h"
+#include "TForm1.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -69,4 +72,11 @@ bool AppPrompts::runFileDialog(FileDialogState& state, QFileDialog::AcceptMode m
 
 bool AppPrompts::runFontDialog(TextFont& font) {
     return FontDialog::execute(QApplication::activeWindow(), font);
+}
+
+std::unique_ptr<Progress> AppPrompts::startProgress(ProgressTask task) {
+    // Over the main window, which it blocks while it is shown; the window that is active just
+    // then may be a file dialog on its way out.
+    QWidget* parent = Form1 != nullptr ? Form1 : QApplication::activeWindow();
+    return std::make_unique<ProgressDialog>(parent, Application::title(), task);
 }

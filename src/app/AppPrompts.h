@@ -17,6 +17,8 @@ public:
     bool runOpenDialog(FileDialogState& state) override;
     bool runSaveDialog(FileDialogState& state) override;
     bool runFontDialog(TextFont& font) override;
+    // The progress dialog over the main window.
+    std::unique_ptr<Progress> startProgress(ProgressTask task) override;
 
 private:
     bool runFileDialog(FileDialogState& state, QFileDialog::AcceptMode mode);

@@ -1,10 +1,12 @@
 #include "Document.h"
 
+#include "PlainTextBuilder.h"
 #include "RichEdit.h"
 #include "RtfWriter.h"
 
 #include <QTextDocument>
 #include <algorithm>
+#include <memory>
 
 const QString Document::TitlePrefix = QStringLiteral("Текстовый редактор Zelto ver 1.0 - ");
 const QString Document::kNewFileTitle = Document::TitlePrefix + QStringLiteral("Новый файл");
@@ -56,20 +58,36 @@ bool Document::settleChanges() {
     }
 }
 
+namespace {
+
+// Marks the document busy for the life of one read or write of a file.
+class Working {
+public:
+    explicit Working(bool& flag) : flag_(flag) { flag = true; }
+    ~Working() { flag_ = false; }
+    Working(const Working&) = delete;
+    Working& operator=(const Working&) = delete;
+
+private:
+    bool& flag_;
+};
+
+} // namespace
+
 void Document::newFile() {
-    if (settleChanges()) {
+    if (!working_ && settleChanges()) {
         reset();
     }
 }
 
 void Document::open() {
-    if (settleChanges()) {
+    if (!working_ && settleChanges()) {
         OpenDocument();
     }
 }
 
 bool Document::queryClose() {
-    return settleChanges();
+    return !working_ && settleChanges();
 }
 
 void Document::reset() {
@@ -88,13 +106,15 @@ void Document::bind(const QString& fileName, DocFormat format) {
     setTitle(TitlePrefix + ShortFileName(fileName));
 }
 
-void Document::writeFile(const QString& fileName, DocFormat format) const {
+void Document::writeFile(const QString& fileName, DocFormat format) {
+    const Working working(working_);
+    const std::unique_ptr<Progress> progress = prompts_.startProgress(ProgressTask::Save);
     if (format == DocFormat::Rtf) {
-        RtfWriter::save(*editor_.document(), fileName);
+        RtfWriter::save(*editor_.document(), fileName, *progress);
     } else {
         DocFile file;
         file.assign(fileName);
-        file.writeLines(*editor_.document());
+        file.writeLines(*editor_.document(), *progress);
     }
 }
 
@@ -129,22 +149,28 @@ void Document::OpenDocument() {
 }
 
 void Document::openFile(const QString& fileName) {
+    const Working working(working_);
     DocFile file;
     file.assign(fileName);
-    QString text = file.readLines(); // the whole file first: a failure changes nothing
-    editor_.loadPlainText(text);
-    text.clear();
+    // The new text is built aside, a chunk at a time as it is read; the editor takes it only when
+    // the whole file was read, so a failed or cancelled open changes nothing.
+    PlainTextBuilder builder(*editor_.document());
+    {
+        const std::unique_ptr<Progress> progress = prompts_.startProgress(ProgressTask::Open);
+        file.readLines([&builder](const QString& text) { builder.append(text); }, *progress);
+    }
+    editor_.adopt(builder.take());
     bind(fileName, DocFormat::PlainText);
     editor_.setSelStart(0);
     editor_.scrollToTop();
 }
 
 void Document::saveAs() {
-    if (!prompts_.runSaveDialog(saveDialog_)) {
+    if (working_ || !prompts_.runSaveDialog(saveDialog_)) {
         return;
     }
     const QString fileName = saveDialog_.fileName;
-    RtfWriter::save(*editor_.document(), fileName);
+    writeFile(fileName, DocFormat::Rtf);
     bind(fileName, DocFormat::Rtf);
     editor_.setModified(false);
 }

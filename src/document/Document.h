@@ -15,7 +15,10 @@ enum class DocFormat { PlainText, Rtf };
 // unsaved-changes question and the window title.
 //
 // A command never loses work on its own: cancelling the save dialog after Yes cancels the command,
-// and a failed open or save leaves text, title and binding as they were.
+// and a failed or cancelled open or save leaves text, title, binding and the file as they were.
+// Reading and writing files report to the prompts' progress, which may show a dialog and handle
+// events between chunks; a command that arrives meanwhile (a close by the window system, say) is
+// refused: New, Open and Save do nothing, and the close question keeps the window open.
 class Document : public QObject {
     Q_OBJECT
 public:
@@ -62,7 +65,7 @@ private:
     void reset();
     void bind(const QString& fileName, DocFormat format);
     void setTitle(const QString& title);
-    void writeFile(const QString& fileName, DocFormat format) const;
+    void writeFile(const QString& fileName, DocFormat format);
 
     RichEdit& editor_;
     Prompts& prompts_;
@@ -71,6 +74,7 @@ private:
     bool hasFileName_ = false;
     DocFile docFile_;
     DocFormat format_ = DocFormat::PlainText;
+    bool working_ = false; // a file is being read or written
     FileDialogState openDialog_;
     FileDialogState saveDialog_;
 };

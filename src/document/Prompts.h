@@ -1,8 +1,10 @@
 #pragma once
 
+#include "Progress.h"
 #include "TextFormat.h"
 
 #include <QString>
+#include <memory>
 
 enum class MsgDlgType { Warning, Error, Information, Confirmation };
 
@@ -38,4 +40,8 @@ public:
     virtual bool runSaveDialog(FileDialogState& state) = 0;
     // Runs the font dialog on font; true (font updated) on OK, false on cancel.
     virtual bool runFontDialog(TextFont& font) = 0;
+    // Feedback for reading or writing a file that may take long. Shows nothing unless overridden.
+    virtual std::unique_ptr<Progress> startProgress(ProgressTask /*task*/) {
+        return std::make_unique<NullProgress>();
+    }
 };

@@ -3,6 +3,7 @@
 #include "DocumentLayout.h"
 #include "LineBreaks.h"
 #include "ParagraphGeometry.h"
+#include "PlainTextBuilder.h"
 #include "RichTextView.h"
 
 #include <QScrollBar>
@@ -109,29 +110,25 @@ void RichEdit::setText(const QString& text) {
 }
 
 void RichEdit::loadPlainText(const QString& paragraphs) {
+    PlainTextBuilder builder(*document());
+    builder.append(LineBreaks::toEditorText(paragraphs));
+    adopt(builder.take());
+}
+
+void RichEdit::adopt(std::unique_ptr<QTextDocument> doc) {
     QTextDocument* old = document();
-    auto* doc = new QTextDocument(view_);
-    doc->setDefaultFont(old->defaultFont());
-    doc->setDefaultTextOption(old->defaultTextOption());
-    doc->setDocumentMargin(old->documentMargin());
-    // Laid out by our own layout at the view's width from the start, so that handing the document
-    // to the view finds every paragraph's height already estimated.
-    doc->setPageSize(old->pageSize());
-    installDocumentLayout(doc);
-    doc->setUndoRedoEnabled(false);
-    // Plain text in the default format, as after New: nothing of the old document's formatting.
-    QTextCursor(doc).insertText(LineBreaks::toEditorText(paragraphs));
-    doc->setUndoRedoEnabled(true);
-    doc->setModified(false);
-    // The view deletes only the document it made itself; those made here are ours to delete, or
-    // every open would keep the previous document (as large as its text many times over) alive.
+    // The view deletes only the document it made itself; those adopted here are ours to delete,
+    // or every open would keep the previous document (as large as its text many times over)
+    // alive.
     const bool ours = old->parent() == view_;
-    view_->setDocument(doc);
+    doc->setParent(view_);
+    QTextDocument* fresh = doc.release();
+    view_->setDocument(fresh);
     if (ours) {
         delete old;
     }
-    installDocument(doc);
-    view_->setTextCursor(QTextCursor(doc));
+    installDocument(fresh);
+    view_->setTextCursor(QTextCursor(fresh));
     scrollToTop();
     emit documentReplaced();
 }

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <QTextCursor>
+#include <memory>
 
 class QTextDocument;
 class QTextEdit;
@@ -47,6 +48,9 @@ public:
     // file: default character and paragraph format, no undo history, modified flag clear, caret at
     // the start, scrolled to the top. Built away from the view, so it costs one pass over the text.
     void loadPlainText(const QString& paragraphs);
+    // Replaces the whole document with doc, built away from the view (PlainTextBuilder): caret at
+    // the start, scrolled to the top. The previous document is deleted.
+    void adopt(std::unique_ptr<QTextDocument> doc);
     // Empties the text as one undo step and clears the modified flag.
     void clear();
 
@@ -111,7 +115,8 @@ public:
     qreal pixelsPerTwip() const;
 
 signals:
-    // The editor's document object was replaced (loadPlainText): holders of document() re-read it.
+    // The editor's document object was replaced (loadPlainText, adopt): holders of document()
+    // re-read it.
     void documentReplaced();
 
 private:

@@ -86,11 +86,14 @@ const char* alignmentControl(ParaAlignment alignment) {
 
 class Writer {
 public:
-    Writer(const QTextDocument& doc, const RtfWriter::Sink& sink) : doc_(doc), sink_(sink) {
+    Writer(const QTextDocument& doc, const RtfWriter::Sink& sink, Progress& progress)
+        : doc_(doc), sink_(sink), progress_(progress) {
         out_.reserve(kChunk + 4096);
     }
 
     void run() {
+        // Progress counts the document's characters written.
+        progress_.begin(doc_.characterCount());
         collectTables();
         writeHeader();
         const QTextBlock last = doc_.lastBlock();
@@ -99,10 +102,15 @@ public:
             if (block != last) {
                 out_.append("\\par\r\n");
             }
-            flushIfFull();
+            if (out_.size() >= kChunk) {
+                sink_(QByteArrayView(out_));
+                out_.resize(0);
+                progress_.step(block.position() + block.length());
+            }
         }
         out_.append("}\r\n");
         sink_(QByteArrayView(out_));
+        progress_.step(doc_.characterCount());
     }
 
 private:
@@ -305,15 +313,9 @@ private:
         }
     }
 
-    void flushIfFull() {
-        if (out_.size() >= kChunk) {
-            sink_(QByteArrayView(out_));
-            out_.resize(0);
-        }
-    }
-
     const QTextDocument& doc_;
     const RtfWriter::Sink& sink_;
+    Progress& progress_;
     QByteArray out_;
     QHash<FontKey, int> fonts_;
     std::vector<FontKey> fontOrder_;
@@ -329,8 +331,8 @@ private:
 
 } // namespace
 
-void RtfWriter::write(const QTextDocument& document, const Sink& sink) {
-    Writer(document, sink).run();
+void RtfWriter::write(const QTextDocument& document, const Sink& sink, Progress& progress) {
+    Writer(document, sink, progress).run();
 }
 
 QByteArray RtfWriter::toRtf(const QTextDocument& document) {
@@ -339,7 +341,7 @@ QByteArray RtfWriter::toRtf(const QTextDocument& document) {
     return all;
 }
 
-void RtfWriter::save(const QTextDocument& document, const QString& fileName) {
+void RtfWriter::save(const QTextDocument& document, const QString& fileName, Progress& progress) {
     std::optional<FileWriter> writer;
     try {
         writer.emplace(fileName);
@@ -348,7 +350,9 @@ void RtfWriter::save(const QTextDocument& document, const QString& fileName) {
                         .arg(QDir::toNativeSeparators(fileName), e.message()));
     }
     try {
-        write(document, [&writer](QByteArrayView chunk) { writer->write(chunk); });
+        // A cancel (SilentAbort) leaves before the commit: the writer then discards what it wrote.
+        write(
+            document, [&writer](QByteArrayView chunk) { writer->write(chunk); }, progress);
         writer->commit();
     } catch (const InOutError&) {
         throw Error(QStringLiteral("Failed to Save Stream"));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Progress.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -15,10 +17,14 @@ class RtfWriter {
 public:
     using Sink = std::function<void(QByteArrayView)>;
 
-    // Streams the RTF of document to sink in chunks of about a megabyte.
-    static void write(const QTextDocument& document, const Sink& sink);
+    // Streams the RTF of document to sink in chunks of about a megabyte, reporting the characters
+    // written after each to progress. Throws SilentAbort when progress is cancelled.
+    static void write(const QTextDocument& document, const Sink& sink,
+                      Progress& progress = NullProgress::instance());
     static QByteArray toRtf(const QTextDocument& document);
     // Replaces fileName with the RTF of document, atomically. Throws Error: "Cannot create file
-    // "%s". %s" when the file cannot be created, "Failed to Save Stream" when writing fails.
-    static void save(const QTextDocument& document, const QString& fileName);
+    // "%s". %s" when the file cannot be created, "Failed to Save Stream" when writing fails, and
+    // SilentAbort when progress is cancelled; the old file then stays as it was.
+    static void save(const QTextDocument& document, const QString& fileName,
+                     Progress& progress = NullProgress::instance());
 };

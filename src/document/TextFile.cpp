@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTextDocument>
+#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -21,56 +22,75 @@ constexpr unsigned char kCtrlZ = 26;
 } // namespace
 
 QString TextFile::decodeLines(QByteArrayView bytes) {
+    QString out;
+    LineDecoder decoder;
+    decoder.decode(bytes, out);
+    decoder.finish(out);
+    return out;
+}
+
+bool TextFile::LineDecoder::decode(QByteArrayView bytes, QString& out) {
+    if (ended_) {
+        return false;
+    }
     const auto& table = Cp1251::decodeTable();
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const qsizetype size = bytes.size();
-    // Every byte gives at most one character, and a last line without a break one more.
-    QString out(size + 1, Qt::Uninitialized);
-    QChar* dst = out.data();
+    // Every byte gives at most one character. The text goes straight into out, without a copy.
+    const qsizetype base = out.size();
+    out.resize(base + size);
+    QChar* dst = out.data() + base;
     qsizetype n = 0;
-    bool lineStart = true; // no byte of the current line read yet
     qsizetype i = 0;
+    bool lineStart = lineStart_;
+    bool skipping = skipping_;
     while (i < size) {
-        const unsigned char b = p[i];
-        if (b == '\n') {
-            dst[n++] = QLatin1Char('\n');
-            lineStart = true;
-            ++i;
-        } else if (b == '\r') {
-            if (i + 1 < size && p[i + 1] == '\n') {
-                dst[n++] = QLatin1Char('\n');
-                lineStart = true;
-                i += 2;
-            } else {
-                lineStart = false; // a lone CR is dropped and the line goes on
-                ++i;
-            }
-        } else if (b == kCtrlZ) {
-            if (lineStart) {
-                break;
-            }
-            // The Ctrl-Z ends the line; the rest of it up to its break is skipped.
-            dst[n++] = QLatin1Char('\n');
-            lineStart = true;
-            ++i;
+        if (skipping) {
+            // The rest of a line that a Ctrl-Z ended: up to its line feed, or a second Ctrl-Z,
+            // which ends the text.
             while (i < size && p[i] != '\n' && p[i] != kCtrlZ) {
                 ++i;
             }
-            if (i < size && p[i] == kCtrlZ) {
+            if (i == size) {
                 break;
             }
-            ++i; // the line feed of the skipped rest's break
-        } else {
+            skipping = false;
+            if (p[i++] == kCtrlZ) {
+                ended_ = true;
+                break;
+            }
+            continue;
+        }
+        const unsigned char b = p[i++];
+        // By far the most common case first: a character of the line.
+        if (b > kCtrlZ || (b != '\n' && b != '\r' && b != kCtrlZ)) {
             dst[n++] = QChar(table[b]);
             lineStart = false;
-            ++i;
+        } else if (b == '\n') {
+            dst[n++] = QLatin1Char('\n');
+            lineStart = true;
+        } else if (b == '\r') {
+            lineStart = false;  // dropped; before a line feed it changes nothing
+        } else if (lineStart) { // a Ctrl-Z at the start of a line ends the text
+            ended_ = true;
+            break;
+        } else {
+            dst[n++] = QLatin1Char('\n'); // a Ctrl-Z ends its line
+            lineStart = true;
+            skipping = true;
         }
     }
-    if (!lineStart) {
-        dst[n++] = QLatin1Char('\n');
+    lineStart_ = lineStart;
+    skipping_ = skipping;
+    out.resize(base + n);
+    return !ended_;
+}
+
+void TextFile::LineDecoder::finish(QString& out) {
+    if (!lineStart_) {
+        out.append(QLatin1Char('\n'));
+        lineStart_ = true;
     }
-    out.truncate(n);
-    return out;
 }
 
 void TextFile::encodeParagraphs(const QTextDocument& document, const Sink& sink,
@@ -106,7 +126,7 @@ void TextFile::encodeParagraphs(const QTextDocument& document, const Sink& sink,
 
 // --- DocFile -------------------------------------------------------------------------------
 
-QString DocFile::readLines() const {
+void DocFile::readLines(const TextSink& sink, Progress& progress, qsizetype chunkSize) const {
     if (fileName_.isEmpty()) {
         InOutError::raiseErrno(ENOENT);
     }
@@ -115,20 +135,59 @@ QString DocFile::readLines() const {
     }
     QFile file(fileName_);
     errno = 0;
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         InOutError::raiseErrno(errno != 0 ? errno : EACCES, fileName_);
     }
-    errno = 0;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        raiseFailure(errno, EIO);
+    progress.begin(file.size());
+    // One chunk of bytes and its text at a time: the file is never held whole, and both stay in
+    // the processor's caches between reading, decoding and the sink.
+    QByteArray bytes(chunkSize, Qt::Uninitialized);
+    QString text;
+    TextFile::LineDecoder decoder;
+    qint64 done = 0;
+    bool more = true;
+    while (more) {
+        errno = 0;
+        const qint64 n = file.read(bytes.data(), chunkSize);
+        if (n < 0) {
+            raiseFailure(errno, EIO);
+        }
+        if (n == 0) {
+            break;
+        }
+        done += n;
+        text.resize(0); // keeps the capacity
+        more = decoder.decode(QByteArrayView(bytes.constData(), n), text);
+        if (!text.isEmpty()) {
+            sink(text);
+        }
+        progress.step(done);
     }
-    file.close();
-    return TextFile::decodeLines(bytes);
+    text.resize(0);
+    decoder.finish(text);
+    if (!text.isEmpty()) {
+        sink(text);
+    }
 }
 
-void DocFile::writeLines(const QTextDocument& document) const {
+QString DocFile::readLines() const {
+    QString all;
+    readLines([&all](const QString& text) { all += text; });
+    return all;
+}
+
+void DocFile::writeLines(const QTextDocument& document, Progress& progress) const {
     FileWriter writer(fileName_);
-    TextFile::encodeParagraphs(document, [&writer](QByteArrayView chunk) { writer.write(chunk); });
+    // About the bytes to write: a character each, and CR LF in place of each break.
+    const qint64 total = document.characterCount() + document.blockCount();
+    progress.begin(total);
+    qint64 written = 0;
+    TextFile::encodeParagraphs(document, [&](QByteArrayView chunk) {
+        writer.write(chunk);
+        written += chunk.size();
+        progress.step(std::min(written, total - 1));
+    });
+    // All written; a cancel up to here throws before the commit, and the old file stays.
+    progress.step(total);
     writer.commit();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileWriter.h"
+#include "Progress.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -18,6 +19,22 @@ namespace TextFile {
 // A break at the very end adds no empty line. One pass over the bytes.
 QString decodeLines(QByteArrayView bytes);
 
+// decodeLines a piece at a time: the bytes may be cut anywhere, and each piece's text is appended
+// as soon as it is decoded.
+class LineDecoder {
+public:
+    // Appends the text of the next bytes to out. False once the text has ended (at a Ctrl-Z):
+    // later bytes give nothing.
+    bool decode(QByteArrayView bytes, QString& out);
+    // Appends what the end of the bytes adds: the break of a last line that has none.
+    void finish(QString& out);
+
+private:
+    bool lineStart_ = true; // no byte of the current line read yet
+    bool skipping_ = false; // in the rest of a line that a Ctrl-Z ended
+    bool ended_ = false;
+};
+
 // The document's paragraphs as file lines: each paragraph encoded in Windows-1251 and followed by
 // CR LF; an empty last paragraph gives no line, so an empty document gives no bytes. sink receives
 // the bytes in chunks of about chunkSize.
@@ -33,10 +50,19 @@ public:
     void assign(const QString& fileName) { fileName_ = fileName; }
     const QString& fileName() const { return fileName_; }
 
-    // The bound file's text as decodeLines gives it. Throws InOutError.
+    // Reads the bound file a chunk at a time and hands sink the text of each chunk as
+    // decodeLines gives it, then reports the bytes read so far to progress. Throws InOutError,
+    // and SilentAbort when progress is cancelled.
+    using TextSink = std::function<void(const QString& text)>;
+    void readLines(const TextSink& sink, Progress& progress = NullProgress::instance(),
+                   qsizetype chunkSize = 1 << 20) const;
+    // The bound file's whole text as decodeLines gives it. Throws InOutError.
     QString readLines() const;
-    // Replaces the bound file with the document's paragraphs as lines. Throws InOutError.
-    void writeLines(const QTextDocument& document) const;
+    // Replaces the bound file with the document's paragraphs as lines, reporting the bytes written
+    // to progress. A cancelled write (SilentAbort) or a failed one (InOutError) leaves the old file
+    // as it was.
+    void writeLines(const QTextDocument& document,
+                    Progress& progress = NullProgress::instance()) const;
 
 private:
     QString fileName_;

@@ -79,6 +79,23 @@ void TestTextFile::decodeLines() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     QCOMPARE(TextFile::decodeLines(bytes), text);
+    // Cut anywhere and decoded a piece at a time, the bytes give the same text.
+    for (qsizetype cut = 0; cut <= bytes.size(); ++cut) {
+        TextFile::LineDecoder decoder;
+        QString pieces;
+        decoder.decode(QByteArrayView(bytes).first(cut), pieces);
+        decoder.decode(QByteArrayView(bytes).sliced(cut), pieces);
+        decoder.finish(pieces);
+        QCOMPARE(pieces, text);
+    }
+    // The same read from a file in chunks of a few bytes.
+    QTemporaryDir dir;
+    DocFile file;
+    file.assign(dir.filePath(QStringLiteral("f.txt")));
+    writeBytes(file.fileName(), bytes);
+    QString read;
+    file.readLines([&read](const QString& piece) { read += piece; }, NullProgress::instance(), 3);
+    QCOMPARE(read, text);
 }
 
 void TestTextFile::encodeLines_data() {

@@ -1,4 +1,5 @@
 #include "AppPrompts.h"
+#include "Application.h"
 #include "Cp1251.h"
 #include "Document.h"
 #include "DocumentLayout.h"
@@ -22,6 +23,7 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -51,6 +53,9 @@ private slots:
     void freshTextTakesTheDefaultFormat_data();
     void freshTextTakesTheDefaultFormat();
     void realDialogs();
+    void cancelledLongWorkChangesNothing_data();
+    void cancelledLongWorkChangesNothing();
+    void progressDialogOnlyForLongWork();
 
 private:
     void makeForm(Prompts& prompts);
@@ -436,6 +441,123 @@ void TestDocumentGui::realDialogs() {
     QCOMPARE(saveFilters, QStringList{".rtf (*.rtf)"});
     QVERIFY(QFile::exists(path("plain")));
     QCOMPARE(form_->windowTitle(), Document::TitlePrefix + QStringLiteral("plain"));
+    form_.reset(); // before the prompts it uses
+}
+
+// The file commands that report progress and can be cancelled half-way.
+enum class LongWork { Open, SaveAsRtf, SaveAfterYesToNew, SaveAfterYesToOpen, SaveAfterYesToClose };
+
+void TestDocumentGui::cancelledLongWorkChangesNothing_data() {
+    QTest::addColumn<LongWork>("work");
+    QTest::addColumn<int>("cancelAt");
+    const std::pair<LongWork, const char*> works[] = {
+        {LongWork::Open, "open"},
+        {LongWork::SaveAsRtf, "save as RTF"},
+        {LongWork::SaveAfterYesToNew, "save after Yes to New"},
+        {LongWork::SaveAfterYesToOpen, "save after Yes to Open"},
+        {LongWork::SaveAfterYesToClose, "save after Yes to the close box"}};
+    for (const auto& [work, name] : works) {
+        QTest::addRow("%s, first chunk", name) << work << 1;
+        QTest::addRow("%s, when all is done", name) << work << ScriptedPrompts::kCancelWhenDone;
+    }
+}
+
+// Cancelled at any chunk, even once everything was read or written, an open changes nothing and a
+// save leaves the old file whole, the document modified and bound as before, and the window open;
+// no error is shown.
+void TestDocumentGui::cancelledLongWorkChangesNothing() {
+    QFETCH(LongWork, work);
+    QFETCH(int, cancelAt);
+    QTemporaryDir dir;
+    const QString bigFile = dir.filePath(QStringLiteral("big.txt"));
+    const QString rtfFile = dir.filePath(QStringLiteral("old.rtf"));
+    QByteArray big; // over two megabytes: read and written in several chunks
+    for (int i = 0; big.size() < 2'500'000; ++i) {
+        big += "line " + QByteArray::number(i) + " of a long text\r\n";
+    }
+    writeBytes(bigFile, big);
+    writeBytes(rtfFile, "old");
+    if (work == LongWork::Open) {
+        typeText(editor(), QStringLiteral("typed"));
+    } else {
+        prompts_.openAnswers = {bigFile};
+        key(Qt::Key_O, Qt::ControlModifier);
+        typeText(editor(), QStringLiteral("x"));
+    }
+    const QString text = form_->RichEdit1->text();
+    const QString title = form_->windowTitle();
+    const bool bound = form_->document().HasFileName();
+    prompts_.progressTasks.clear();
+    prompts_.cancelAtStep = cancelAt;
+    prompts_.progressSteps = 0;
+    prompts_.answers = {work == LongWork::Open ? mrNo : mrYes};
+    prompts_.openAnswers = {bigFile};
+    prompts_.saveAnswers = {rtfFile};
+    switch (work) {
+    case LongWork::Open:
+    case LongWork::SaveAfterYesToOpen:
+        key(Qt::Key_O, Qt::ControlModifier);
+        break;
+    case LongWork::SaveAsRtf:
+        key(Qt::Key_S, Qt::ControlModifier);
+        break;
+    case LongWork::SaveAfterYesToNew:
+        key(Qt::Key_N, Qt::ControlModifier);
+        break;
+    case LongWork::SaveAfterYesToClose: {
+        QCloseEvent event;
+        QApplication::sendEvent(form_->windowHandle(), &event);
+        break;
+    }
+    }
+    QCOMPARE(prompts_.progressTasks,
+             QList<ProgressTask>{work == LongWork::Open ? ProgressTask::Open : ProgressTask::Save});
+    QVERIFY(prompts_.progressSteps > 0);
+    QVERIFY(form_->isVisible());
+    QCOMPARE(form_->RichEdit1->text(), text);
+    QCOMPARE(form_->windowTitle(), title);
+    QCOMPARE(form_->document().HasFileName(), bound);
+    QVERIFY(form_->RichEdit1->modified());
+    QCOMPARE(readBytes(bigFile), big);
+    QCOMPARE(readBytes(rtfFile), QByteArray("old"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"big.txt", "old.rtf"})); // no temporary file left behind
+}
+
+// The progress dialog of the real prompts: never for short work; for long work, over the main
+// window, which it blocks, with the program's name, what it does, and a Cancel button that works.
+void TestDocumentGui::progressDialogOnlyForLongWork() {
+    struct Watch : QObject {
+        int shown = 0;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            shown += event->type() == QEvent::Show && qobject_cast<QProgressDialog*>(watched);
+            return false;
+        }
+    } watch;
+    qApp->installEventFilter(&watch);
+    AppPrompts real;
+    makeForm(real);
+    writeBytes(path("short.txt"), "short\r\n");
+    form_->document().openFile(path("short.txt"));
+    form_->RichEdit1->setModified(true);
+    QVERIFY(form_->document().SaveDocument());
+    QCOMPARE(watch.shown, 0);
+
+    const std::unique_ptr<Progress> progress = real.startProgress(ProgressTask::Save);
+    progress->begin(100);
+    QTest::qWait(100);
+    QVERIFY(progress->advance(1)); // a hundredth in a tenth of a second: long work
+    auto* dialog = form_->findChild<QProgressDialog*>();
+    QVERIFY(dialog != nullptr && dialog->isVisible());
+    QCOMPARE(watch.shown, 1);
+    QCOMPARE(dialog->windowModality(), Qt::WindowModal);
+    QCOMPARE(dialog->windowTitle(), Application::title());
+    QCOMPARE(dialog->labelText(), QStringLiteral("Сохранение файла…"));
+    auto* cancel = dialog->findChild<QPushButton*>();
+    QCOMPARE(cancel->text(), QStringLiteral("Отмена"));
+    cancel->click();
+    QVERIFY(!progress->advance(2));
+    qApp->removeEventFilter(&watch);
     form_.reset(); // before the prompts it uses
 }
 

@@ -1,0 +1,33 @@
+#include "PlainTextBuilder.h"
+
+#include "DocumentLayout.h"
+
+#include <QTextDocument>
+
+PlainTextBuilder::PlainTextBuilder(const QTextDocument& model)
+    : doc_(std::make_unique<QTextDocument>()) {
+    doc_->setDefaultFont(model.defaultFont());
+    doc_->setDefaultTextOption(model.defaultTextOption());
+    doc_->setDocumentMargin(model.documentMargin());
+    doc_->setPageSize(model.pageSize());
+    installDocumentLayout(doc_.get());
+    doc_->setUndoRedoEnabled(false);
+    cursor_ = QTextCursor(doc_.get());
+    // One edit for the whole text: the layout then estimates every paragraph's height in one pass
+    // when the document is taken, rather than after each piece at a tree search per paragraph.
+    cursor_.beginEditBlock();
+}
+
+PlainTextBuilder::~PlainTextBuilder() = default;
+
+void PlainTextBuilder::append(const QString& text) {
+    cursor_.insertText(text);
+}
+
+std::unique_ptr<QTextDocument> PlainTextBuilder::take() {
+    cursor_.endEditBlock();
+    cursor_ = QTextCursor();
+    doc_->setUndoRedoEnabled(true);
+    doc_->setModified(false);
+    return std::move(doc_);
+}
