@@ -58,8 +58,8 @@ Scenarios::~Scenarios() {
 }
 
 QStringList Scenarios::sessions() {
-    return {QStringLiteral("view"), QStringLiteral("edit"), QStringLiteral("squeeze"),
-            QStringLiteral("interact"), QStringLiteral("settle")};
+    return {QStringLiteral("view"),     QStringLiteral("edit"),   QStringLiteral("squeeze"),
+            QStringLiteral("interact"), QStringLiteral("settle"), QStringLiteral("progress")};
 }
 
 void Scenarios::runSession(const QString& session, int runs, const Report& report) {
@@ -73,6 +73,8 @@ void Scenarios::runSession(const QString& session, int runs, const Report& repor
         interactSession(runs, report);
     } else if (session == QLatin1String("settle")) {
         settleSession(report);
+    } else if (session == QLatin1String("progress")) {
+        progressSession(runs, report);
     } else {
         throw std::invalid_argument("unknown session: " + session.toStdString());
     }
@@ -273,6 +275,29 @@ void Scenarios::settleSession(const Report& report) {
     report({QStringLiteral("settle-longest-wait"), {longest}, peak});
     report({QStringLiteral("settle-caret-moved-px"), {moved}, peak});
     report({QStringLiteral("idle-cpu-settled"), {idle}, peak});
+}
+
+void Scenarios::progressSession(int runs, const Report& report) {
+    // The same open with no progress at all and with the window's progress dialog (its call after
+    // every chunk, the events handled between chunks, the dialog drawn once it shows), in turns,
+    // so that both meet the same load of the machine. Processor time: the dialog's cost is all in
+    // this process.
+    QList<double> none;
+    QList<double> dialog;
+    for (int i = 0; i < runs; ++i) {
+        for (const bool shown : {false, true}) {
+            editor_->loadPlainText(QString());
+            draw();
+            prompts_.progressWindow = shown ? window_ : nullptr;
+            const double before = Measure::cpuTime();
+            open();
+            (shown ? dialog : none) << Measure::cpuTime() - before;
+        }
+    }
+    prompts_.progressWindow = nullptr;
+    const qint64 peak = Measure::peakMemory();
+    report({QStringLiteral("open-cpu-no-progress"), none, peak});
+    report({QStringLiteral("open-cpu-progress-dialog"), dialog, peak});
 }
 
 void Scenarios::editSession(int runs, const Report& report) {

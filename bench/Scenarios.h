@@ -37,8 +37,10 @@ public:
     // "squeeze" (each run on a fresh open) and "interact" (each run on a fresh open: open, a click
     // in the middle of the view, one character typed there, page-down, ctrl-end; then idle-cpu,
     // the processor time in milliseconds that 5 idle seconds cost with the caret at the click, and
-    // qt-insert, Qt's own cost of a typed character in the same text without layout or view).
-    // Throws std::invalid_argument for an unknown name.
+    // qt-insert, Qt's own cost of a typed character in the same text without layout or view),
+    // "progress" (the processor time of an open without progress and with the window's progress
+    // dialog, in turns: open-cpu-no-progress, open-cpu-progress-dialog). Throws
+    // std::invalid_argument for an unknown name.
     static QStringList sessions();
     void runSession(const QString& session, int runs, const Report& report);
 
@@ -56,6 +58,7 @@ private:
     void squeezeSession(int runs, const Report& report);
     void interactSession(int runs, const Report& report);
     void settleSession(const Report& report);
+    void progressSession(int runs, const Report& report);
     void click(const QPoint& point);
     QList<double> savePlainRuns(int runs);
     QList<double> saveRtfRuns(int runs, const QString& name);

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Benchmarks Zelto on generated Windows-1251 documents of 1, 10 and 50 MB beside reference tools
+# Benchmarks Zelto on generated Windows-1251 documents of 1, 10 and 100 MB beside reference tools
 # run in the same session on the same files, and prints one table.
 #
 #   scripts/bench.sh                    all sizes, 5 runs of everything (medians)
@@ -14,10 +14,13 @@
 # of that size with its line breaks turned into spaces): open, a click, typing, PageDown, Ctrl+End
 # and the processor time of 5 idle seconds, against the open of the same text in lines and the
 # other steps in 1 MB of lines. After each size, how idle time settles the scroll bar (the settle
-# session). Not part of the test command.
+# session). At the largest size, the open's own targets: its ratio to iconv, its time per MB
+# against the next smaller size, its peak memory over the file size, and what the progress dialog
+# adds to it (the processor time of the same open without progress and with the dialog, in turns).
+# Not part of the test command.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-sizes="${ZELTO_BENCH_SIZES:-1 10 50}"
+sizes="${ZELTO_BENCH_SIZES:-1 10 100}"
 runs="${ZELTO_BENCH_RUNS:-5}"
 build="$root/build/bench"
 
@@ -25,7 +28,8 @@ build="$root/build/bench"
 print_table() {
     awk -v sizes="$2" '
 function target(s) {
-    if (s == "open" || s == "save-plain") return 10
+    if (s == "open") return 3
+    if (s == "save-plain") return 10
     if (s ~ /^save-rtf/) return 15
     if (s ~ /^find/) return 10
     if (s == "squeeze") return 20
@@ -93,6 +97,32 @@ END {
 }' "$1"
 }
 
+# print_open_table RESULTS SIZES: the open's targets at the largest size.
+print_open_table() {
+    awk -v sizes="$2" '
+$1 == "OURS" { ms[$2 " " $3] = $5; peak[$2 " " $3] = $6; bytes[$3] = $4 }
+$1 == "REF" { ref[$2 " " $3] = $4 }
+$1 == "PROGRESS" { cpu[$2] = $4 }
+END {
+    n = split(sizes, sz, " ")
+    if (n < 2 || !(("open " sz[n]) in ms)) exit
+    m = sz[n]; p = sz[n - 1]
+    ratio = ms["open " m] / ref["iconv " m]
+    growth = (ms["open " m] / bytes[m]) / (ms["open " p] / bytes[p])
+    memory = peak["open " m] / bytes[m]
+    printf "\nThe open of %s MB, in the same run:\n\n", m
+    printf "| open, %s MB | value | target |\n|---|---:|---:|\n", m
+    printf "| time / iconv | %.1f | ≤ 3 %s |\n", ratio, (ratio <= 3) ? "met" : "NOT met"
+    printf "| time per MB / that at %s MB | %.2f | ≤ 1.2 %s |\n", p, growth, (growth <= 1.2) ? "met" : "NOT met"
+    printf "| peak memory / file size | %.1f | ≤ 5 %s |\n", memory, (memory <= 5) ? "met" : "NOT met"
+    if ("open-cpu-no-progress" in cpu) {
+        none = cpu["open-cpu-no-progress"]; shown = cpu["open-cpu-progress-dialog"]
+        extra = 100 * (shown / none - 1)
+        printf "| progress dialog: processor ms with / without (%.0f / %.0f) | %+.1f %% | ≤ 5 %% %s |\n", shown, none, extra, (extra <= 5) ? "met" : "NOT met"
+    }
+}' "$1"
+}
+
 # print_settle_table RESULTS: how the scroll bar settles after an open, per size.
 print_settle_table() {
     awk '
@@ -140,8 +170,9 @@ END {
 }
 
 if [ "${1:-}" = "--table" ]; then
-    # Prints the table of saved raw results again: scripts/bench.sh --table FILE ["1 10 50"]
+    # Prints the table of saved raw results again: scripts/bench.sh --table FILE ["1 10 100"]
     print_table "$2" "${3:-$sizes}"
+    print_open_table "$2" "${3:-$sizes}"
     print_settle_table "$2"
     print_paragraph_table "$2" "${ZELTO_BENCH_PARAGRAPH_MB:-20}"
     exit 0
@@ -177,6 +208,11 @@ median_ms() {
         m = (NR % 2) ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2; printf "%.1f\n", m / 1000 }'
 }
 
+largest=0
+for mb in $sizes; do
+    if [ "${mb%.*}" -gt "${largest%.*}" ]; then largest=$mb; fi
+done
+
 started=$(date +%s)
 for mb in $sizes; do
     file="$work/doc-$mb.txt"
@@ -189,6 +225,10 @@ for mb in $sizes; do
     done
     "$bench" session settle "$file" "$work" 1 2>/dev/null |
         awk -v mb="$mb" '$1 == "RESULT" { print "SETTLE", $2, mb, $4 }' >>"$results"
+    if [ "$mb" = "$largest" ]; then
+        "$bench" session progress "$file" "$work" "$runs" 2>/dev/null |
+            awk '$1 == "RESULT" { print "PROGRESS", $2, $3, $4 }' >>"$results"
+    fi
     echo "REF iconv $mb $(median_ms iconv -f cp1251 -t utf-8 "$file")" >>"$results"
     echo "REF tr $mb $(median_ms sh -c "tr -s ' ' <'$file'")" >>"$results"
     echo "REF grep $mb $(LC_ALL=C median_ms grep -F -c "$needle" "$file")" >>"$results"
@@ -214,5 +254,6 @@ cp "$results" "$build/bench-results.txt"
 echo "Measured in $(($(date +%s) - started)) s; raw results in $build/bench-results.txt" >&2
 
 print_table "$results" "$sizes"
+print_open_table "$results" "$sizes"
 print_settle_table "$results"
 print_paragraph_table "$results" "$para_mb"
