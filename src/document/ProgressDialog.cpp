@@ -1,7 +1,9 @@
 #include "ProgressDialog.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QProgressDialog>
+#include <QWindow>
 #include <algorithm>
 
 namespace {
@@ -19,6 +21,20 @@ ProgressDialog::ProgressDialog(QWidget* parent, const QString& title, ProgressTa
     dialog_->setMinimumDuration(kShowAfterMs);
     dialog_->setAutoClose(false);
     dialog_->setAutoReset(false);
+    closeGuard_ = std::make_unique<CloseGuard>(dialog_.data());
+    QCoreApplication::instance()->installEventFilter(closeGuard_.get());
+}
+
+bool ProgressDialog::CloseGuard::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::Close || watched == allowed_) {
+        return false;
+    }
+    if (auto* widget = qobject_cast<QWidget*>(allowed_);
+        widget != nullptr && widget->windowHandle() == watched) {
+        return false;
+    }
+    event->ignore();
+    return true;
 }
 
 ProgressDialog::~ProgressDialog() {

@@ -2,8 +2,10 @@
 
 #include "Progress.h"
 
+#include <QObject>
 #include <QPointer>
 #include <QString>
+#include <memory>
 
 class QProgressDialog;
 class QWidget;
@@ -12,7 +14,9 @@ class QWidget;
 // It comes up only when the work looks like taking over a second (kShowAfterMs), so short work
 // never shows it. Between chunks the application handles its events, so the windows repaint;
 // until the dialog is up, input waits, and once it is up it blocks input to the window it belongs
-// to, so no command can start while the work is half done.
+// to, so no command can start while the work is half done. A request to close a window is refused
+// for as long as the work lasts: Qt would take a second close of a window whose close is running
+// (a save after Yes) as done, and the window would go with its unsaved text.
 class ProgressDialog : public Progress {
 public:
     static constexpr int kShowAfterMs = 1000;
@@ -30,6 +34,19 @@ public:
     static QString labelFor(ProgressTask task);
 
 private:
+    // Refuses every close request to a window, the dialog's own excepted.
+    class CloseGuard : public QObject {
+    public:
+        explicit CloseGuard(QObject* allowed) : allowed_(allowed) {}
+
+    protected:
+        bool eventFilter(QObject* watched, QEvent* event) override;
+
+    private:
+        QObject* allowed_;
+    };
+
     QPointer<QProgressDialog> dialog_;
+    std::unique_ptr<CloseGuard> closeGuard_;
     qint64 total_ = 0;
 };

@@ -464,7 +464,7 @@ void TestDocumentGui::cancelledLongWorkChangesNothing_data() {
 
 // Cancelled at any chunk, even once everything was read or written, an open changes nothing and a
 // save leaves the old file whole, the document modified and bound as before, and the window open;
-// no error is shown.
+// no error is shown. A close that arrives while the work reports progress is refused.
 void TestDocumentGui::cancelledLongWorkChangesNothing() {
     QFETCH(LongWork, work);
     QFETCH(int, cancelAt);
@@ -493,6 +493,12 @@ void TestDocumentGui::cancelledLongWorkChangesNothing() {
     prompts_.answers = {work == LongWork::Open ? mrNo : mrYes};
     prompts_.openAnswers = {bigFile};
     prompts_.saveAnswers = {rtfFile};
+    if (work != LongWork::SaveAfterYesToClose) { // a close within a close: see the next test
+        prompts_.duringProgress = [this] {
+            QCloseEvent event;
+            QApplication::sendEvent(form_->windowHandle(), &event);
+        };
+    }
     switch (work) {
     case LongWork::Open:
     case LongWork::SaveAfterYesToOpen:
@@ -513,6 +519,8 @@ void TestDocumentGui::cancelledLongWorkChangesNothing() {
     QCOMPARE(prompts_.progressTasks,
              QList<ProgressTask>{work == LongWork::Open ? ProgressTask::Open : ProgressTask::Save});
     QVERIFY(prompts_.progressSteps > 0);
+    // The command's own question only.
+    QCOMPARE(prompts_.questions.size(), work == LongWork::SaveAsRtf ? 0 : 1);
     QVERIFY(form_->isVisible());
     QCOMPARE(form_->RichEdit1->text(), text);
     QCOMPARE(form_->windowTitle(), title);
@@ -526,6 +534,7 @@ void TestDocumentGui::cancelledLongWorkChangesNothing() {
 
 // The progress dialog of the real prompts: never for short work; for long work, over the main
 // window, which it blocks, with the program's name, what it does, and a Cancel button that works.
+// While it lasts, the window refuses to close.
 void TestDocumentGui::progressDialogOnlyForLongWork() {
     struct Watch : QObject {
         int shown = 0;
@@ -543,7 +552,13 @@ void TestDocumentGui::progressDialogOnlyForLongWork() {
     QVERIFY(form_->document().SaveDocument());
     QCOMPARE(watch.shown, 0);
 
-    const std::unique_ptr<Progress> progress = real.startProgress(ProgressTask::Save);
+    std::unique_ptr<Progress> progress = real.startProgress(ProgressTask::Save);
+    const auto closeBox = [this] {
+        QCloseEvent event;
+        QApplication::sendEvent(form_->windowHandle(), &event);
+    };
+    closeBox();
+    QVERIFY(form_->isVisible());
     progress->begin(100);
     QTest::qWait(100);
     QVERIFY(progress->advance(1)); // a hundredth in a tenth of a second: long work
@@ -557,6 +572,9 @@ void TestDocumentGui::progressDialogOnlyForLongWork() {
     QCOMPARE(cancel->text(), QStringLiteral("Отмена"));
     cancel->click();
     QVERIFY(!progress->advance(2));
+    progress.reset();
+    closeBox();
+    QVERIFY(!form_->isVisible());
     qApp->removeEventFilter(&watch);
     form_.reset(); // before the prompts it uses
 }

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 // Prompts with answers given in advance. A file dialog answer is a file name, or an empty string
@@ -22,7 +23,8 @@ public:
     static constexpr int kCancelWhenDone = -1;
     int cancelAtStep = 0;
     int progressSteps = 0;
-    QList<ProgressTask> progressTasks; // each progress started
+    QList<ProgressTask> progressTasks;    // each progress started
+    std::function<void()> duringProgress; // called at every progress report
 
     int centeredMessage(const QString& text, MsgDlgType /*type*/, int /*buttons*/) override {
         questions.append(text);
@@ -47,6 +49,9 @@ private:
         void begin(qint64 total) override { total_ = total; }
         bool advance(qint64 done) override {
             const int step = ++owner_.progressSteps;
+            if (owner_.duringProgress) {
+                owner_.duringProgress();
+            }
             return owner_.cancelAtStep == kCancelWhenDone ? done < total_
                                                           : step != owner_.cancelAtStep;
         }
