@@ -9,6 +9,7 @@
 
 #include <QStringList>
 #include <QTextDocument>
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -86,6 +87,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QStringList lines = referenceLines(data, size);
     FUZZ_CHECK(text == joined(lines), "reader gives %lld characters, the rules %lld",
                static_cast<long long>(text.size()), static_cast<long long>(joined(lines).size()));
+
+    // Read a piece at a time, as Open reads a file, the bytes give the same text.
+    const qsizetype piece = size > 0 ? 1 + data[0] % 13 : 1;
+    TextFile::LineDecoder decoder;
+    QString pieces;
+    for (qsizetype at = 0; at < bytes.size(); at += piece) {
+        decoder.decode(bytes.sliced(at, std::min(piece, bytes.size() - at)), pieces);
+    }
+    decoder.finish(pieces);
+    FUZZ_CHECK(pieces == text, "read in pieces of %lld, the text differs",
+               static_cast<long long>(piece));
 
     // Through the editor, as Open and the save after the question do.
     RichEdit& edit = editor();
