@@ -2,9 +2,9 @@
 
 #include "BlockPainter.h"
 #include "HeightSettler.h"
+#include "ParagraphLines.h"
 
 #include <QFontMetricsF>
-#include <QStyle>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextLayout>
@@ -18,8 +18,6 @@ namespace {
 constexpr int kEagerBlocks = 32;
 // Paragraphs longer than this (in characters) keep their analysed text between layouts and draws.
 constexpr int kKeptAnalysisLength = 2000;
-// Paragraphs longer than this (in characters) get evenly spaced tab stops (see evenTabs).
-constexpr int kEvenTabsLength = 100000;
 // Paragraphs longer than this (in characters) are not measured in idle time: measuring one would
 // hold up the user's next event. They are laid out when shown.
 constexpr int kSettledLength = 20000;
@@ -31,20 +29,6 @@ constexpr qreal kFar = 1e9;
 // Text whose average advance stands for a paragraph of mixed Cyrillic and Latin words.
 const char16_t kSample[] = u"The quick brown fox jumps over the lazy dog. "
                            u"Съешь же ещё этих мягких французских булок, да выпей чаю. ";
-
-// Qt works out the width of every tab that stands before the last listed stop by walking all the
-// rest of its paragraph, which makes laying out a long paragraph with many tabs cost its length
-// squared (minutes for 20 MB). A very long paragraph gets evenly spaced stops instead, at the
-// listed stops' mean distance: the first ones lie within about a pixel of the listed ones, later
-// ones closer together than a short paragraph's stops past the listed ones.
-void evenTabs(QTextOption& option) {
-    const QList<QTextOption::Tab> tabs = option.tabs();
-    if (tabs.isEmpty() || tabs.back().position <= 0) {
-        return;
-    }
-    option.setTabs({});
-    option.setTabStopDistance(tabs.back().position / tabs.size());
-}
 
 } // namespace
 
@@ -176,46 +160,8 @@ int DocumentLayout::measureBlock(const QTextBlock& block) const {
 }
 
 int DocumentLayout::layoutLines(QTextLayout& layout, const QTextBlock& block) const {
-    const QTextDocument* doc = document();
-    const QTextBlockFormat format = block.blockFormat();
-    const Qt::LayoutDirection direction = block.textDirection();
-
-    QTextOption option = doc->defaultTextOption();
-    option.setTextDirection(direction);
-    option.setAlignment(QStyle::visualAlignment(direction, format.alignment()));
-    if (format.hasProperty(QTextFormat::TabPositions)) {
-        option.setTabs(format.tabPositions());
-    }
-    if (block.length() > kEvenTabsLength) {
-        evenTabs(option);
-    }
-    const bool wraps = geometry_.width > 0 && !format.nonBreakableLines();
-    if (!wraps) {
-        option.setWrapMode(QTextOption::ManualWrap);
-    }
-
-    layout.setTextOption(option);
-    const qreal left = geometry_.margin + format.leftMargin();
-    const qreal right = geometry_.width - geometry_.margin - format.rightMargin();
-    qreal y = format.topMargin();
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLeadingIncluded(true);
-        qreal x = left;
-        if (line.lineNumber() == 0) {
-            x += format.textIndent();
-        }
-        if (wraps) {
-            line.setLineWidth(std::max<qreal>(0, right - x));
-        } else {
-            line.setNumColumns(INT_MAX / 256);
-        }
-        line.setPosition(QPointF(x, y));
-        y += line.height();
-    }
-    layout.endLayout();
-    y += format.bottomMargin();
-    return std::max(1, static_cast<int>(std::ceil(y)));
+    return ParagraphLines::layOut(layout, block, document()->defaultTextOption(), geometry_.width,
+                                  geometry_.margin);
 }
 
 void DocumentLayout::setBlockHeight(const QTextBlock& block, int height, Height kind) const {
@@ -225,11 +171,15 @@ void DocumentLayout::setBlockHeight(const QTextBlock& block, int height, Height 
     if (old == height) {
         return;
     }
-    const qreal oldHeight = contentHeight();
+    const qreal oldHeight = batching_ ? 0 : contentHeight();
     const qreal oldBottom = blockTop(block) + old;
     writable.setLineCount(height);
-    notifySizeChange(oldHeight);
+    // Views first keep their text still, then learn the new size: a view scrolled to the end would
+    // otherwise see its position cut to a shrunk range first, and move it twice.
     emit const_cast<DocumentLayout*>(this)->blockHeightChanged(oldBottom, height - old);
+    if (!batching_) {
+        notifySizeChange(oldHeight);
+    }
 }
 
 void DocumentLayout::notifySizeChange(qreal oldHeight) const {
@@ -259,6 +209,7 @@ void DocumentLayout::documentChanged(int from, int charsRemoved, int charsAdded)
     // one that was only estimated waits until it is shown.
     const int first = block.blockNumber();
     const bool few = last.blockNumber() - first < kEagerBlocks;
+    batching_ = true; // one size change for all, below
     for (; block.isValid(); block = block.next()) {
         const int state = block.userState();
         if (few && state == stateFor(Height::LaidOut)) {
@@ -272,6 +223,7 @@ void DocumentLayout::documentChanged(int from, int charsRemoved, int charsAdded)
             break;
         }
     }
+    batching_ = false;
     notifySizeChange(oldHeight);
     settler_->restartFrom(first);
     emit update(QRectF(0, top, kFar, kFar));

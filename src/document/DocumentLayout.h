@@ -47,7 +47,8 @@ public:
 
 signals:
     // A paragraph that ended at oldBottom grew by delta pixels (shrank when negative): everything
-    // below it moved. A view keeps its text still by moving its scroll position along.
+    // below it moved. A view keeps its text still by moving its scroll position along. Comes
+    // before the documentSizeChanged that follows from it.
     void blockHeightChanged(qreal oldBottom, qreal delta);
 
 protected:
@@ -89,6 +90,7 @@ private:
     Geometry geometry_;
     int generation_ = 0; // counts geometry changes; a block's user state names its generation
     mutable bool pending_ = false;
+    mutable bool batching_ = false; // heights change in a batch: the size is told once, after
     qreal charWidth_ = 7;
     qreal lineHeight_ = 16;
     HeightSettler* settler_;

@@ -13,6 +13,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -30,7 +31,11 @@ void RichTextView::keepTextStill(qreal oldBottom, qreal delta) {
         return;
     }
     keepingStill_ = true;
-    bar->setValue(bar->value() + static_cast<int>(delta));
+    // The range follows the document's new size only after this: widen it for now where the
+    // paragraph grew, so that the position is not cut short.
+    const int value = bar->value() + static_cast<int>(delta);
+    bar->setMaximum(std::max(bar->maximum(), value));
+    bar->setValue(value);
     keepingStill_ = false;
 }
 

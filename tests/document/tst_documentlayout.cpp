@@ -108,6 +108,7 @@ private slots:
     void textStaysStillWhenEstimatesAreReplaced();
     void idleTimeMeasuresLikeLayout_data() { matchesStockLayout_data(); }
     void idleTimeMeasuresLikeLayout();
+    void idleTimeSettlesTheScrollBar_data();
     void idleTimeSettlesTheScrollBar();
     void drawsLikeStockLayout();
     void discFollowsTheTextSize();
@@ -413,11 +414,21 @@ void TestDocumentLayout::idleTimeMeasuresLikeLayout() {
     }
 }
 
+void TestDocumentLayout::idleTimeSettlesTheScrollBar_data() {
+    QTest::addColumn<QString>("text");
+    // Estimates too low (wide letters) and too high (narrow ones): paragraphs above the caret grow,
+    // or shrink, as they are measured.
+    QTest::newRow("wide") << paragraphs(3000);
+    QTest::newRow("narrow")
+        << QStringLiteral("il ji lit ").repeated(12).append('\n').repeated(3000);
+}
+
 void TestDocumentLayout::idleTimeSettlesTheScrollBar() {
+    QFETCH(QString, text);
     QTextEdit* view = edit_->widget();
     for (const int width : {kWidth, kWidth / 2}) {
         if (width == kWidth) {
-            edit_->loadPlainText(paragraphs(3000));
+            edit_->loadPlainText(text);
         } else {
             view->resize(width, kHeight); // every height is an estimate again
         }
