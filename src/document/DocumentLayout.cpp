@@ -10,6 +10,7 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -177,7 +178,9 @@ void DocumentLayout::setBlockHeight(const QTextBlock& block, int height, Height 
     // Views first keep their text still, then learn the new size: a view scrolled to the end would
     // otherwise see its position cut to a shrunk range first, and move it twice.
     emit const_cast<DocumentLayout*>(this)->blockHeightChanged(oldBottom, height - old);
-    if (!batching_) {
+    if (batching_) {
+        batchMoved_ = true;
+    } else {
         notifySizeChange(oldHeight);
     }
 }
@@ -224,7 +227,12 @@ void DocumentLayout::documentChanged(int from, int charsRemoved, int charsAdded)
         }
     }
     batching_ = false;
-    notifySizeChange(oldHeight);
+    if (std::exchange(batchMoved_, false)) {
+        // Always, even when the heights cancel out: a view may have widened its range meanwhile.
+        emit documentSizeChanged(documentSize());
+    } else {
+        notifySizeChange(oldHeight);
+    }
     settler_->restartFrom(first);
     emit update(QRectF(0, top, kFar, kFar));
 }

@@ -90,7 +90,8 @@ private:
     Geometry geometry_;
     int generation_ = 0; // counts geometry changes; a block's user state names its generation
     mutable bool pending_ = false;
-    mutable bool batching_ = false; // heights change in a batch: the size is told once, after
+    mutable bool batching_ = false;   // heights change in a batch: the size is told once, after
+    mutable bool batchMoved_ = false; // a height changed in this batch
     qreal charWidth_ = 7;
     qreal lineHeight_ = 16;
     HeightSettler* settler_;

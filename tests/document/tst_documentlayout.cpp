@@ -110,6 +110,7 @@ private slots:
     void idleTimeMeasuresLikeLayout();
     void idleTimeSettlesTheScrollBar_data();
     void idleTimeSettlesTheScrollBar();
+    void scrollRangeAfterHeightsThatCancelOut();
     void drawsLikeStockLayout();
     void discFollowsTheTextSize();
 
@@ -446,6 +447,35 @@ void TestDocumentLayout::idleTimeSettlesTheScrollBar() {
         }
         QCOMPARE(layout->documentSize().height(), settled);
     }
+}
+
+void TestDocumentLayout::scrollRangeAfterHeightsThatCancelOut() {
+    // With the view at the end, one edit makes a paragraph above the view a line taller and one in
+    // it a line shorter: the scroll range is the document's again afterwards.
+    QStringList lines(30, QStringLiteral("short"));
+    lines[20] = words(14, 2) + QStringLiteral(" end"); // two lines
+    edit_->loadPlainText(lines.join(QLatin1Char('\n')));
+    QTextDocument* doc = edit_->document();
+    auto* layout = qobject_cast<DocumentLayout*>(doc->documentLayout());
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        layout->ensureLaidOut(b);
+    }
+    QTextEdit* view = edit_->widget();
+    QScrollBar* bar = view->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    const qreal height = layout->documentSize().height();
+
+    QTextCursor c(doc);
+    c.beginEditBlock();
+    c.movePosition(QTextCursor::EndOfBlock);
+    c.insertText(QLatin1Char(' ') + words(14, 3)); // the first paragraph wraps once
+    QTextBlock twenty = doc->findBlockByNumber(20);
+    c.setPosition(twenty.position() + twenty.text().lastIndexOf(QLatin1Char(' ')));
+    c.setPosition(twenty.position(), QTextCursor::KeepAnchor); // it no longer wraps
+    c.removeSelectedText();
+    c.endEditBlock();
+    QCOMPARE(layout->documentSize().height(), height);
+    QCOMPARE(bar->maximum(), static_cast<int>(std::ceil(height - view->viewport()->height())));
 }
 
 void TestDocumentLayout::drawsLikeStockLayout() {
