@@ -71,6 +71,10 @@ void InOutError::raiseErrno(int err, const QString& fileName) {
     raiseErrno(err);
 }
 
+void InOutError::raiseErrnoOr(int err, int fallback, const QString& fileName) {
+    raiseErrno(err != 0 ? err : fallback, fileName);
+}
+
 void InOutError::raiseWriteErrno(int err) {
     if (err == 0) {
         throw InOutError(IoCode::DiskFull);

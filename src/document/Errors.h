@@ -45,6 +45,9 @@ public:
     // The same for a failed call on fileName, where a missing file in a missing folder is an
     // invalid name (3) rather than a file not found (2); an empty fileName names no file.
     [[noreturn]] static void raiseErrno(int err, const QString& fileName);
+    // Throws the InOutError of a failed call: errno value err when it left one, else fallback; with
+    // fileName as raiseErrno takes it.
+    [[noreturn]] static void raiseErrnoOr(int err, int fallback, const QString& fileName = {});
     // Throws the InOutError of a write that wrote less than it was given: errno value err, or
     // "Disk full" when it left none, as a disk that takes no more bytes does.
     [[noreturn]] static void raiseWriteErrno(int err);

@@ -11,16 +11,6 @@
 #include <unistd.h>
 #endif
 
-namespace {
-
-// Throws the InOutError of the failed call: its errno when it left one, else fallback. With the
-// file's name, a missing folder in it makes the name invalid.
-[[noreturn]] void raiseFailure(int err, int fallback, const QString& fileName = {}) {
-    InOutError::raiseErrno(err != 0 ? err : fallback, fileName);
-}
-
-} // namespace
-
 FileWriter::FileWriter(const QString& fileName) {
     const QFileInfo target(fileName);
     if (target.isDir()) {
@@ -40,7 +30,7 @@ FileWriter::FileWriter(const QString& fileName) {
     file_ = std::make_unique<QSaveFile>(path);
     errno = 0;
     if (!file_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        raiseFailure(errno, EACCES, path);
+        InOutError::raiseErrnoOr(errno, EACCES, path);
     }
     if (identity.exists() && !identity.applyTo(static_cast<int>(file_->handle()))) {
         file_.reset(); // never committed: the temporary file goes
@@ -75,6 +65,6 @@ void FileWriter::commit() {
 #endif
     errno = 0;
     if (!file_->commit()) {
-        raiseFailure(errno, EIO);
+        InOutError::raiseErrnoOr(errno, EIO);
     }
 }

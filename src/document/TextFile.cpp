@@ -14,11 +14,6 @@ namespace {
 
 constexpr unsigned char kCtrlZ = 26;
 
-// Throws the InOutError of the failed call: its errno when it left one, else fallback.
-[[noreturn]] void raiseFailure(int err, int fallback) {
-    InOutError::raiseErrno(err != 0 ? err : fallback);
-}
-
 } // namespace
 
 QString TextFile::decodeLines(QByteArrayView bytes) {
@@ -136,7 +131,7 @@ void DocFile::readLines(const TextSink& sink, Progress& progress, qsizetype chun
     QFile file(fileName_);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        InOutError::raiseErrno(errno != 0 ? errno : EACCES, fileName_);
+        InOutError::raiseErrnoOr(errno, EACCES, fileName_);
     }
     progress.begin(file.size());
     // One chunk of bytes and its text at a time: the file is never held whole, and both stay in
@@ -150,7 +145,7 @@ void DocFile::readLines(const TextSink& sink, Progress& progress, qsizetype chun
         errno = 0;
         const qint64 n = file.read(bytes.data(), chunkSize);
         if (n < 0) {
-            raiseFailure(errno, EIO);
+            InOutError::raiseErrnoOr(errno, EIO);
         }
         if (n == 0) {
             break;
