@@ -10,7 +10,6 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
-#include <utility>
 
 namespace {
 
@@ -128,8 +127,9 @@ bool DocumentLayout::isSettled() const {
 
 void DocumentLayout::settle(const QTextBlock& block) const {
     estimateAllIfPending();
-    if (block.userState() == stateFor(Height::Estimated) && block.length() <= kSettledLength) {
-        setBlockHeight(block, measureBlock(block), Height::Measured);
+    if (block.userState() == stateFor(Height::Estimated) && block.length() <= kSettledLength &&
+        setBlockHeight(block, measureBlock(block), Height::Measured)) {
+        emit const_cast<DocumentLayout*>(this)->documentSizeChanged(documentSize());
     }
 }
 
@@ -137,7 +137,9 @@ void DocumentLayout::ensureLaidOut(const QTextBlock& block) const {
     if (!block.isValid() || isLaidOut(block)) {
         return;
     }
-    setBlockHeight(block, layoutBlock(block), Height::LaidOut);
+    if (setBlockHeight(block, layoutBlock(block), Height::LaidOut)) {
+        emit const_cast<DocumentLayout*>(this)->documentSizeChanged(documentSize());
+    }
 }
 
 int DocumentLayout::layoutBlock(const QTextBlock& block) const {
@@ -165,24 +167,17 @@ int DocumentLayout::layoutLines(QTextLayout& layout, const QTextBlock& block) co
                                   geometry_.margin);
 }
 
-void DocumentLayout::setBlockHeight(const QTextBlock& block, int height, Height kind) const {
+bool DocumentLayout::setBlockHeight(const QTextBlock& block, int height, Height kind) const {
     QTextBlock writable = block;
     writable.setUserState(stateFor(kind));
     const int old = block.lineCount();
     if (old == height) {
-        return;
+        return false;
     }
-    const qreal oldHeight = batching_ ? 0 : contentHeight();
     const qreal oldBottom = blockTop(block) + old;
     writable.setLineCount(height);
-    // Views first keep their text still, then learn the new size: a view scrolled to the end would
-    // otherwise see its position cut to a shrunk range first, and move it twice.
     emit const_cast<DocumentLayout*>(this)->blockHeightChanged(oldBottom, height - old);
-    if (batching_) {
-        batchMoved_ = true;
-    } else {
-        notifySizeChange(oldHeight);
-    }
+    return true;
 }
 
 void DocumentLayout::notifySizeChange(qreal oldHeight) const {
@@ -212,22 +207,21 @@ void DocumentLayout::documentChanged(int from, int charsRemoved, int charsAdded)
     // one that was only estimated waits until it is shown.
     const int first = block.blockNumber();
     const bool few = last.blockNumber() - first < kEagerBlocks;
-    batching_ = true; // one size change for all, below
+    bool moved = false;
     for (; block.isValid(); block = block.next()) {
         const int state = block.userState();
         if (few && state == stateFor(Height::LaidOut)) {
-            setBlockHeight(block, layoutBlock(block), Height::LaidOut);
+            moved |= setBlockHeight(block, layoutBlock(block), Height::LaidOut);
         } else if (few && state == stateFor(Height::Measured) && block.length() <= kSettledLength) {
-            setBlockHeight(block, measureBlock(block), Height::Measured);
+            moved |= setBlockHeight(block, measureBlock(block), Height::Measured);
         } else {
-            setBlockHeight(block, estimateHeight(block), Height::Estimated);
+            moved |= setBlockHeight(block, estimateHeight(block), Height::Estimated);
         }
         if (block == last) {
             break;
         }
     }
-    batching_ = false;
-    if (std::exchange(batchMoved_, false)) {
+    if (moved) {
         // Always, even when the heights cancel out: a view may have widened its range meanwhile.
         emit documentSizeChanged(documentSize());
     } else {

@@ -78,8 +78,11 @@ private:
     int layoutLines(QTextLayout& layout, const QTextBlock& block) const;
     int layoutBlock(const QTextBlock& block) const;
     int measureBlock(const QTextBlock& block) const;
-    // Stores height as block's height and tells views what moved.
-    void setBlockHeight(const QTextBlock& block, int height, Height kind) const;
+    // Stores height as block's height and tells views what moved (blockHeightChanged); whether the
+    // height changed. The caller then tells the document's new size (documentSizeChanged): views
+    // first keep their text still, then learn the new size, or a view scrolled to the end would
+    // see its position cut to a shrunk range first and move it twice.
+    bool setBlockHeight(const QTextBlock& block, int height, Height kind) const;
     qreal blockTop(const QTextBlock& block) const;
     QTextBlock blockAt(qreal y) const;
     qreal contentHeight() const;
@@ -90,8 +93,6 @@ private:
     Geometry geometry_;
     int generation_ = 0; // counts geometry changes; a block's user state names its generation
     mutable bool pending_ = false;
-    mutable bool batching_ = false;   // heights change in a batch: the size is told once, after
-    mutable bool batchMoved_ = false; // a height changed in this batch
     qreal charWidth_ = 7;
     qreal lineHeight_ = 16;
     HeightSettler* settler_;
