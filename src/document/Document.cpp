@@ -4,6 +4,7 @@
 #include "RichEdit.h"
 #include "RtfWriter.h"
 
+#include <QScopedValueRollback>
 #include <QTextDocument>
 #include <algorithm>
 #include <memory>
@@ -58,22 +59,6 @@ bool Document::settleChanges() {
     }
 }
 
-namespace {
-
-// Marks the document busy for the life of one read or write of a file.
-class Working {
-public:
-    explicit Working(bool& flag) : flag_(flag) { flag = true; }
-    ~Working() { flag_ = false; }
-    Working(const Working&) = delete;
-    Working& operator=(const Working&) = delete;
-
-private:
-    bool& flag_;
-};
-
-} // namespace
-
 void Document::newFile() {
     if (!working_ && settleChanges()) {
         reset();
@@ -107,7 +92,7 @@ void Document::bind(const QString& fileName, DocFormat format) {
 }
 
 void Document::writeFile(const QString& fileName, DocFormat format) {
-    const Working working(working_);
+    const QScopedValueRollback working(working_, true);
     const std::unique_ptr<Progress> progress = prompts_.startProgress(ProgressTask::Save);
     if (format == DocFormat::Rtf) {
         RtfWriter::save(*editor_.document(), fileName, *progress);
@@ -149,7 +134,7 @@ void Document::OpenDocument() {
 }
 
 void Document::openFile(const QString& fileName) {
-    const Working working(working_);
+    const QScopedValueRollback working(working_, true);
     DocFile file;
     file.assign(fileName);
     // The new text is built aside, a chunk at a time as it is read; the editor takes it only when
