@@ -92,10 +92,7 @@ void TForm3::placeFirstTime() {
     if (owner == nullptr) {
         return;
     }
-    const QRect over = owner->frameGeometry();
-    FramePlacement::place(this, owner, [over](const QSize& outer) {
-        return FramePlacement::centredOver(over, outer);
-    });
+    FramePlacement::centreOver(this, owner);
 }
 
 void TForm3::showOnDemand(TForm3*& box, QWidget* owner) {

@@ -79,6 +79,11 @@ void FramePlacement::place(QWidget* window, const QWidget* reference, const Posi
     }
 }
 
+void FramePlacement::centreOver(QWidget* window, const QWidget* owner) {
+    const QRect over = owner->frameGeometry();
+    place(window, owner, [over](const QSize& outer) { return centredOver(over, outer); });
+}
+
 QPoint FramePlacement::centredOver(const QRect& owner, const QSize& box) {
     // C++ integer division truncates toward zero, also when the box is larger than its owner.
     return {owner.left() + (owner.width() - box.width()) / 2,

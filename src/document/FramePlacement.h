@@ -25,6 +25,9 @@ public:
     // outer size known or estimated from reference, and again once its real frame is known.
     static void place(QWidget* window, const QWidget* reference, const Position& position);
 
+    // place with the window's frame centred over owner's frame (centredOver).
+    static void centreOver(QWidget* window, const QWidget* owner);
+
     // The top-left corner that centres a window of outer size box over the frame owner: each
     // half-difference an integer division truncating toward zero.
     static QPoint centredOver(const QRect& owner, const QSize& box);

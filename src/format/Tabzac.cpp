@@ -149,11 +149,7 @@ void Tabzac::execute(QWidget* owner, ParaFormatter& formatter) {
 void Tabzac::setVisible(bool visible) {
     if (visible && !placed_ && parentWidget() != nullptr) {
         placed_ = true;
-        const QWidget* owner = parentWidget()->window();
-        const QRect over = owner->frameGeometry();
-        FramePlacement::place(this, owner, [over](const QSize& outer) {
-            return FramePlacement::centredOver(over, outer);
-        });
+        FramePlacement::centreOver(this, parentWidget()->window());
     }
     QDialog::setVisible(visible);
 }
