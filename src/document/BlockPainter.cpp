@@ -1,5 +1,7 @@
 #include "BlockPainter.h"
 
+#include "ParagraphPieces.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QTextCursor>
@@ -80,7 +82,9 @@ void BlockPainter::draw(QPainter* painter, const PaintContext& context, const QT
     }
 
     const QTextList* list = block.textList();
-    if (list != nullptr && list->format().style() != QTextListFormat::ListStyleUndefined) {
+    // A paragraph held in pieces shows its bullet once, before its first piece.
+    if (list != nullptr && list->format().style() != QTextListFormat::ListStyleUndefined &&
+        !ParagraphPieces::continues(block)) {
         drawBullet(painter, context, block, selectionFormat, device);
     }
 

@@ -1,5 +1,7 @@
 #include "ParagraphLines.h"
 
+#include "ParagraphPieces.h"
+
 #include <QStyle>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -51,12 +53,14 @@ int ParagraphLines::layOut(QTextLayout& layout, const QTextBlock& block,
     layout.setTextOption(option);
     const qreal left = margin + format.leftMargin();
     const qreal right = pageWidth - margin - format.rightMargin();
+    // Only a paragraph's first piece starts it (ParagraphPieces).
+    const bool starts = !format.boolProperty(ParagraphPieces::kContinues);
     qreal y = format.topMargin();
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLeadingIncluded(true);
         qreal x = left;
-        if (line.lineNumber() == 0) {
+        if (line.lineNumber() == 0 && starts) {
             x += format.textIndent();
         }
         if (wraps) {

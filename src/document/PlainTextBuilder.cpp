@@ -1,7 +1,10 @@
 #include "PlainTextBuilder.h"
 
 #include "DocumentLayout.h"
+#include "ParagraphPieces.h"
+#include "PieceIndex.h"
 
+#include <QTextBlock>
 #include <QTextDocument>
 
 PlainTextBuilder::PlainTextBuilder(const QTextDocument& model)
@@ -11,6 +14,7 @@ PlainTextBuilder::PlainTextBuilder(const QTextDocument& model)
     doc_->setDocumentMargin(model.documentMargin());
     doc_->setPageSize(model.pageSize());
     installDocumentLayout(doc_.get());
+    PieceIndex::install(doc_.get());
     doc_->setUndoRedoEnabled(false);
     cursor_ = QTextCursor(doc_.get());
     // One edit for the whole text: the layout then estimates every paragraph's height in one pass
@@ -25,6 +29,13 @@ void PlainTextBuilder::append(const QString& text) {
 }
 
 std::unique_ptr<QTextDocument> PlainTextBuilder::take() {
+    // Very long paragraphs are held in pieces, cut before the layout sees them.
+    for (QTextBlock b = doc_->begin(); b.isValid(); b = b.next()) {
+        if (b.length() - 1 > ParagraphPieces::kLongParagraph) {
+            const int n = b.blockNumber();
+            b = doc_->findBlockByNumber(n + ParagraphPieces::cut(*doc_, n, n));
+        }
+    }
     cursor_.endEditBlock();
     cursor_ = QTextCursor();
     doc_->setUndoRedoEnabled(true);

@@ -3,6 +3,8 @@
 #include "DocumentLayout.h"
 #include "LineBreaks.h"
 #include "ParagraphGeometry.h"
+#include "ParagraphPieces.h"
+#include "PieceIndex.h"
 #include "PlainTextBuilder.h"
 #include "RichTextView.h"
 
@@ -41,6 +43,8 @@ QTextDocument* RichEdit::document() const {
 }
 
 void RichEdit::installDocument(QTextDocument* doc) {
+    pieces_ = PieceIndex::install(doc);
+    view_->follow(doc);
     DocumentLayout* layout = installDocumentLayout(doc);
     connect(layout, &DocumentLayout::blockHeightChanged, view_, &RichTextView::keepTextStill,
             Qt::UniqueConnection);
@@ -55,7 +59,13 @@ Position RichEdit::toPosition(QtPosition qtPosition) const {
     const QTextDocument* doc = document();
     const int last = doc->characterCount() - 1;
     const int at = std::clamp(qtPosition.value, 0, last);
-    return at + doc->findBlock(at).blockNumber();
+    return at + breaksBefore(doc->findBlock(at).blockNumber());
+}
+
+int RichEdit::breaksBefore(int blockNumber) const {
+    // Each separator before the block is a paragraph break (one more character as CR LF) unless
+    // it stands for a space inside a paragraph in pieces.
+    return blockNumber - pieces_->continuationsUpTo(blockNumber);
 }
 
 QtPosition RichEdit::toQtPosition(Position position) const {
@@ -70,14 +80,14 @@ QtPosition RichEdit::toQtPosition(Position position) const {
     int hi = doc->blockCount() - 1;
     while (lo < hi) {
         const int mid = lo + (hi - lo + 1) / 2;
-        if (doc->findBlockByNumber(mid).position() + mid <= target) {
+        if (doc->findBlockByNumber(mid).position() + breaksBefore(mid) <= target) {
             lo = mid;
         } else {
             hi = mid - 1;
         }
     }
     const QTextBlock block = doc->findBlockByNumber(lo);
-    const int offset = std::min(target - (block.position() + lo), block.length() - 1);
+    const int offset = std::min(target - (block.position() + breaksBefore(lo)), block.length() - 1);
     return QtPosition(block.position() + offset);
 }
 
@@ -92,13 +102,13 @@ QtPosition RichEdit::qtPositionAtOrAfter(Position position) const {
 
 int RichEdit::textLength() const {
     const QTextDocument* doc = document();
-    return doc->characterCount() - 1 + (doc->blockCount() - 1);
+    return doc->characterCount() - 1 + breaksBefore(doc->blockCount() - 1);
 }
 
 // --- text ---------------------------------------------------------------------------------
 
 QString RichEdit::text() const {
-    return LineBreaks::toCrLf(document()->toRawText());
+    return LineBreaks::toCrLf(ParagraphPieces::rawText(*document()));
 }
 
 void RichEdit::setText(const QString& text) {
@@ -106,6 +116,7 @@ void RichEdit::setText(const QString& text) {
     c.beginEditBlock();
     c.select(QTextCursor::Document);
     c.insertText(LineBreaks::toEditorText(text));
+    ParagraphPieces::mend(*document(), 0, c.position());
     c.endEditBlock();
 }
 
@@ -153,13 +164,18 @@ void RichEdit::applyCursor(const QTextCursor& c) {
 }
 
 QString RichEdit::selectedText() const {
-    return LineBreaks::toCrLf(cursor().selectedText());
+    const QTextCursor c = cursor();
+    QString text = c.selectedText();
+    ParagraphPieces::restoreSpaces(*document(), c.selectionStart(), text);
+    return LineBreaks::toCrLf(text);
 }
 
 void RichEdit::replaceSelection(const QString& text) {
     QTextCursor c = cursor();
     c.beginEditBlock();
+    const int from = c.selectionStart();
     c.insertText(LineBreaks::toEditorText(text));
+    ParagraphPieces::mend(*document(), from, c.position());
     c.endEditBlock();
     applyCursor(c);
 }

@@ -9,6 +9,8 @@
 #include <QTextCursor>
 #include <memory>
 
+class PieceIndex;
+class QTextBlock;
 class QTextDocument;
 class QTextEdit;
 class QWidget;
@@ -125,9 +127,14 @@ private:
     void mergeCharFormat(const QTextCharFormat& format);
     QTextCharFormat selCharFormat() const;
     QTextBlockFormat firstBlockFormat() const;
+    // The first and the last paragraph the selection touches, whole: first and last block.
+    QList<QTextBlock> touchedParagraphs() const;
     // Sets one twips property on every touched paragraph and redraws their geometry.
     void setParaProperty(int property, int twips);
     void installDocument(QTextDocument* document);
+    // Paragraph breaks before block number blockNumber.
+    int breaksBefore(int blockNumber) const;
 
     RichTextView* view_;
+    const PieceIndex* pieces_ = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "BulletRun.h"
 #include "ParagraphGeometry.h"
+#include "ParagraphPieces.h"
 #include "RichEdit.h"
 #include "RichTextView.h"
 
@@ -18,11 +19,22 @@ ParaAlignment RichEdit::paraAlignment() const {
     return alignmentOf(firstBlockFormat());
 }
 
+QList<QTextBlock> RichEdit::touchedParagraphs() const {
+    const QTextCursor c = cursor();
+    const QTextDocument* doc = document();
+    // Every piece of a paragraph held in pieces (ParagraphPieces) has the paragraph's format.
+    return {ParagraphPieces::firstPiece(doc->findBlock(c.selectionStart())),
+            ParagraphPieces::lastPiece(doc->findBlock(c.selectionEnd()))};
+}
+
 void RichEdit::setParaAlignment(ParaAlignment alignment) {
     QTextBlockFormat f;
     f.setAlignment(toQtAlignment(alignment));
-    QTextCursor c = cursor();
+    const QList<QTextBlock> touched = touchedParagraphs();
+    QTextCursor c(document());
     c.beginEditBlock();
+    c.setPosition(touched.front().position());
+    c.setPosition(touched.back().position(), QTextCursor::KeepAnchor);
     c.mergeBlockFormat(f);
     c.endEditBlock();
 }
@@ -34,9 +46,9 @@ ParaNumbering RichEdit::paraNumbering() const {
 
 void RichEdit::setParaNumbering(ParaNumbering numbering) {
     QTextCursor c = cursor();
-    QTextDocument* doc = document();
-    const QTextBlock first = doc->findBlock(c.selectionStart());
-    const QTextBlock last = doc->findBlock(c.selectionEnd());
+    const QList<QTextBlock> touched = touchedParagraphs();
+    const QTextBlock& first = touched.front();
+    const QTextBlock& last = touched.back();
     c.beginEditBlock();
     BulletRun bullets;
     for (QTextBlock b = first; b.isValid(); b = b.next()) {
@@ -83,13 +95,13 @@ void RichEdit::setParaRightIndent(int twips) {
 
 void RichEdit::setParaProperty(int property, int twips) {
     QTextCursor c = cursor();
-    QTextDocument* doc = document();
-    const QTextBlock first = doc->findBlock(c.selectionStart());
-    const QTextBlock last = doc->findBlock(c.selectionEnd());
+    const QList<QTextBlock> touched = touchedParagraphs();
+    const QTextBlock& first = touched.front();
+    const QTextBlock& last = touched.back();
     c.beginEditBlock();
     // Consecutive paragraphs that share a format get the same new one: one request for the whole
     // run, so that the layout hears of one change instead of one per paragraph.
-    QTextCursor run(doc);
+    QTextCursor run(document());
     QTextBlockFormat runFormat;
     int runIndex = -1;
     for (QTextBlock b = first; b.isValid(); b = b.next()) {

@@ -3,6 +3,7 @@
 #include "BusyCursor.h"
 #include "Cp1251.h"
 #include "LineBreaks.h"
+#include "ParagraphPieces.h"
 #include "PastedText.h"
 
 #include <QInputMethodEvent>
@@ -64,15 +65,49 @@ void RichTextView::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    edited_ = false;
     QString text = event->text();
     if (!text.isEmpty() && Cp1251::sanitize(text) > 0) {
         QKeyEvent replaced(event->type(), event->key(), event->modifiers(), text,
                            event->isAutoRepeat(), event->count());
         QTextEdit::keyPressEvent(&replaced);
         event->setAccepted(replaced.isAccepted());
+    } else {
+        QTextEdit::keyPressEvent(event);
+    }
+    // Undo and redo bring back pieces as they were; any other edit may have made one too long.
+    if (edited_ && !event->matches(QKeySequence::Undo) && !event->matches(QKeySequence::Redo)) {
+        cutLongPiece();
+    }
+}
+
+void RichTextView::follow(QTextDocument* document) {
+    connect(document, &QTextDocument::contentsChange, this, &RichTextView::noteEdit,
+            Qt::UniqueConnection);
+}
+
+void RichTextView::noteEdit() {
+    edited_ = true;
+}
+
+void RichTextView::cutLongPiece() {
+    QTextCursor c = textCursor();
+    const QTextBlock block = c.block();
+    if (block.length() - 1 <= ParagraphPieces::kLongPiece) {
         return;
     }
-    QTextEdit::keyPressEvent(event);
+    // The cut belongs to the edit that made the piece long: one undo takes back both. It replaces
+    // spaces by separators, so the caret's and anchor's Qt positions stay as they are.
+    const int anchor = c.anchor();
+    const int position = c.position();
+    c.joinPreviousEditBlock();
+    const int made = ParagraphPieces::cut(*document(), block.blockNumber(), block.blockNumber());
+    c.endEditBlock();
+    if (made > 0) {
+        c.setPosition(anchor);
+        c.setPosition(position, QTextCursor::KeepAnchor);
+        setTextCursor(c);
+    }
 }
 
 void RichTextView::insertParagraphBreak() {
@@ -80,7 +115,8 @@ void RichTextView::insertParagraphBreak() {
     // empty paragraph out of its bullet list instead; here a bullet ends only when the program
     // says so.
     QTextCursor c = textCursor();
-    c.insertBlock();
+    // The break starts a paragraph, also inside a continuation piece.
+    c.insertBlock(ParagraphPieces::startingFormat(c.blockFormat()));
     setTextCursor(c);
     ensureCursorVisible();
 }
@@ -94,7 +130,7 @@ void RichTextView::inputMethodEvent(QInputMethodEvent* event) {
 }
 
 QMimeData* RichTextView::createMimeDataFromSelection() const {
-    return new FragmentMimeData(textCursor().selection());
+    return new FragmentMimeData(ParagraphPieces::wholeFragment(textCursor()));
 }
 
 bool RichTextView::canInsertFromMimeData(const QMimeData* source) const {
@@ -107,6 +143,7 @@ void RichTextView::insertFromMimeData(const QMimeData* source) {
     }
     QTextCursor c = textCursor();
     c.beginEditBlock();
+    const int from = c.selectionStart();
     if (const auto* own = qobject_cast<const FragmentMimeData*>(source)) {
         // Copied from this program: taken exactly, with the indents kept in twips.
         c.insertFragment(own->fragment());
@@ -117,6 +154,7 @@ void RichTextView::insertFromMimeData(const QMimeData* source) {
     } else if (source->hasText()) {
         c.insertText(LineBreaks::toEditorText(source->text()));
     }
+    ParagraphPieces::mend(*document(), from, c.position());
     c.endEditBlock();
     setTextCursor(c);
     ensureCursorVisible();

@@ -2,6 +2,7 @@
 
 #include "Cp1251.h"
 #include "Errors.h"
+#include "ParagraphPieces.h"
 #include "TextFile.h"
 #include "TextFormat.h"
 
@@ -96,10 +97,14 @@ public:
         progress_.begin(doc_.characterCount());
         collectTables();
         writeHeader();
-        const QTextBlock last = doc_.lastBlock();
         for (QTextBlock block = doc_.begin(); block.isValid(); block = block.next()) {
-            writeParagraph(block);
-            if (block != last) {
+            writePiece(block);
+            const QTextBlock next = block.next();
+            if (ParagraphPieces::continues(next)) {
+                // The separator stands for a space, in the format it holds.
+                writeCharFormat(next.charFormatIndex());
+                out_.append(' ');
+            } else if (next.isValid()) {
                 out_.append("\\par\r\n");
             }
             if (out_.size() >= kChunk) {
@@ -228,21 +233,29 @@ private:
         return s;
     }
 
-    void writeParagraph(const QTextBlock& block) {
-        const ParaState para = paraState(block);
-        if (!havePara_ || para != para_) {
-            writeParaState(para);
-        }
-        if (para.bullet) {
-            out_.append("{\\listtext\\f" + QByteArray::number(symbolFont_) + "\\'b7\\tab}");
+    // Writes a paragraph, or one piece of a paragraph held in pieces: only its first piece starts
+    // the paragraph.
+    void writePiece(const QTextBlock& block) {
+        if (!ParagraphPieces::continues(block)) {
+            const ParaState para = paraState(block);
+            if (!havePara_ || para != para_) {
+                writeParaState(para);
+            }
+            if (para.bullet) {
+                out_.append("{\\listtext\\f" + QByteArray::number(symbolFont_) +
+                            "\\'b7\\tab}");
+            }
         }
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            const int index = fragment.charFormatIndex();
-            if (index >= 0 && static_cast<size_t>(index) < states_.size()) {
-                writeCharState(states_[index]);
-            }
+            writeCharFormat(fragment.charFormatIndex());
             appendText(fragment.text());
+        }
+    }
+
+    void writeCharFormat(int index) {
+        if (index >= 0 && static_cast<size_t>(index) < states_.size()) {
+            writeCharState(states_[index]);
         }
     }
 

@@ -3,6 +3,7 @@
 #include "Cp1251.h"
 #include "Errors.h"
 #include "LineBreaks.h"
+#include "ParagraphPieces.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -92,7 +93,7 @@ void TextFile::encodeParagraphs(const QTextDocument& document, const Sink& sink,
                                 qsizetype chunkSize) {
     // The raw text holds the paragraphs separated by U+2029, in one pass over the document's
     // storage; walking the paragraphs one by one costs a tree search for each.
-    const QString raw = document.toRawText();
+    const QString raw = ParagraphPieces::rawText(document);
     const auto& table = Cp1251::encodeTable();
     QByteArray chunk(chunkSize + 2, Qt::Uninitialized);
     char* dst = chunk.data();

@@ -1,5 +1,6 @@
 #include "SearchText.h"
 
+#include "ParagraphPieces.h"
 #include "RichEdit.h"
 
 #include <QTextCursor>
@@ -28,9 +29,14 @@ QString documentText(QTextDocument* document, qsizetype from, qsizetype to) {
         return {};
     }
     QTextCursor c(document);
+    // Within an edit block Qt does not lay the paragraph out to place the cursor.
+    c.beginEditBlock();
     c.setPosition(int(from));
     c.setPosition(int(to), QTextCursor::KeepAnchor);
-    return c.selectedText();
+    c.endEditBlock();
+    QString text = c.selectedText();
+    ParagraphPieces::restoreSpaces(*document, int(from), text);
+    return text;
 }
 
 } // namespace
@@ -78,7 +84,7 @@ void SearchText::noteChange(int from, int removed, int added) {
 
 void SearchText::update() {
     if (!textValid_) {
-        text_ = editor_.document()->toRawText();
+        text_ = ParagraphPieces::rawText(*editor_.document());
         textValid_ = true;
         changed_ = false;
         return;

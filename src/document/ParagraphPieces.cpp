@@ -1,0 +1,165 @@
+#include "ParagraphPieces.h"
+
+#include "PieceIndex.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace ParagraphPieces {
+
+bool continues(const QTextBlock& block) {
+    return block.blockFormat().boolProperty(kContinues);
+}
+
+QTextBlock firstPiece(QTextBlock block) {
+    while (block.isValid() && continues(block) && block.previous().isValid()) {
+        block = block.previous();
+    }
+    return block;
+}
+
+QTextBlock lastPiece(QTextBlock block) {
+    while (block.isValid() && block.next().isValid() && continues(block.next())) {
+        block = block.next();
+    }
+    return block;
+}
+
+std::vector<qsizetype> cutPoints(QStringView text, bool inPieces) {
+    std::vector<qsizetype> cuts;
+    if (text.size() <= (inPieces ? kLongPiece : kLongParagraph)) {
+        return cuts;
+    }
+    qsizetype start = 0;
+    while (text.size() - start > kPieceLength) {
+        // The last space of the piece's second half, or else the first space after it.
+        const qsizetype end = start + kPieceLength;
+        qsizetype at = text.lastIndexOf(QLatin1Char(' '), end);
+        if (at < start + kPieceLength / 2) {
+            at = text.indexOf(QLatin1Char(' '), end);
+        }
+        // A piece is never empty, and neither is the text after the last cut.
+        if (at <= start || at + 1 >= text.size()) {
+            break;
+        }
+        cuts.push_back(at);
+        start = at + 1;
+    }
+    return cuts;
+}
+
+int cut(QTextDocument& document, int firstBlock, int lastBlock) {
+    int made = 0;
+    QTextBlock block = document.findBlockByNumber(firstBlock);
+    for (int n = firstBlock; n <= lastBlock && block.isValid(); ++n) {
+        // Only a block longer than a piece may need cutting: the others are not even read.
+        const std::vector<qsizetype> cuts =
+            block.length() - 1 > kLongPiece
+                ? cutPoints(block.text(), continues(block) || continues(block.next()))
+                : std::vector<qsizetype>();
+        if (cuts.empty()) {
+            block = block.next();
+            continue;
+        }
+        QTextBlockFormat format = block.blockFormat();
+        format.setProperty(kContinues, true);
+        const int base = block.position();
+        QTextCursor c(&document);
+        // Within an edit block Qt does not lay the block out to place the cursor after each step.
+        c.beginEditBlock();
+        // From the last cut back: each replaces one space by one separator, so the positions of
+        // the cuts still to make stay put.
+        for (auto it = cuts.rbegin(); it != cuts.rend(); ++it) {
+            const int at = base + static_cast<int>(*it);
+            c.setPosition(at + 1);
+            const QTextCharFormat space = c.charFormat();
+            c.setPosition(at, QTextCursor::KeepAnchor);
+            c.insertBlock(format, space);
+        }
+        c.endEditBlock();
+        made += static_cast<int>(cuts.size());
+        lastBlock += static_cast<int>(cuts.size());
+        n += static_cast<int>(cuts.size());
+        block = document.findBlockByNumber(n + 1);
+    }
+    return made;
+}
+
+QTextBlockFormat startingFormat(QTextBlockFormat format) {
+    format.clearProperty(kContinues);
+    return format;
+}
+
+void mend(QTextDocument& document, int from, int to) {
+    const QTextBlock first = document.findBlock(from);
+    const QTextBlock last = document.findBlock(to);
+    for (QTextBlock b = first.next(); b.isValid(); b = b.next()) {
+        if (continues(b)) {
+            QTextCursor(b).setBlockFormat(startingFormat(b.blockFormat()));
+        }
+        if (b == last) {
+            break;
+        }
+    }
+    cut(document, first.blockNumber(), last.blockNumber());
+}
+
+QTextDocumentFragment wholeFragment(const QTextCursor& c) {
+    const std::vector<int> soft = softSeparators(*c.document());
+    const auto it = std::lower_bound(soft.begin(), soft.end(), c.selectionStart());
+    if (it == soft.end() || *it >= c.selectionEnd()) {
+        return c.selection();
+    }
+    QTextDocument whole;
+    QTextCursor w(&whole);
+    w.beginEditBlock();
+    w.insertFragment(c.selection());
+    // From the last block back, each continuation piece joins the one before it, its separator
+    // turned into the space it stands for.
+    for (QTextBlock b = whole.lastBlock(); b.isValid() && b.position() > 0; b = b.previous()) {
+        if (continues(b)) {
+            const QTextCharFormat space = b.charFormat();
+            w.setPosition(b.position() - 1);
+            w.setPosition(b.position(), QTextCursor::KeepAnchor);
+            w.insertText(QStringLiteral(" "), space);
+        }
+    }
+    w.setPosition(0);
+    w.setBlockFormat(startingFormat(w.blockFormat()));
+    w.endEditBlock();
+    return QTextDocumentFragment(&whole);
+}
+
+std::vector<int> softSeparators(const QTextDocument& document) {
+    std::vector<int> positions;
+    if (const PieceIndex* index = PieceIndex::of(document)) {
+        positions.reserve(index->blockNumbers().size());
+        for (const int n : index->blockNumbers()) {
+            positions.push_back(document.findBlockByNumber(n).position() - 1);
+        }
+        return positions;
+    }
+    for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
+        if (continues(b)) {
+            positions.push_back(b.position() - 1);
+        }
+    }
+    return positions;
+}
+
+QString rawText(const QTextDocument& document) {
+    QString text = document.toRawText();
+    restoreSpaces(document, 0, text);
+    return text;
+}
+
+void restoreSpaces(const QTextDocument& document, int from, QString& text) {
+    const std::vector<int> soft = softSeparators(document);
+    auto it = std::lower_bound(soft.begin(), soft.end(), from);
+    for (; it != soft.end() && *it - from < text.size(); ++it) {
+        text[*it - from] = QLatin1Char(' ');
+    }
+}
+
+} // namespace ParagraphPieces
