@@ -86,6 +86,19 @@ int cut(QTextDocument& document, int firstBlock, int lastBlock) {
     return made;
 }
 
+int reach(const QTextCursor& c) {
+    const QTextDocument& document = *c.document();
+    QTextBlock first = document.findBlock(c.selectionStart());
+    QTextBlock last = document.findBlock(c.selectionEnd());
+    if (c.selectionStart() == first.position() && first.previous().isValid()) {
+        first = first.previous();
+    }
+    if (c.selectionEnd() == last.position() + last.length() - 1 && last.next().isValid()) {
+        last = last.next();
+    }
+    return last.position() + last.length() - first.position();
+}
+
 QTextBlockFormat startingFormat(QTextBlockFormat format) {
     format.clearProperty(kContinues);
     return format;
@@ -94,12 +107,10 @@ QTextBlockFormat startingFormat(QTextBlockFormat format) {
 void mend(QTextDocument& document, int from, int to) {
     const QTextBlock first = document.findBlock(from);
     const QTextBlock last = document.findBlock(to);
-    for (QTextBlock b = first.next(); b.isValid(); b = b.next()) {
+    for (QTextBlock b = first; b != last;) {
+        b = b.next();
         if (continues(b)) {
             QTextCursor(b).setBlockFormat(startingFormat(b.blockFormat()));
-        }
-        if (b == last) {
-            break;
         }
     }
     cut(document, first.blockNumber(), last.blockNumber());

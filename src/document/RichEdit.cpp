@@ -44,7 +44,6 @@ QTextDocument* RichEdit::document() const {
 
 void RichEdit::installDocument(QTextDocument* doc) {
     pieces_ = PieceIndex::install(doc);
-    view_->follow(doc);
     DocumentLayout* layout = installDocumentLayout(doc);
     connect(layout, &DocumentLayout::blockHeightChanged, view_, &RichTextView::keepTextStill,
             Qt::UniqueConnection);

@@ -65,7 +65,16 @@ void RichTextView::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    edited_ = false;
+    // A key that may make a piece of a long paragraph too long is one undo step with the cut that
+    // follows (ParagraphPieces); undo and redo bring pieces back as they were.
+    const bool mayLengthen =
+        !isReadOnly() && !event->matches(QKeySequence::Undo) &&
+        !event->matches(QKeySequence::Redo) &&
+        ParagraphPieces::reach(textCursor()) + event->text().size() > ParagraphPieces::kLongPiece;
+    QTextCursor step = textCursor();
+    if (mayLengthen) {
+        step.beginEditBlock();
+    }
     QString text = event->text();
     if (!text.isEmpty() && Cp1251::sanitize(text) > 0) {
         QKeyEvent replaced(event->type(), event->key(), event->modifiers(), text,
@@ -75,19 +84,11 @@ void RichTextView::keyPressEvent(QKeyEvent* event) {
     } else {
         QTextEdit::keyPressEvent(event);
     }
-    // Undo and redo bring back pieces as they were; any other edit may have made one too long.
-    if (edited_ && !event->matches(QKeySequence::Undo) && !event->matches(QKeySequence::Redo)) {
+    if (mayLengthen) {
         cutLongPiece();
+        step.endEditBlock();
+        ensureCursorVisible();
     }
-}
-
-void RichTextView::follow(QTextDocument* document) {
-    connect(document, &QTextDocument::contentsChange, this, &RichTextView::noteEdit,
-            Qt::UniqueConnection);
-}
-
-void RichTextView::noteEdit() {
-    edited_ = true;
 }
 
 void RichTextView::cutLongPiece() {
@@ -96,14 +97,10 @@ void RichTextView::cutLongPiece() {
     if (block.length() - 1 <= ParagraphPieces::kLongPiece) {
         return;
     }
-    // The cut belongs to the edit that made the piece long: one undo takes back both. It replaces
-    // spaces by separators, so the caret's and anchor's Qt positions stay as they are.
+    // The cut replaces spaces by separators, so the caret's and anchor's Qt positions stay.
     const int anchor = c.anchor();
     const int position = c.position();
-    c.joinPreviousEditBlock();
-    const int made = ParagraphPieces::cut(*document(), block.blockNumber(), block.blockNumber());
-    c.endEditBlock();
-    if (made > 0) {
+    if (ParagraphPieces::cut(*document(), block.blockNumber(), block.blockNumber()) > 0) {
         c.setPosition(anchor);
         c.setPosition(position, QTextCursor::KeepAnchor);
         setTextCursor(c);

@@ -14,8 +14,6 @@ public:
     // replaced by the real one): when it lies wholly above the view, the scroll position moves
     // along so that the text on screen stays still.
     void keepTextStill(qreal oldBottom, qreal delta);
-    // Watches document, the view's new document, for edits.
-    void follow(QTextDocument* document);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -28,10 +26,8 @@ protected:
 private:
     // Enter: a paragraph break in place of the selection.
     void insertParagraphBreak();
-    void noteEdit();
     // Cuts the caret's paragraph piece when an edit made it too long (ParagraphPieces).
     void cutLongPiece();
 
     bool keepingStill_ = false;
-    bool edited_ = false; // the document changed while a key was handled
 };

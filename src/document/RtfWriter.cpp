@@ -242,8 +242,7 @@ private:
                 writeParaState(para);
             }
             if (para.bullet) {
-                out_.append("{\\listtext\\f" + QByteArray::number(symbolFont_) +
-                            "\\'b7\\tab}");
+                out_.append("{\\listtext\\f" + QByteArray::number(symbolFont_) + "\\'b7\\tab}");
             }
         }
         for (auto it = block.begin(); !it.atEnd(); ++it) {

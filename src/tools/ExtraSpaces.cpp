@@ -1,5 +1,7 @@
 #include "ExtraSpaces.h"
 
+#include "ParagraphPieces.h"
+
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -7,7 +9,7 @@
 
 namespace ExtraSpaces {
 
-std::vector<Span> find(QStringView text) {
+std::vector<Span> find(QStringView text, bool spaceBefore, bool spaceAfter) {
     std::vector<Span> spans;
     const QChar* const begin = text.data();
     const QChar* const end = begin + text.size();
@@ -21,7 +23,11 @@ std::vector<Span> find(QStringView text) {
         while (p != end && p->unicode() == u' ') {
             ++p;
         }
-        if (p - first > 1) {
+        // The space kept is the one before or after text when the run touches it.
+        const bool whole = (spaceBefore && first == begin) || (spaceAfter && p == end);
+        if (whole) {
+            spans.push_back({first - begin, p - first});
+        } else if (p - first > 1) {
             spans.push_back({first - begin + 1, p - first - 1});
         }
     }
@@ -59,8 +65,19 @@ public:
     qsizetype run() {
         std::vector<Piece> pieces;
         for (QTextBlock block = document_.begin(); block.isValid(); block = block.next()) {
+            // The separators between the pieces of a long paragraph stand for spaces.
+            const bool spaceBefore = ParagraphPieces::continues(block);
+            const bool spaceAfter = ParagraphPieces::continues(block.next());
             const QString text = block.text();
-            const std::vector<Span> spans = find(text);
+            const std::vector<Span> spans = find(text, spaceBefore, spaceAfter);
+            if (spaceBefore && spaceAfter &&
+                std::all_of(text.begin(), text.end(), [](QChar c) { return c == u' '; })) {
+                // Nothing but spaces between two separators: the piece goes, and so does one
+                // separator.
+                joinNext(block);
+                block = block.previous();
+                continue;
+            }
             if (spans.empty()) {
                 continue;
             }
@@ -86,6 +103,15 @@ private:
             cursor_.beginEditBlock();
             editing_ = true;
         }
+    }
+
+    // Deletes block's text and the separator after it: the next piece takes block's place.
+    void joinNext(const QTextBlock& block) {
+        begin();
+        removed_ += block.length();
+        cursor_.setPosition(block.position());
+        cursor_.setPosition(block.position() + block.length(), QTextCursor::KeepAnchor);
+        cursor_.removeSelectedText();
     }
 
     bool holdsKeptPosition(const QTextBlock& block) const {

@@ -19,8 +19,10 @@ struct Span {
     friend bool operator==(const Span&, const Span&) = default;
 };
 
-// The stretches to delete from text, in ascending order. One pass.
-std::vector<Span> find(QStringView text);
+// The stretches to delete from text, in ascending order. One pass. spaceBefore and spaceAfter
+// say that a space stands right before or after text (around one piece of a paragraph held in
+// pieces): a run of spaces that touches it is then deleted whole.
+std::vector<Span> find(QStringView text, bool spaceBefore = false, bool spaceAfter = false);
 
 // text without its extra spaces.
 QString squeezed(QStringView text);

@@ -1,0 +1,220 @@
+#include "Cp1251.h"
+#include "ExtraSpaces.h"
+#include "LineBreaks.h"
+#include "ParagraphPieces.h"
+#include "PieceIndex.h"
+#include "RichEdit.h"
+#include "RtfWriter.h"
+#include "SearchText.h"
+#include "TextFile.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <functional>
+#include <memory>
+
+// A very long paragraph is held in pieces: every edit of it must give the text, positions, saves
+// and search text that the same edit of one whole paragraph gives.
+
+namespace {
+
+using Edit = std::function<void(RichEdit&, int separator)>;
+using Expect = std::function<void(QString&, int separator)>;
+
+// Words of six characters with a space after each: a paragraph of n words is 6n long.
+QString words(int n, QChar letter = u'w') {
+    QString text;
+    for (int i = 0; i < n; ++i) {
+        text += letter + QString::number(10000 + i) + u' ';
+    }
+    return text;
+}
+
+// The editor's document, edited by plain insertion only, so that nothing is cut into pieces.
+QByteArray wholeRtf(const QString& text) {
+    RichEdit whole;
+    QTextCursor(whole.document()).insertText(LineBreaks::toEditorText(text));
+    return RtfWriter::toRtf(*whole.document());
+}
+
+QByteArray textBytes(const QTextDocument& document) {
+    QByteArray out;
+    TextFile::encodeParagraphs(document, [&](QByteArrayView chunk) { out += chunk; });
+    return out;
+}
+
+void clickKeys(RichEdit& edit, int at, Qt::Key key, int times = 1) {
+    edit.setSelStart(at);
+    for (int i = 0; i < times; ++i) {
+        QTest::keyClick(edit.widget(), key);
+    }
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Edit)
+Q_DECLARE_METATYPE(Expect)
+
+class TestPieces : public QObject {
+    Q_OBJECT
+private slots:
+    void longParagraphIsCutAtSpaces();
+    void editsKeepTheText_data();
+    void editsKeepTheText();
+    void paragraphFormatsCoverEveryPiece();
+};
+
+void TestPieces::longParagraphIsCutAtSpaces() {
+    const QString text = words(7000) + QStringLiteral("\r\nshort\r\n") + QString(40000, u'x');
+    RichEdit edit;
+    edit.loadPlainText(LineBreaks::toEditorText(text));
+    QTextDocument& doc = *edit.document();
+    // The worded paragraph is in pieces; the short one and the one without spaces are whole.
+    QVERIFY(doc.blockCount() > 10);
+    QCOMPARE(doc.lastBlock().length() - 1, 40000);
+    QVERIFY(!ParagraphPieces::continues(doc.lastBlock()));
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        QVERIFY(b.length() - 1 <= ParagraphPieces::kPieceLength || b == doc.lastBlock());
+    }
+    QCOMPARE(edit.text(),
+             text.left(text.size() - 2 - 40000) + QStringLiteral("\r\n") + QString(40000, u'x'));
+    QCOMPARE(edit.textLength(), text.size());
+    // Every program position maps to Qt and back; the short paragraph starts where it should.
+    for (int p = 0; p <= text.size(); p += 97) {
+        QCOMPARE(edit.toPosition(edit.toQtPosition(p)), Position(p));
+    }
+    const int shortStart = static_cast<int>(text.indexOf(u"short"));
+    QCOMPARE(doc.findBlock(edit.toQtPosition(shortStart).value).text(), QStringLiteral("short"));
+}
+
+void TestPieces::editsKeepTheText_data() {
+    QTest::addColumn<Edit>("edit");
+    QTest::addColumn<Expect>("expect");
+    const auto keys = [](int offset, Qt::Key key, int times = 1) {
+        return Edit([=](RichEdit& e, int sep) { clickKeys(e, sep + offset, key, times); });
+    };
+    const auto removed = [](int offset, int length) {
+        return Expect([=](QString& t, int sep) { t.remove(sep + offset, length); });
+    };
+    const auto typed = [](int offset, const QString& what) {
+        return std::pair{Edit([=](RichEdit& e, int sep) {
+                             e.setSelStart(sep + offset);
+                             QTest::keyClicks(e.widget(), what);
+                         }),
+                         Expect([=](QString& t, int sep) { t.insert(sep + offset, what); })};
+    };
+    const auto [typeEnd, typedEnd] = typed(0, QStringLiteral("ab"));
+    QTest::newRow("typed at a piece's end") << typeEnd << typedEnd;
+    const auto [typeStart, typedStart] = typed(1, QStringLiteral("ab"));
+    QTest::newRow("typed at a piece's start") << typeStart << typedStart;
+    QTest::newRow("backspace at a piece's start") << keys(1, Qt::Key_Backspace) << removed(0, 1);
+    QTest::newRow("delete at a piece's end") << keys(0, Qt::Key_Delete) << removed(0, 1);
+    QTest::newRow("delete over the separator") << keys(-2, Qt::Key_Delete, 5) << removed(-2, 5);
+    QTest::newRow("enter inside a continuation piece")
+        << keys(10, Qt::Key_Return)
+        << Expect([](QString& t, int sep) { t.insert(sep + 10, QStringLiteral("\r\n")); });
+    QTest::newRow("lines replace a stretch over the separator") << Edit([](RichEdit& e, int sep) {
+        e.select(sep - 3, 7);
+        e.replaceSelection(QStringLiteral("A\r\nB\r\nC"));
+    }) << Expect([](QString& t, int sep) { t.replace(sep - 3, 7, QStringLiteral("A\r\nB\r\nC")); });
+    QTest::newRow("copied over the separator, pasted at the end") << Edit([](RichEdit& e, int sep) {
+        e.select(sep - 3, 7);
+        e.copy();
+        QCOMPARE(QApplication::clipboard()->text(), e.selectedText());
+        e.setSelStart(e.textLength());
+        e.paste();
+    }) << Expect([](QString& t, int sep) { t.append(t.mid(sep - 3, 7)); });
+    QTest::newRow("a long paragraph pasted is cut too") << Edit([](RichEdit& e, int) {
+        e.setSelStart(e.textLength());
+        e.replaceSelection(QStringLiteral("\r\n") + words(6000, u'v'));
+        QVERIFY(ParagraphPieces::continues(e.document()->lastBlock()));
+    }) << Expect([](QString& t, int) { t += QStringLiteral("\r\n") + words(6000, u'v'); });
+    QTest::newRow("runs of spaces around separators squeezed") << Edit([](RichEdit& e, int sep) {
+        clickKeys(e, sep, Qt::Key_Space, 3);
+        clickKeys(e, sep + 4, Qt::Key_Space, 2);
+        ExtraSpaces::remove(*e.document());
+    }) << Expect([](QString& t, int sep) {
+        t.insert(sep, QStringLiteral("   "));
+        t.insert(sep + 4, QStringLiteral("  "));
+        t = ExtraSpaces::squeezed(t);
+    });
+    // A piece typed longer than kLongPiece is cut with the keystroke that made it long: one undo
+    // takes back both.
+    const auto filled = std::make_shared<int>(0);
+    QTest::newRow("typing cuts a long piece, undo joins it again")
+        << Edit([filled](RichEdit& e, int sep) {
+               // The piece filled up to the length at which it is cut.
+               e.setSelStart(sep + 3);
+               const int length = e.document()->findBlock(sep + 2).length() - 1;
+               *filled = ParagraphPieces::kLongPiece - length;
+               e.replaceSelection(QString(*filled, u'q'));
+               const int blocks = e.document()->blockCount();
+               QTest::keyClick(e.widget(), Qt::Key_A);
+               QVERIFY(e.document()->blockCount() > blocks);
+               e.undo();
+               QCOMPARE(e.document()->blockCount(), blocks);
+           })
+        << Expect([filled](QString& t, int sep) { t.insert(sep + 3, QString(*filled, u'q')); });
+}
+
+void TestPieces::editsKeepTheText() {
+    QFETCH(Edit, edit);
+    QFETCH(Expect, expect);
+    QString model = QStringLiteral("head\r\n") + words(7000) + QStringLiteral("\r\ntail");
+    RichEdit e;
+    e.widget()->resize(500, 300);
+    e.loadPlainText(LineBreaks::toEditorText(model));
+    const std::vector<int> separators = ParagraphPieces::softSeparators(*e.document());
+    QVERIFY(separators.size() > 5);
+    // The third separator, as a program position: one paragraph break (two characters) before.
+    const int sep = separators[2] + 1;
+    QCOMPARE(model[sep], u' ');
+
+    edit(e, sep);
+    expect(model, sep);
+
+    QCOMPARE(e.text(), model);
+    QCOMPARE(e.textLength(), model.size());
+    QCOMPARE(textBytes(*e.document()), Cp1251::encode(model) + "\r\n");
+    QCOMPARE(RtfWriter::toRtf(*e.document()), wholeRtf(model));
+    SearchText search(e);
+    QCOMPARE(search.text(), LineBreaks::crLfToSeparators(model));
+    // The index the editor keeps of its pieces agrees with the pieces themselves.
+    std::vector<int> flagged;
+    for (QTextBlock b = e.document()->begin(); b.isValid(); b = b.next()) {
+        if (ParagraphPieces::continues(b)) {
+            flagged.push_back(b.blockNumber());
+        }
+    }
+    QCOMPARE(PieceIndex::of(*e.document())->blockNumbers(), flagged);
+    QVERIFY(flagged.empty() || flagged.front() > 0);
+}
+
+void TestPieces::paragraphFormatsCoverEveryPiece() {
+    RichEdit e;
+    e.loadPlainText(QStringLiteral("head\n") + words(7000));
+    const int inside = 5 + 30000;
+    e.setSelStart(inside);
+    e.setParaAlignment(ParaAlignment::Center);
+    e.setParaNumbering(ParaNumbering::Bullet);
+    e.setParaStartIndent(720);
+    const QTextBlock last = e.document()->lastBlock();
+    for (QTextBlock b = ParagraphPieces::firstPiece(last); b.isValid(); b = b.next()) {
+        QCOMPARE(b.blockFormat().alignment(), Qt::AlignHCenter);
+        QVERIFY(b.textList() != nullptr);
+        QCOMPARE(b.blockFormat().intProperty(TextProperty::StartIndent), 720);
+    }
+    QCOMPARE(e.document()->begin().textList(), nullptr);
+    // The paragraph's start (and its bullet) is written once.
+    const QByteArray rtf = RtfWriter::toRtf(*e.document());
+    QCOMPARE(rtf.count("{\\listtext"), 1);
+    QCOMPARE(rtf.count("\\par\r\n"), 1);
+}
+
+QTEST_MAIN(TestPieces)
+#include "tst_pieces.moc"
