@@ -222,23 +222,6 @@ void Scenarios::interactSession(int runs, const Report& report) {
     report({QStringLiteral("page-down"), page, peak});
     report({QStringLiteral("ctrl-end"), end, peak});
     report({QStringLiteral("idle-cpu"), {idle}, peak});
-    report({QStringLiteral("qt-insert"), qtInsertRuns(runs), peak});
-}
-
-QList<double> Scenarios::qtInsertRuns(int runs) {
-    // Qt's own floor under a typed key: one character inserted by a QTextCursor in the middle of a
-    // bare document holding the same text, with no layout of ours and no view. The cursor asks the
-    // paragraph's QTextLayout for the caret's place after every insertion, which analyses the
-    // whole paragraph.
-    QTextDocument bare;
-    bare.setPlainText(editor_->document()->toPlainText());
-    QTextCursor cursor(&bare);
-    cursor.setPosition(bare.characterCount() / 2);
-    QList<double> times;
-    for (int i = 0; i < runs; ++i) {
-        times << Measure::time([&] { cursor.insertText(QStringLiteral("x")); });
-    }
-    return times;
 }
 
 void Scenarios::settleSession(const Report& report) {

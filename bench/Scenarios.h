@@ -36,8 +36,7 @@ public:
     // save-plain, save-rtf-plain, find-case, find-nocase, style-all, save-rtf-formatted) and
     // "squeeze" (each run on a fresh open) and "interact" (each run on a fresh open: open, a click
     // in the middle of the view, one character typed there, page-down, ctrl-end; then idle-cpu,
-    // the processor time in milliseconds that 5 idle seconds cost with the caret at the click, and
-    // qt-insert, Qt's own cost of a typed character in the same text without layout or view),
+    // the processor time in milliseconds that 5 idle seconds cost with the caret at the click),
     // "progress" (the processor time of an open without progress and with the window's progress
     // dialog, in turns: open-cpu-no-progress, open-cpu-progress-dialog). Throws
     // std::invalid_argument for an unknown name.
@@ -64,7 +63,6 @@ private:
     QList<double> saveRtfRuns(int runs, const QString& name);
     QList<double> findRuns(int runs, bool matchCase);
     QList<double> styleRuns(int runs);
-    QList<double> qtInsertRuns(int runs);
 
     QString file_;
     QString workDir_;

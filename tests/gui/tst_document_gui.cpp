@@ -8,6 +8,7 @@
 #include "FileBytes.h"
 #include "MainWindowFixture.h"
 #include "MessageDialog.h"
+#include "ParagraphPieces.h"
 #include "RichEdit.h"
 #include "RtfReader.h"
 #include "ScriptedPrompts.h"
@@ -40,6 +41,7 @@ private slots:
 
     void startsUntitledWithFocusInEditor();
     void typeSaveOpenAndSaveAsRtf();
+    void longParagraphEditedAndSaved();
     void exitWithEachAnswer_data();
     void exitWithEachAnswer();
     void failedSaveKeepsWindow_data();
@@ -125,6 +127,39 @@ void TestDocumentGui::typeSaveOpenAndSaveAsRtf() {
     QCOMPARE(form_->windowTitle(), Document::TitlePrefix + QStringLiteral("styled.rtf"));
     QVERIFY(!form_->RichEdit1->modified());
     QCOMPARE(prompts_.questions.size(), 1);
+}
+
+void TestDocumentGui::longParagraphEditedAndSaved() {
+    // A paragraph long enough to be held in pieces: edits where two pieces meet, through the
+    // window's keys and menu, save back exactly as the same edits of the text.
+    QString model;
+    for (int i = 0; i < 6000; ++i) {
+        model += QStringLiteral("слово%1 ").arg(i);
+    }
+    model += QStringLiteral("\r\n");
+    writeBytes(path("long.txt"), Cp1251::encode(model));
+    prompts_.openAnswers = {path("long.txt")};
+    key(Qt::Key_O, Qt::ControlModifier);
+    const std::vector<int> separators =
+        ParagraphPieces::softSeparators(*form_->RichEdit1->document());
+    QVERIFY(!separators.empty());
+    const int at = separators.front();
+
+    form_->RichEdit1->setSelStart(at + 1);
+    key(Qt::Key_Backspace, Qt::NoModifier);
+    model.remove(at, 1);
+    typeText(editor(), QStringLiteral("XY  "));
+    model.insert(at, QStringLiteral("XY  "));
+    form_->RichEdit1->setSelStart(at + 2);
+    typeText(editor(), QStringLiteral(" "));
+    model.insert(at + 2, QStringLiteral(" "));
+    form_->N4Click();
+    model.remove(at + 3, 2);
+    QCOMPARE(form_->RichEdit1->text(), model);
+
+    prompts_.answers = {mrYes};
+    key(Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(readBytes(path("long.txt")), Cp1251::encode(model));
 }
 
 void TestDocumentGui::scrollBarSettlesAfterOpen() {
