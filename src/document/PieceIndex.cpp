@@ -7,6 +7,13 @@
 #include <QTextDocument>
 #include <algorithm>
 
+namespace {
+
+// Ranges of more blocks than this are first checked against the document's formats.
+constexpr int kShortRange = 64;
+
+} // namespace
+
 PieceIndex* PieceIndex::install(QTextDocument* document) {
     if (auto* own = document->findChild<PieceIndex*>(QString(), Qt::FindDirectChildrenOnly)) {
         return own;
@@ -30,6 +37,16 @@ int PieceIndex::continuationsUpTo(int blockNumber) const {
 }
 
 void PieceIndex::scan(int first, int last, std::vector<int>& out) const {
+    // A document without a continuing piece, the common case, is not walked at all when the
+    // range is long: its few formats say so.
+    if (last - first > kShortRange) {
+        const QList<QTextFormat> formats = document_->allFormats();
+        if (std::none_of(formats.begin(), formats.end(), [](const QTextFormat& f) {
+                return f.isBlockFormat() && f.boolProperty(ParagraphPieces::kContinues);
+            })) {
+            return;
+        }
+    }
     // Blocks share a handful of formats: each format is asked once.
     QHash<int, bool> continuing;
     QTextBlock block = document_->findBlockByNumber(first);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringView>
 #include <QTextCursor>
 #include <memory>
 
@@ -28,6 +29,12 @@ public:
     std::unique_ptr<QTextDocument> take();
 
 private:
+    // Notes whether text, appended after what came before, completes a paragraph too long to be
+    // held whole (ParagraphPieces).
+    void noteLongParagraph(QStringView text);
+
     std::unique_ptr<QTextDocument> doc_;
-    QTextCursor cursor_; // at the end of doc_; goes before it
+    QTextCursor cursor_;           // at the end of doc_; goes before it
+    qsizetype paragraphSoFar_ = 0; // characters of the last paragraph appended so far
+    bool hasLongParagraph_ = false;
 };

@@ -100,7 +100,7 @@ public:
         for (QTextBlock block = doc_.begin(); block.isValid(); block = block.next()) {
             writePiece(block);
             const QTextBlock next = block.next();
-            if (ParagraphPieces::continues(next)) {
+            if (continues(next)) {
                 // The separator stands for a space, in the format it holds.
                 writeCharFormat(next.charFormatIndex());
                 out_.append(' ');
@@ -176,10 +176,13 @@ private:
     void collectTables() {
         const QList<QTextFormat> formats = doc_.allFormats();
         states_.resize(formats.size());
+        continuing_.resize(formats.size());
         fontIndex({doc_.defaultFont().family(), kDefaultCharsetOut});
         for (qsizetype i = 0; i < formats.size(); ++i) {
             if (formats[i].isCharFormat()) {
                 states_[i] = charState(formats[i].toCharFormat());
+            } else if (formats[i].isBlockFormat()) {
+                continuing_[i] = formats[i].boolProperty(ParagraphPieces::kContinues);
             } else if (formats[i].isListFormat() && symbolFont_ < 0) {
                 symbolFont_ = fontIndex({QStringLiteral("Symbol"), Charset::Symbol});
             }
@@ -236,7 +239,7 @@ private:
     // Writes a paragraph, or one piece of a paragraph held in pieces: only its first piece starts
     // the paragraph.
     void writePiece(const QTextBlock& block) {
-        if (!ParagraphPieces::continues(block)) {
+        if (!continues(block)) {
             const ParaState para = paraState(block);
             if (!havePara_ || para != para_) {
                 writeParaState(para);
@@ -250,6 +253,13 @@ private:
             writeCharFormat(fragment.charFormatIndex());
             appendText(fragment.text());
         }
+    }
+
+    // Whether block continues the paragraph before it (ParagraphPieces), by its format's index:
+    // asking the block for its format would cost a format copy per paragraph.
+    bool continues(const QTextBlock& block) const {
+        const int index = block.isValid() ? block.blockFormatIndex() : -1;
+        return index >= 0 && static_cast<size_t>(index) < continuing_.size() && continuing_[index];
     }
 
     void writeCharFormat(int index) {
@@ -334,6 +344,7 @@ private:
     QHash<QRgb, int> colors_;
     std::vector<QRgb> colorOrder_;
     std::vector<CharState> states_;
+    std::vector<bool> continuing_; // per format index
     int symbolFont_ = -1;
     ParaState para_;
     bool havePara_ = false;

@@ -3,6 +3,7 @@
 #include "LineBreaks.h"
 #include "ParagraphPieces.h"
 #include "PieceIndex.h"
+#include "PlainTextBuilder.h"
 #include "RichEdit.h"
 #include "RtfWriter.h"
 #include "SearchText.h"
@@ -64,6 +65,8 @@ class TestPieces : public QObject {
     Q_OBJECT
 private slots:
     void longParagraphIsCutAtSpaces();
+    void openFindsLongParagraphsAcrossChunks_data();
+    void openFindsLongParagraphsAcrossChunks();
     void editsKeepTheText_data();
     void editsKeepTheText();
     void paragraphFormatsCoverEveryPiece();
@@ -90,6 +93,34 @@ void TestPieces::longParagraphIsCutAtSpaces() {
     }
     const int shortStart = static_cast<int>(text.indexOf(u"short"));
     QCOMPARE(doc.findBlock(edit.toQtPosition(shortStart).value).text(), QStringLiteral("short"));
+}
+
+void TestPieces::openFindsLongParagraphsAcrossChunks_data() {
+    QTest::addColumn<QStringList>("chunks");
+    QTest::addColumn<bool>("pieces");
+    const QString half = words(3000); // 21,000 characters
+    QTest::newRow("lines just short enough") << QStringList{half + u'\n' + half + u'\n'} << false;
+    QTest::newRow("one paragraph over two chunks") << QStringList{half, half} << true;
+    QTest::newRow("broken at the chunk seam") << QStringList{half + u'\n', half} << false;
+    QTest::newRow("long after short lines")
+        << QStringList{QStringLiteral("a\nb\n") + half, half} << true;
+    QTest::newRow("in three chunks")
+        << QStringList{QStringLiteral("x\n") + half.left(15000), half.left(15000), half.left(3000)}
+        << true;
+}
+
+void TestPieces::openFindsLongParagraphsAcrossChunks() {
+    QFETCH(QStringList, chunks);
+    QFETCH(bool, pieces);
+    RichEdit edit;
+    PlainTextBuilder builder(*edit.document());
+    for (const QString& chunk : chunks) {
+        builder.append(chunk);
+    }
+    edit.adopt(builder.take());
+    QCOMPARE(!ParagraphPieces::softSeparators(*edit.document()).empty(), pieces);
+    QCOMPARE(edit.text(),
+             LineBreaks::toCrLf(chunks.join(QString()).replace(u'\n', QChar::ParagraphSeparator)));
 }
 
 void TestPieces::editsKeepTheText_data() {
