@@ -12,6 +12,24 @@ bool continues(const QTextBlock& block) {
     return block.blockFormat().boolProperty(kContinues);
 }
 
+Marks::Marks(const QTextDocument& document) {
+    const QList<QTextFormat> formats = document.allFormats();
+    byIndex_.resize(formats.size());
+    for (qsizetype i = 0; i < formats.size(); ++i) {
+        byIndex_[i] = formats[i].isBlockFormat() && formats[i].boolProperty(kContinues);
+        any_ = any_ || byIndex_[i];
+    }
+}
+
+bool Marks::continues(const QTextBlock& block) const {
+    if (!block.isValid()) {
+        return false;
+    }
+    const auto index = static_cast<size_t>(block.blockFormatIndex());
+    // A format made after the marks were read is asked for itself.
+    return index < byIndex_.size() ? bool(byIndex_[index]) : ParagraphPieces::continues(block);
+}
+
 QTextBlock firstPiece(QTextBlock block) {
     while (block.isValid() && continues(block) && block.previous().isValid()) {
         block = block.previous();

@@ -33,6 +33,22 @@ constexpr int kPieceLength = 4096;
 constexpr int kLongPiece = 2 * kPieceLength;
 
 bool continues(const QTextBlock& block);
+
+// Tells continuing pieces apart by their block format's index, read once from the document's
+// formats: for passes over many paragraphs, where asking each block for its format would copy a
+// format per paragraph.
+class Marks {
+public:
+    explicit Marks(const QTextDocument& document);
+    // Whether any block format of the document marks a continuing piece.
+    bool any() const { return any_; }
+    bool continues(const QTextBlock& block) const;
+
+private:
+    std::vector<bool> byIndex_;
+    bool any_ = false;
+};
+
 // The paragraph's first piece, and its last.
 QTextBlock firstPiece(QTextBlock block);
 QTextBlock lastPiece(QTextBlock block);

@@ -2,17 +2,9 @@
 
 #include "ParagraphPieces.h"
 
-#include <QHash>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <algorithm>
-
-namespace {
-
-// Ranges of more blocks than this are first checked against the document's formats.
-constexpr int kShortRange = 64;
-
-} // namespace
 
 PieceIndex* PieceIndex::install(QTextDocument* document) {
     if (auto* own = document->findChild<PieceIndex*>(QString(), Qt::FindDirectChildrenOnly)) {
@@ -37,26 +29,13 @@ int PieceIndex::continuationsUpTo(int blockNumber) const {
 }
 
 void PieceIndex::scan(int first, int last, std::vector<int>& out) const {
-    // A document without a continuing piece, the common case, is not walked at all when the
-    // range is long: its few formats say so.
-    if (last - first > kShortRange) {
-        const QList<QTextFormat> formats = document_->allFormats();
-        if (std::none_of(formats.begin(), formats.end(), [](const QTextFormat& f) {
-                return f.isBlockFormat() && f.boolProperty(ParagraphPieces::kContinues);
-            })) {
-            return;
-        }
+    const ParagraphPieces::Marks marks(*document_);
+    if (!marks.any()) {
+        return;
     }
-    // Blocks share a handful of formats: each format is asked once.
-    QHash<int, bool> continuing;
     QTextBlock block = document_->findBlockByNumber(first);
     for (int n = first; n <= last && block.isValid(); ++n, block = block.next()) {
-        const int index = block.blockFormatIndex();
-        auto it = continuing.find(index);
-        if (it == continuing.end()) {
-            it = continuing.insert(index, ParagraphPieces::continues(block));
-        }
-        if (*it) {
+        if (marks.continues(block)) {
             out.push_back(n);
         }
     }

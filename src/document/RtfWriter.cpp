@@ -88,7 +88,7 @@ const char* alignmentControl(ParaAlignment alignment) {
 class Writer {
 public:
     Writer(const QTextDocument& doc, const RtfWriter::Sink& sink, Progress& progress)
-        : doc_(doc), sink_(sink), progress_(progress) {
+        : doc_(doc), sink_(sink), progress_(progress), pieces_(doc) {
         out_.reserve(kChunk + 4096);
     }
 
@@ -100,7 +100,7 @@ public:
         for (QTextBlock block = doc_.begin(); block.isValid(); block = block.next()) {
             writePiece(block);
             const QTextBlock next = block.next();
-            if (continues(next)) {
+            if (pieces_.continues(next)) {
                 // The separator stands for a space, in the format it holds.
                 writeCharFormat(next.charFormatIndex());
                 out_.append(' ');
@@ -176,13 +176,10 @@ private:
     void collectTables() {
         const QList<QTextFormat> formats = doc_.allFormats();
         states_.resize(formats.size());
-        continuing_.resize(formats.size());
         fontIndex({doc_.defaultFont().family(), kDefaultCharsetOut});
         for (qsizetype i = 0; i < formats.size(); ++i) {
             if (formats[i].isCharFormat()) {
                 states_[i] = charState(formats[i].toCharFormat());
-            } else if (formats[i].isBlockFormat()) {
-                continuing_[i] = formats[i].boolProperty(ParagraphPieces::kContinues);
             } else if (formats[i].isListFormat() && symbolFont_ < 0) {
                 symbolFont_ = fontIndex({QStringLiteral("Symbol"), Charset::Symbol});
             }
@@ -239,7 +236,7 @@ private:
     // Writes a paragraph, or one piece of a paragraph held in pieces: only its first piece starts
     // the paragraph.
     void writePiece(const QTextBlock& block) {
-        if (!continues(block)) {
+        if (!pieces_.continues(block)) {
             const ParaState para = paraState(block);
             if (!havePara_ || para != para_) {
                 writeParaState(para);
@@ -253,13 +250,6 @@ private:
             writeCharFormat(fragment.charFormatIndex());
             appendText(fragment.text());
         }
-    }
-
-    // Whether block continues the paragraph before it (ParagraphPieces), by its format's index:
-    // asking the block for its format would cost a format copy per paragraph.
-    bool continues(const QTextBlock& block) const {
-        const int index = block.isValid() ? block.blockFormatIndex() : -1;
-        return index >= 0 && static_cast<size_t>(index) < continuing_.size() && continuing_[index];
     }
 
     void writeCharFormat(int index) {
@@ -338,13 +328,13 @@ private:
     const QTextDocument& doc_;
     const RtfWriter::Sink& sink_;
     Progress& progress_;
+    const ParagraphPieces::Marks pieces_;
     QByteArray out_;
     QHash<FontKey, int> fonts_;
     std::vector<FontKey> fontOrder_;
     QHash<QRgb, int> colors_;
     std::vector<QRgb> colorOrder_;
     std::vector<CharState> states_;
-    std::vector<bool> continuing_; // per format index
     int symbolFont_ = -1;
     ParaState para_;
     bool havePara_ = false;

@@ -60,14 +60,14 @@ struct Piece {
 class Squeezer {
 public:
     Squeezer(QTextDocument& document, const QList<QtPosition>& keepPositions)
-        : document_(document), cursor_(&document), keep_(keepPositions) {}
+        : document_(document), cursor_(&document), keep_(keepPositions), pieces_(document) {}
 
     qsizetype run() {
         std::vector<Piece> pieces;
         for (QTextBlock block = document_.begin(); block.isValid(); block = block.next()) {
             // The separators between the pieces of a long paragraph stand for spaces.
-            const bool spaceBefore = ParagraphPieces::continues(block);
-            const bool spaceAfter = ParagraphPieces::continues(block.next());
+            const bool spaceBefore = pieces_.continues(block);
+            const bool spaceAfter = pieces_.continues(block.next());
             const QString text = block.text();
             const std::vector<Span> spans = find(text, spaceBefore, spaceAfter);
             if (spaceBefore && spaceAfter &&
@@ -188,6 +188,7 @@ private:
     QTextDocument& document_;
     QTextCursor cursor_;
     const QList<QtPosition>& keep_;
+    const ParagraphPieces::Marks pieces_;
     bool editing_ = false;
     qsizetype removed_ = 0;
 };
