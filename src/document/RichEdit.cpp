@@ -212,7 +212,7 @@ void RichEdit::select(QtPosition from, QtPosition to) {
     c.setPosition(from.value);
     c.setPosition(to.value, QTextCursor::KeepAnchor);
     applyCursor(c);
-    view_->ensureCursorVisible();
+    view_->showCaret();
 }
 
 void RichEdit::selectAll() {

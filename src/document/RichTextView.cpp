@@ -2,6 +2,7 @@
 
 #include "BusyCursor.h"
 #include "Cp1251.h"
+#include "DocumentLayout.h"
 #include "LineBreaks.h"
 #include "ParagraphPieces.h"
 #include "PastedText.h"
@@ -14,6 +15,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QTextLayout>
 #include <algorithm>
 #include <optional>
 
@@ -72,6 +74,8 @@ void RichTextView::keyPressEvent(QKeyEvent* event) {
         !event->matches(QKeySequence::Redo) &&
         ParagraphPieces::reach(textCursor()) + event->text().size() > ParagraphPieces::kLongPiece;
     QTextCursor step = textCursor();
+    const int anchor = step.anchor();
+    const int position = step.position();
     if (mayLengthen) {
         step.beginEditBlock();
     }
@@ -87,8 +91,31 @@ void RichTextView::keyPressEvent(QKeyEvent* event) {
     if (mayLengthen) {
         cutLongPiece();
         step.endEditBlock();
-        ensureCursorVisible();
     }
+    if (textCursor().anchor() != anchor || textCursor().position() != position) {
+        showCaret();
+    }
+}
+
+void RichTextView::showCaret() {
+    // Paragraphs above the caret that were only estimated get their real heights as they are
+    // drawn, which would push the caret down out of view: lay out a screenful above it first.
+    auto* layout = qobject_cast<DocumentLayout*>(document()->documentLayout());
+    if (layout != nullptr && isVisible()) {
+        const QTextCursor c = textCursor();
+        const QTextBlock caret = c.block();
+        // Asking for a paragraph's rectangle lays it out.
+        layout->blockBoundingRect(caret);
+        const QTextLine line = caret.layout()->lineForTextPosition(c.positionInBlock());
+        const qreal lineBottom = line.isValid() ? line.rect().bottom() : 0;
+        for (QTextBlock b = caret.previous(); b.isValid(); b = b.previous()) {
+            const qreal top = layout->blockBoundingRect(b).top();
+            if (layout->blockBoundingRect(caret).top() + lineBottom - top > viewport()->height()) {
+                break;
+            }
+        }
+    }
+    ensureCursorVisible();
 }
 
 void RichTextView::cutLongPiece() {
@@ -115,7 +142,7 @@ void RichTextView::insertParagraphBreak() {
     // The break starts a paragraph, also inside a continuation piece.
     c.insertBlock(ParagraphPieces::startingFormat(c.blockFormat()));
     setTextCursor(c);
-    ensureCursorVisible();
+    showCaret();
 }
 
 void RichTextView::inputMethodEvent(QInputMethodEvent* event) {
@@ -154,5 +181,5 @@ void RichTextView::insertFromMimeData(const QMimeData* source) {
     ParagraphPieces::mend(*document(), from, c.position());
     c.endEditBlock();
     setTextCursor(c);
-    ensureCursorVisible();
+    showCaret();
 }

@@ -14,6 +14,8 @@ public:
     // replaced by the real one): when it lies wholly above the view, the scroll position moves
     // along so that the text on screen stays still.
     void keepTextStill(qreal oldBottom, qreal delta);
+    // Scrolls the caret into view, with the paragraphs shown above it laid out first.
+    void showCaret();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

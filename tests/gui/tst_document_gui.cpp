@@ -42,6 +42,8 @@ private slots:
     void startsUntitledWithFocusInEditor();
     void typeSaveOpenAndSaveAsRtf();
     void longParagraphEditedAndSaved();
+    void caretStaysInViewAfterJumps_data();
+    void caretStaysInViewAfterJumps();
     void exitWithEachAnswer_data();
     void exitWithEachAnswer();
     void failedSaveKeepsWindow_data();
@@ -160,6 +162,35 @@ void TestDocumentGui::longParagraphEditedAndSaved() {
     prompts_.answers = {mrYes};
     key(Qt::Key_N, Qt::ControlModifier);
     QCOMPARE(readBytes(path("long.txt")), Cp1251::encode(model));
+}
+
+void TestDocumentGui::caretStaysInViewAfterJumps_data() {
+    QTest::addColumn<QList<int>>("keys");
+    QTest::newRow("ctrl+end") << QList<int>{Qt::Key_End};
+    QTest::newRow("ctrl+end, up") << QList<int>{Qt::Key_End, Qt::Key_Up};
+    QTest::newRow("ctrl+end, page up") << QList<int>{Qt::Key_End, Qt::Key_PageUp, Qt::Key_PageUp};
+    QTest::newRow("page down") << QList<int>{Qt::Key_PageDown, Qt::Key_PageDown};
+}
+
+void TestDocumentGui::caretStaysInViewAfterJumps() {
+    // Paragraphs shown for the first time replace their estimated heights by real ones, which
+    // differ where lines wrap: the caret stays in view all the same.
+    QFETCH(QList<int>, keys);
+    QByteArray bytes;
+    for (int i = 0; i < 20000; ++i) {
+        bytes += QByteArray(20 + (i * 37) % 230, 'a' + i % 26).replace(7, 1, " ") + "\r\n";
+    }
+    writeBytes(path("lines.txt"), bytes);
+    prompts_.openAnswers = {path("lines.txt")};
+    QVERIFY(form_.show());
+    key(Qt::Key_O, Qt::ControlModifier);
+    for (const int k : keys) {
+        key(k, k == Qt::Key_End ? Qt::ControlModifier : Qt::NoModifier);
+        auto* view = qobject_cast<QTextEdit*>(editor());
+        view->grab();
+        QVERIFY2(view->viewport()->rect().contains(view->cursorRect()),
+                 qPrintable(QStringLiteral("caret at %1").arg(view->cursorRect().y())));
+    }
 }
 
 void TestDocumentGui::scrollBarSettlesAfterOpen() {
