@@ -88,8 +88,8 @@ int cut(QTextDocument& document, int firstBlock, int lastBlock) {
         c.beginEditBlock();
         // From the last cut back: each replaces one space by one separator, so the positions of
         // the cuts still to make stay put.
-        for (auto it = cuts.rbegin(); it != cuts.rend(); ++it) {
-            const int at = base + static_cast<int>(*it);
+        for (auto i = cuts.size(); i-- > 0;) {
+            const int at = base + static_cast<int>(cuts[i]);
             c.setPosition(at + 1);
             const QTextCharFormat space = c.charFormat();
             c.setPosition(at, QTextCursor::KeepAnchor);
