@@ -153,6 +153,15 @@ void TestPieces::editsKeepTheText_data() {
         e.select(sep - 3, 7);
         e.replaceSelection(QStringLiteral("A\r\nB\r\nC"));
     }) << Expect([](QString& t, int sep) { t.replace(sep - 3, 7, QStringLiteral("A\r\nB\r\nC")); });
+    QTest::newRow("enter and lines replacing the separator, both undone")
+        << Edit([](RichEdit& e, int sep) {
+               clickKeys(e, sep + 10, Qt::Key_Return);
+               e.select(sep - 3, 7);
+               e.replaceSelection(QStringLiteral("A\r\nB"));
+               e.undo();
+               e.undo();
+           })
+        << Expect([](QString&, int) {});
     QTest::newRow("copied over the separator, pasted at the end") << Edit([](RichEdit& e, int sep) {
         e.select(sep - 3, 7);
         e.copy();
