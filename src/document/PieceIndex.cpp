@@ -19,8 +19,23 @@ const PieceIndex* PieceIndex::of(const QTextDocument& document) {
 
 PieceIndex::PieceIndex(QTextDocument* document)
     : QObject(document), document_(document), blockCount_(document->blockCount()) {
-    scan(0, blockCount_ - 1, numbers_);
+    // A document is walked only when one of its formats marks a continuing piece.
+    if (ParagraphPieces::Marks(*document).any()) {
+        scan(0, blockCount_ - 1, numbers_);
+    }
     connect(document, &QTextDocument::contentsChange, this, &PieceIndex::noteChange);
+}
+
+bool PieceIndex::continues(const QTextBlock& block) const {
+    // A format index always names the same format: each is asked for once.
+    const auto index = static_cast<size_t>(block.blockFormatIndex());
+    if (index >= known_.size()) {
+        known_.resize(index + 1, Unknown);
+    }
+    if (known_[index] == Unknown) {
+        known_[index] = ParagraphPieces::continues(block) ? Continues : Starts;
+    }
+    return known_[index] == Continues;
 }
 
 int PieceIndex::continuationsUpTo(int blockNumber) const {
@@ -29,13 +44,9 @@ int PieceIndex::continuationsUpTo(int blockNumber) const {
 }
 
 void PieceIndex::scan(int first, int last, std::vector<int>& out) const {
-    const ParagraphPieces::Marks marks(*document_);
-    if (!marks.any()) {
-        return;
-    }
     QTextBlock block = document_->findBlockByNumber(first);
     for (int n = first; n <= last && block.isValid(); ++n, block = block.next()) {
-        if (marks.continues(block)) {
+        if (continues(block)) {
             out.push_back(n);
         }
     }
@@ -51,6 +62,11 @@ void PieceIndex::noteChange(int from, int /*removed*/, int added) {
     const int first = document_->findBlock(std::clamp(from, 0, last)).blockNumber();
     const int lastNew = document_->findBlock(std::clamp(from + added, 0, last)).blockNumber();
     const int lastOld = lastNew - delta;
+    if (first == 0 && lastNew == count - 1) {
+        // The whole text changed: also what a format index names, should the document have
+        // dropped its formats.
+        known_.clear();
+    }
 
     auto begin = std::lower_bound(numbers_.begin(), numbers_.end(), first);
     auto end = std::upper_bound(begin, numbers_.end(), lastOld);

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <vector>
 
+class QTextBlock;
 class QTextDocument;
 
 // The block numbers of a document's continuation pieces (ParagraphPieces), kept in step with
@@ -28,8 +29,12 @@ private:
     void noteChange(int from, int removed, int added);
     // Appends the continuation pieces among blocks first..last to out.
     void scan(int first, int last, std::vector<int>& out) const;
+    bool continues(const QTextBlock& block) const;
 
     QTextDocument* document_;
     std::vector<int> numbers_;
     int blockCount_ = 0;
+    // What each block format index says, as far as asked.
+    enum Mark : signed char { Unknown, Starts, Continues };
+    mutable std::vector<Mark> known_;
 };

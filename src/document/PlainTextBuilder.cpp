@@ -15,7 +15,6 @@ PlainTextBuilder::PlainTextBuilder(const QTextDocument& model)
     doc_->setDocumentMargin(model.documentMargin());
     doc_->setPageSize(model.pageSize());
     installDocumentLayout(doc_.get());
-    PieceIndex::install(doc_.get());
     doc_->setUndoRedoEnabled(false);
     cursor_ = QTextCursor(doc_.get());
     // One edit for the whole text: the layout then estimates every paragraph's height in one pass
@@ -58,6 +57,8 @@ std::unique_ptr<QTextDocument> PlainTextBuilder::take() {
         }
     }
     cursor_.endEditBlock();
+    // Made after the text is in, the index reads the document once, and only if it has pieces.
+    PieceIndex::install(doc_.get());
     cursor_ = QTextCursor();
     doc_->setUndoRedoEnabled(true);
     doc_->setModified(false);
