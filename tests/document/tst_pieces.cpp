@@ -183,6 +183,23 @@ void TestPieces::editsKeepTheText_data() {
         t.insert(sep + 4, QStringLiteral("  "));
         t = ExtraSpaces::squeezed(t);
     });
+    // The next piece's text replaced by spaces: squeezing leaves one space for the two
+    // separators and the spaces between them.
+    const auto span = std::make_shared<std::pair<int, int>>();
+    QTest::newRow("a piece of spaces only between separators squeezed")
+        << Edit([span](RichEdit& e, int sep) {
+               const std::vector<int> soft = ParagraphPieces::softSeparators(*e.document());
+               // Qt positions are one less than the program's: one paragraph break stands before.
+               const int next = *std::upper_bound(soft.begin(), soft.end(), sep - 1) + 1;
+               *span = {sep + 1, next - sep - 1};
+               e.select(span->first, span->second);
+               e.replaceSelection(QStringLiteral("   "));
+               ExtraSpaces::remove(*e.document());
+           })
+        << Expect([span](QString& t, int) {
+               t.replace(span->first, span->second, QStringLiteral("   "));
+               t = ExtraSpaces::squeezed(t);
+           });
     // A piece typed longer than kLongPiece is cut with the keystroke that made it long: one undo
     // takes back both.
     const auto filled = std::make_shared<int>(0);
