@@ -104,7 +104,9 @@ int cut(QTextDocument& document, int firstBlock, int lastBlock) {
     return made;
 }
 
-int reach(const QTextCursor& c) {
+bool mayCut(const QTextCursor& c, qsizetype added) {
+    // The blocks an edit at c may join into one: those the selection touches, with the block
+    // before when it starts a block and the block after when it ends one.
     const QTextDocument& document = *c.document();
     QTextBlock first = document.findBlock(c.selectionStart());
     QTextBlock last = document.findBlock(c.selectionEnd());
@@ -114,7 +116,9 @@ int reach(const QTextCursor& c) {
     if (c.selectionEnd() == last.position() + last.length() - 1 && last.next().isValid()) {
         last = last.next();
     }
-    return last.position() + last.length() - first.position();
+    const qsizetype length = last.position() + last.length() - first.position() + added;
+    const bool inPieces = continues(first) || continues(last) || continues(last.next());
+    return length > (inPieces ? kLongPiece : kLongParagraph);
 }
 
 QTextBlockFormat startingFormat(QTextBlockFormat format) {

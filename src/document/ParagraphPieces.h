@@ -62,9 +62,9 @@ std::vector<qsizetype> cutPoints(QStringView text, bool inPieces);
 // Qt positions do not move: each cut space becomes a separator. Returns how many cuts it made.
 int cut(QTextDocument& document, int firstBlock, int lastBlock);
 
-// The length of the blocks that an edit at c may join into one: those the selection touches,
-// with the block before when it starts a block and the block after when it ends one.
-int reach(const QTextCursor& c);
+// Whether an edit at c that adds up to added characters may leave a block to cut: a piece longer
+// than kLongPiece or a paragraph longer than kLongParagraph.
+bool mayCut(const QTextCursor& c, qsizetype added);
 // After text was put in between Qt positions from and to (inside the caller's edit block):
 // every paragraph break that came in with it starts a paragraph of its own, although the block
 // it broke may have been a continuation piece, and paragraphs it made too long are cut.

@@ -69,10 +69,9 @@ void RichTextView::keyPressEvent(QKeyEvent* event) {
     }
     // A key that may make a piece of a long paragraph too long is one undo step with the cut that
     // follows (ParagraphPieces); undo and redo bring pieces back as they were.
-    const bool mayLengthen =
-        !isReadOnly() && !event->matches(QKeySequence::Undo) &&
-        !event->matches(QKeySequence::Redo) &&
-        ParagraphPieces::reach(textCursor()) + event->text().size() > ParagraphPieces::kLongPiece;
+    const bool mayLengthen = !isReadOnly() && !event->matches(QKeySequence::Undo) &&
+                             !event->matches(QKeySequence::Redo) &&
+                             ParagraphPieces::mayCut(textCursor(), event->text().size());
     QTextCursor step = textCursor();
     const int anchor = step.anchor();
     const int position = step.position();

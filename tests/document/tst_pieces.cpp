@@ -202,6 +202,13 @@ void TestPieces::editsKeepTheText_data() {
            });
     // A piece typed longer than kLongPiece is cut with the keystroke that made it long: one undo
     // takes back both.
+    // Keys in a long paragraph that is not cut merge into one undo step, as in any paragraph.
+    QTest::newRow("typing in a long whole paragraph, undone at once") << Edit([](RichEdit& e, int) {
+        e.setSelStart(e.textLength());
+        e.replaceSelection(QStringLiteral("\r\n") + words(1500));
+        QTest::keyClicks(e.widget(), QStringLiteral("abc"));
+        e.undo();
+    }) << Expect([](QString& t, int) { t += QStringLiteral("\r\n") + words(1500); });
     const auto filled = std::make_shared<int>(0);
     QTest::newRow("typing cuts a long piece, undo joins it again")
         << Edit([filled](RichEdit& e, int sep) {
