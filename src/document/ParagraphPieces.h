@@ -28,7 +28,7 @@ constexpr int kContinues = QTextFormat::UserProperty + 16;
 // Paragraphs longer than this (in characters) are held in pieces.
 constexpr int kLongParagraph = 32768;
 // The length a piece is cut to.
-constexpr int kPieceLength = 4096;
+constexpr int kPieceLength = 2048;
 // A piece of a paragraph in pieces is cut again once typing makes it longer than this.
 constexpr int kLongPiece = 2 * kPieceLength;
 
