@@ -5,6 +5,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
 
 namespace ParagraphPieces {
 
@@ -12,13 +13,11 @@ bool continues(const QTextBlock& block) {
     return block.blockFormat().boolProperty(kContinues);
 }
 
-Marks::Marks(const QTextDocument& document) {
+bool anyContinues(const QTextDocument& document) {
     const QList<QTextFormat> formats = document.allFormats();
-    byIndex_.resize(formats.size());
-    for (qsizetype i = 0; i < formats.size(); ++i) {
-        byIndex_[i] = formats[i].isBlockFormat() && formats[i].boolProperty(kContinues);
-        any_ = any_ || byIndex_[i];
-    }
+    return std::any_of(formats.begin(), formats.end(), [](const QTextFormat& f) {
+        return f.isBlockFormat() && f.boolProperty(kContinues);
+    });
 }
 
 bool Marks::continues(const QTextBlock& block) const {
@@ -26,8 +25,13 @@ bool Marks::continues(const QTextBlock& block) const {
         return false;
     }
     const auto index = static_cast<size_t>(block.blockFormatIndex());
-    // A format made after the marks were read is asked for itself.
-    return index < byIndex_.size() ? bool(byIndex_[index]) : ParagraphPieces::continues(block);
+    if (index >= known_.size()) {
+        known_.resize(index + 1, Unknown);
+    }
+    if (known_[index] == Unknown) {
+        known_[index] = ParagraphPieces::continues(block) ? Continues : Starts;
+    }
+    return known_[index] == Continues;
 }
 
 QTextBlock firstPiece(QTextBlock block) {

@@ -34,19 +34,21 @@ constexpr int kLongPiece = 2 * kPieceLength;
 
 bool continues(const QTextBlock& block);
 
-// Tells continuing pieces apart by their block format's index, read once from the document's
-// formats: for passes over many paragraphs, where asking each block for its format would copy a
-// format per paragraph.
+// Whether any block format of document marks a continuing piece: one look at its formats.
+bool anyContinues(const QTextDocument& document);
+
+// Tells continuing pieces apart by their block format's index, each index asked for once (an
+// index always names the same format): for passes over many paragraphs, where asking each block
+// for its format would copy a format per paragraph.
 class Marks {
 public:
-    explicit Marks(const QTextDocument& document);
-    // Whether any block format of the document marks a continuing piece.
-    bool any() const { return any_; }
     bool continues(const QTextBlock& block) const;
+    // Forgets what was asked, for a document that may have dropped its formats.
+    void forget() { known_.clear(); }
 
 private:
-    std::vector<bool> byIndex_;
-    bool any_ = false;
+    enum Mark : signed char { Unknown, Starts, Continues };
+    mutable std::vector<Mark> known_;
 };
 
 // The paragraph's first piece, and its last.

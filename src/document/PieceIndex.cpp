@@ -1,7 +1,5 @@
 #include "PieceIndex.h"
 
-#include "ParagraphPieces.h"
-
 #include <QTextBlock>
 #include <QTextDocument>
 #include <algorithm>
@@ -20,22 +18,10 @@ const PieceIndex* PieceIndex::of(const QTextDocument& document) {
 PieceIndex::PieceIndex(QTextDocument* document)
     : QObject(document), document_(document), blockCount_(document->blockCount()) {
     // A document is walked only when one of its formats marks a continuing piece.
-    if (ParagraphPieces::Marks(*document).any()) {
+    if (ParagraphPieces::anyContinues(*document)) {
         scan(0, blockCount_ - 1, numbers_);
     }
     connect(document, &QTextDocument::contentsChange, this, &PieceIndex::noteChange);
-}
-
-bool PieceIndex::continues(const QTextBlock& block) const {
-    // A format index always names the same format: each is asked for once.
-    const auto index = static_cast<size_t>(block.blockFormatIndex());
-    if (index >= known_.size()) {
-        known_.resize(index + 1, Unknown);
-    }
-    if (known_[index] == Unknown) {
-        known_[index] = ParagraphPieces::continues(block) ? Continues : Starts;
-    }
-    return known_[index] == Continues;
 }
 
 int PieceIndex::continuationsUpTo(int blockNumber) const {
@@ -46,7 +32,7 @@ int PieceIndex::continuationsUpTo(int blockNumber) const {
 void PieceIndex::scan(int first, int last, std::vector<int>& out) const {
     QTextBlock block = document_->findBlockByNumber(first);
     for (int n = first; n <= last && block.isValid(); ++n, block = block.next()) {
-        if (continues(block)) {
+        if (marks_.continues(block)) {
             out.push_back(n);
         }
     }
@@ -65,7 +51,7 @@ void PieceIndex::noteChange(int from, int /*removed*/, int added) {
     if (first == 0 && lastNew == count - 1) {
         // The whole text changed: also what a format index names, should the document have
         // dropped its formats.
-        known_.clear();
+        marks_.forget();
     }
 
     auto begin = std::lower_bound(numbers_.begin(), numbers_.end(), first);

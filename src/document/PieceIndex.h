@@ -1,9 +1,10 @@
 #pragma once
 
+#include "ParagraphPieces.h"
+
 #include <QObject>
 #include <vector>
 
-class QTextBlock;
 class QTextDocument;
 
 // The block numbers of a document's continuation pieces (ParagraphPieces), kept in step with
@@ -21,7 +22,6 @@ public:
 
     // How many continuation pieces have a block number of at most blockNumber.
     int continuationsUpTo(int blockNumber) const;
-    int count() const { return static_cast<int>(numbers_.size()); }
     const std::vector<int>& blockNumbers() const { return numbers_; }
 
 private:
@@ -29,12 +29,9 @@ private:
     void noteChange(int from, int removed, int added);
     // Appends the continuation pieces among blocks first..last to out.
     void scan(int first, int last, std::vector<int>& out) const;
-    bool continues(const QTextBlock& block) const;
 
     QTextDocument* document_;
     std::vector<int> numbers_;
     int blockCount_ = 0;
-    // What each block format index says, as far as asked.
-    enum Mark : signed char { Unknown, Starts, Continues };
-    mutable std::vector<Mark> known_;
+    ParagraphPieces::Marks marks_;
 };

@@ -88,7 +88,7 @@ const char* alignmentControl(ParaAlignment alignment) {
 class Writer {
 public:
     Writer(const QTextDocument& doc, const RtfWriter::Sink& sink, Progress& progress)
-        : doc_(doc), sink_(sink), progress_(progress), pieces_(doc) {
+        : doc_(doc), sink_(sink), progress_(progress) {
         out_.reserve(kChunk + 4096);
     }
 

@@ -60,7 +60,7 @@ struct Piece {
 class Squeezer {
 public:
     Squeezer(QTextDocument& document, const QList<QtPosition>& keepPositions)
-        : document_(document), cursor_(&document), keep_(keepPositions), pieces_(document) {}
+        : document_(document), cursor_(&document), keep_(keepPositions) {}
 
     qsizetype run() {
         std::vector<Piece> pieces;
