@@ -143,9 +143,7 @@ void mend(QTextDocument& document, int from, int to) {
 }
 
 QTextDocumentFragment wholeFragment(const QTextCursor& c) {
-    const std::vector<int> soft = softSeparators(*c.document());
-    const auto it = std::lower_bound(soft.begin(), soft.end(), c.selectionStart());
-    if (it == soft.end() || *it >= c.selectionEnd()) {
+    if (softSeparators(*c.document(), c.selectionStart(), c.selectionEnd()).empty()) {
         return c.selection();
     }
     QTextDocument whole;
@@ -168,21 +166,35 @@ QTextDocumentFragment wholeFragment(const QTextCursor& c) {
     return QTextDocumentFragment(&whole);
 }
 
-std::vector<int> softSeparators(const QTextDocument& document) {
+std::vector<int> softSeparators(const QTextDocument& document, int from, int to) {
     std::vector<int> positions;
+    // The first separator at or after from ends the paragraph piece holding from.
+    const QTextBlock first = document.findBlock(from);
     if (const PieceIndex* index = PieceIndex::of(document)) {
-        positions.reserve(index->blockNumbers().size());
-        for (const int n : index->blockNumbers()) {
-            positions.push_back(document.findBlockByNumber(n).position() - 1);
+        const std::vector<int>& numbers = index->blockNumbers();
+        for (auto it = std::upper_bound(numbers.begin(), numbers.end(), first.blockNumber());
+             it != numbers.end(); ++it) {
+            const int at = document.findBlockByNumber(*it).position() - 1;
+            if (at >= to) {
+                break;
+            }
+            positions.push_back(at);
         }
         return positions;
     }
-    for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
+    for (QTextBlock b = first.next(); b.isValid() && b.position() - 1 < to; b = b.next()) {
         if (continues(b)) {
             positions.push_back(b.position() - 1);
         }
     }
     return positions;
+}
+
+void restoreSpaces(const QTextDocument& document, int from, QString& text) {
+    const auto to = static_cast<int>(std::min<qsizetype>(INT_MAX, from + text.size()));
+    for (const int at : softSeparators(document, from, to)) {
+        text[at - from] = QLatin1Char(' ');
+    }
 }
 
 QString rawText(const QTextDocument& document) {
@@ -191,12 +203,25 @@ QString rawText(const QTextDocument& document) {
     return text;
 }
 
-void restoreSpaces(const QTextDocument& document, int from, QString& text) {
-    const std::vector<int> soft = softSeparators(document);
-    auto it = std::lower_bound(soft.begin(), soft.end(), from);
-    for (; it != soft.end() && *it - from < text.size(); ++it) {
-        text[*it - from] = QLatin1Char(' ');
+QString text(const QTextDocument& document, int from, int to) {
+    QString out;
+    for (QTextBlock b = document.findBlock(from); b.isValid() && b.position() < to; b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int start = std::max(from, fragment.position());
+            const int end = std::min(to, fragment.position() + fragment.length());
+            if (start < end) {
+                out +=
+                    QStringView(fragment.text()).sliced(start - fragment.position(), end - start);
+            }
+        }
+        const int separator = b.position() + b.length() - 1;
+        if (separator >= from && separator < to) {
+            out += QChar::ParagraphSeparator;
+        }
     }
+    restoreSpaces(document, from, out);
+    return out;
 }
 
 } // namespace ParagraphPieces

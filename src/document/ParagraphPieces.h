@@ -5,6 +5,7 @@
 #include <QStringView>
 #include <QTextDocumentFragment>
 #include <QTextFormat>
+#include <climits>
 #include <vector>
 
 class QTextBlock;
@@ -77,12 +78,18 @@ QTextBlockFormat startingFormat(QTextBlockFormat format);
 // or elsewhere, as the text it shows.
 QTextDocumentFragment wholeFragment(const QTextCursor& c);
 
-// Qt positions of the separators that stand for spaces, ascending.
-std::vector<int> softSeparators(const QTextDocument& document);
+// Qt positions of the separators that stand for spaces, from Qt position from up to (not
+// including) to, ascending. O(log n) per separator found, through the document's PieceIndex.
+std::vector<int> softSeparators(const QTextDocument& document, int from = 0, int to = INT_MAX);
 // Qt's document text (QTextDocument::toRawText) with the separators that stand for spaces
 // turned back into spaces: paragraphs are separated by U+2029 alone.
 QString rawText(const QTextDocument& document);
-// The same for a stretch of text read from Qt position from on.
+// The same for the stretch from Qt position from up to to. Reads the document's storage without
+// a cursor, which would have Qt analyse the paragraph it is placed in: for short stretches (a
+// selection is read faster by its cursor's selectedText and restoreSpaces).
+QString text(const QTextDocument& document, int from, int to);
+// Turns the separators in text, the document's text from Qt position from on, that stand for
+// spaces back into spaces.
 void restoreSpaces(const QTextDocument& document, int from, QString& text);
 
 } // namespace ParagraphPieces

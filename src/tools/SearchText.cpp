@@ -3,7 +3,6 @@
 #include "ParagraphPieces.h"
 #include "RichEdit.h"
 
-#include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
 #include <memory>
@@ -21,22 +20,6 @@ const char16_t* lowerTable() {
         return t;
     }();
     return table.get();
-}
-
-// The document's characters from Qt position from up to to, paragraph breaks as separators.
-QString documentText(QTextDocument* document, qsizetype from, qsizetype to) {
-    if (to <= from) {
-        return {};
-    }
-    QTextCursor c(document);
-    // Within an edit block Qt does not lay the paragraph out to place the cursor.
-    c.beginEditBlock();
-    c.setPosition(int(from));
-    c.setPosition(int(to), QTextCursor::KeepAnchor);
-    c.endEditBlock();
-    QString text = c.selectedText();
-    ParagraphPieces::restoreSpaces(*document, int(from), text);
-    return text;
 }
 
 } // namespace
@@ -97,7 +80,7 @@ void SearchText::update() {
     const qsizetype old = text_.size();
     const qsizetype head = std::min({changedFrom_, old, now});
     const qsizetype tail = std::min({unchangedTail_, old - head, now - head});
-    const QString middle = documentText(editor_.document(), head, now - tail);
+    const QString middle = ParagraphPieces::text(*editor_.document(), int(head), int(now - tail));
     text_.replace(head, old - tail - head, middle);
     if (foldedValid_) {
         folded_.replace(head, old - tail - head, foldCase(middle));
