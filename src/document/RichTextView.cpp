@@ -119,14 +119,11 @@ void RichTextView::showCaret() {
 
 void RichTextView::cutLongPiece() {
     QTextCursor c = textCursor();
-    const QTextBlock block = c.block();
-    if (block.length() - 1 <= ParagraphPieces::kLongPiece) {
-        return;
-    }
+    const int number = c.blockNumber();
     // The cut replaces spaces by separators, so the caret's and anchor's Qt positions stay.
     const int anchor = c.anchor();
     const int position = c.position();
-    if (ParagraphPieces::cut(*document(), block.blockNumber(), block.blockNumber()) > 0) {
+    if (ParagraphPieces::cut(*document(), number, number) > 0) {
         c.setPosition(anchor);
         c.setPosition(position, QTextCursor::KeepAnchor);
         setTextCursor(c);
