@@ -84,8 +84,12 @@ void FramePlacement::centreOver(QWidget* window, const QWidget* owner) {
     place(window, owner, [over](const QSize& outer) { return centredOver(over, outer); });
 }
 
-QPoint FramePlacement::centredOver(const QRect& owner, const QSize& box) {
+QPoint FramePlacement::centredOver(const QRect& owner, const QSize& box, Halving halving) {
     // C++ integer division truncates toward zero, also when the box is larger than its owner.
+    if (halving == Halving::EachSize) {
+        return {owner.left() + owner.width() / 2 - box.width() / 2,
+                owner.top() + owner.height() / 2 - box.height() / 2};
+    }
     return {owner.left() + (owner.width() - box.width()) / 2,
             owner.top() + (owner.height() - box.height()) / 2};
 }

@@ -25,12 +25,22 @@ public:
     // outer size known or estimated from reference, and again once its real frame is known.
     static void place(QWidget* window, const QWidget* reference, const Position& position);
 
+    // How centredOver halves, each half an integer division truncating toward zero.
+    enum class Halving {
+        // (owner - box) / 2: how a window centred over the main window is placed.
+        Difference,
+        // owner / 2 - box / 2: the message box and the Find dialog halve each size on its own,
+        // as their centring routines always have; the two differ by a pixel when the owner's size
+        // is even and the box's odd.
+        EachSize,
+    };
+
     // place with the window's frame centred over owner's frame (centredOver).
     static void centreOver(QWidget* window, const QWidget* owner);
 
-    // The top-left corner that centres a window of outer size box over the frame owner: each
-    // half-difference an integer division truncating toward zero.
-    static QPoint centredOver(const QRect& owner, const QSize& box);
+    // The top-left corner that centres a window of outer size box over the frame owner.
+    static QPoint centredOver(const QRect& owner, const QSize& box,
+                              Halving halving = Halving::Difference);
 
     // The outer size of window: its frame when the window manager has framed it, else its size
     // with the decoration of reference (none without one).

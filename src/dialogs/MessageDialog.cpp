@@ -150,8 +150,7 @@ void MessageDialog::closeEvent(QCloseEvent* event) {
 }
 
 QPoint centeredPosition(const QRect& form, const QSize& dialog) {
-    return {form.left() + form.width() / 2 - dialog.width() / 2,
-            form.top() + form.height() / 2 - dialog.height() / 2};
+    return FramePlacement::centredOver(form, dialog, FramePlacement::Halving::EachSize);
 }
 
 int CenteredMessage(const QString& text, MsgDlgType type, int buttons) {

@@ -32,8 +32,8 @@ private:
     QPushButton* escapeButton_ = nullptr;
 };
 
-// Where a dialog of size dialog goes to stand centred over form: each half an integer division
-// that drops the remainder.
+// Where a dialog of size dialog goes to stand centred over form: each size halved on its own
+// (FramePlacement::Halving::EachSize).
 QPoint centeredPosition(const QRect& form, const QSize& dialog);
 
 // Beeps, shows the message dialog modally centred over the active window and returns the answer:

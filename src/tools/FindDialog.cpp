@@ -1,5 +1,7 @@
 #include "FindDialog.h"
 
+#include "FramePlacement.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
@@ -127,8 +129,8 @@ void FindDialog::setPosition(const QPoint& position) {
 }
 
 QPoint FindDialog::positionOver(const QRect& frame) {
-    return {frame.left() + frame.width() / 2 - kHalfWidth,
-            frame.top() + frame.height() / 2 - kHalfHeight};
+    return FramePlacement::centredOver(frame, QSize(2 * kHalfWidth, 2 * kHalfHeight),
+                                       FramePlacement::Halving::EachSize);
 }
 
 void FindDialog::requestFind() {
