@@ -10,6 +10,9 @@
 // into the editor uses '\n'.
 namespace LineBreaks {
 
+// The break Qt's document text holds between two blocks.
+inline constexpr QChar kBlockSeparator{QChar::ParagraphSeparator};
+
 // A paragraph break as Qt's document text holds it.
 inline bool isSeparator(QChar c) {
     return c == QChar::ParagraphSeparator || c == QChar::LineSeparator;

@@ -110,8 +110,9 @@ void TextFile::encodeParagraphs(const QTextDocument& document, const Sink& sink,
             n = 0;
         }
     }
-    // Every line ends in CR LF; an empty last paragraph gives no line.
-    if (!raw.isEmpty() && raw.back() != QChar::ParagraphSeparator) {
+    // Every line ends in CR LF; an empty last paragraph gives no line, whichever break ends the
+    // paragraph before it.
+    if (!raw.isEmpty() && !LineBreaks::isSeparator(raw.back())) {
         dst[n++] = '\r';
         dst[n++] = '\n';
     }

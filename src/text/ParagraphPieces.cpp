@@ -1,5 +1,6 @@
 #include "ParagraphPieces.h"
 
+#include "LineBreaks.h"
 #include "PieceIndex.h"
 
 #include <QTextBlock>
@@ -217,7 +218,7 @@ QString text(const QTextDocument& document, int from, int to) {
         }
         const int separator = b.position() + b.length() - 1;
         if (separator >= from && separator < to) {
-            out += QChar::ParagraphSeparator;
+            out += LineBreaks::kBlockSeparator;
         }
     }
     restoreSpaces(document, from, out);

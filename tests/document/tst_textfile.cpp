@@ -104,6 +104,8 @@ void TestTextFile::encodeLines_data() {
     QTest::newRow("lines get crlf") << QStringLiteral("a\nb") << QByteArray("a\r\nb\r\n");
     // An empty last paragraph gives no line; earlier empty ones do.
     QTest::newRow("empty last paragraph") << QStringLiteral("a\n\n") << QByteArray("a\r\n\r\n");
+    QTest::newRow("ends in a line separator")
+        << QStringLiteral("a") + QChar(QChar::LineSeparator) << QByteArray("a\r\n");
     QTest::newRow("empty text") << QString() << QByteArray();
     QTest::newRow("outside windows-1251")
         << QStringLiteral("Ё€") + QChar(0x263A) << QByteArray("\xa8\x88?\r\n");
