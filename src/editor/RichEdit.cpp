@@ -194,10 +194,6 @@ int RichEdit::selLength() const {
     return toPosition(QtPosition(c.selectionEnd())) - toPosition(QtPosition(c.selectionStart()));
 }
 
-void RichEdit::setSelLength(int length) {
-    select(selStart(), length);
-}
-
 void RichEdit::select(Position start, int length) {
     select(toQtPosition(start), toQtPosition(start + std::max(0, length)));
 }

@@ -18,7 +18,8 @@ class RichTextView;
 
 // The editor as the rest of the program sees it. Wraps the QTextEdit and speaks the program's
 // units: a position counts every paragraph break as two characters (CR LF), sizes and indents are
-// twips. Nothing outside this class (and the layout code of the main window) touches the QTextEdit.
+// twips. Outside this class only the main window touches the QTextEdit (widget()): it places it
+// in its layout, gives it its font and context menu, and makes Tab type a tab.
 class RichEdit : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(RichEdit)
@@ -65,8 +66,6 @@ public:
     // Puts the caret at position with nothing selected.
     void setSelStart(Position position);
     int selLength() const;
-    // Selects length characters from the selection start and scrolls the caret into view.
-    void setSelLength(int length);
     void select(Position start, int length);
     // Both ends of the selection, as Qt positions.
     QList<QtPosition> qtSelectionEnds() const;

@@ -29,12 +29,6 @@ QList<QPoint> FlatToolbar::arrange(int width, int* rows) const {
     return layout_->arrange(width, rows);
 }
 
-int FlatToolbar::rowsForWidth(int width) const {
-    int rows = 1;
-    arrange(width, &rows);
-    return rows;
-}
-
 int FlatToolbar::heightForWidth(int width) const {
     return layout_->heightForWidth(width);
 }

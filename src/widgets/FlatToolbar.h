@@ -21,7 +21,6 @@ public:
     // Top-left corner of every control, in order, when the toolbar is width wide; rows receives
     // the number of rows.
     QList<QPoint> arrange(int width, int* rows = nullptr) const;
-    int rowsForWidth(int width) const;
 
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
