@@ -8,9 +8,14 @@ function(zelto_library name)
     target_link_libraries(${name} PUBLIC Qt6::Widgets ${ARG_LIBS})
 endfunction()
 
-# zelto_test(<name> SOURCES ... LIBS ... [TIMEOUT s]): one Qt Test executable run headless by CTest.
+# zelto_test(<name> SOURCES ... LIBS ... [TIMEOUT s]): one Qt Test executable run headless by CTest,
+# labelled with its folder's level, ZELTO_TEST_LEVEL (unit, gui or reliability), so that
+# `ctest -L <level>` runs one level alone.
 function(zelto_test name)
     cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    if(NOT ZELTO_TEST_LEVEL)
+        message(FATAL_ERROR "zelto_test(${name}): set ZELTO_TEST_LEVEL in its folder")
+    endif()
     add_executable(${name} ${ARG_SOURCES})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
     target_link_libraries(${name} PRIVATE Qt6::Test Qt6::Widgets ${ARG_LIBS})
@@ -20,5 +25,6 @@ function(zelto_test name)
     endif()
     set_tests_properties(${name} PROPERTIES
         TIMEOUT ${ARG_TIMEOUT}
+        LABELS ${ZELTO_TEST_LEVEL}
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;ZELTO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()

@@ -1,4 +1,6 @@
 #include "FlatToolbar.h"
+#include "Spacer.h"
+#include "ToolButton.h"
 
 #include <QTest>
 
@@ -23,6 +25,7 @@ private slots:
     void arrangement_data();
     void arrangement();
     void resizingMovesControlsAndHeight();
+    void buttonsAndSpacersAtTheirSizes();
 };
 
 void TestFlatToolbar::arrangement_data() {
@@ -67,6 +70,31 @@ void TestFlatToolbar::resizingMovesControlsAndHeight() {
     toolbar.resize(400, toolbar.height());
     QCOMPARE(toolbar.height(), 29);
     QCOMPARE(toolbar.controls().at(5)->pos(), QPoint(267, 4));
+}
+
+void TestFlatToolbar::buttonsAndSpacersAtTheirSizes() {
+    FlatToolbar toolbar;
+    auto* grooved = new Spacer(true);
+    auto* plain = new Spacer(false);
+    auto* button = new ToolButton;
+    const QList<QWidget*> controls = {button, grooved, new ToolButton, plain, new ToolButton};
+    for (QWidget* control : controls) {
+        toolbar.addControl(control);
+    }
+    toolbar.resize(200, 29);
+    toolbar.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&toolbar));
+    // Buttons 25 x 25, spacers 8 x 25, side by side in one row.
+    const QList<QRect> expected = {
+        {4, 2, 25, 25}, {29, 2, 8, 25}, {37, 2, 25, 25}, {62, 2, 8, 25}, {70, 2, 25, 25}};
+    for (int i = 0; i < controls.size(); ++i) {
+        QCOMPARE(controls.at(i)->geometry(), expected.at(i));
+    }
+    QCOMPARE(toolbar.height(), 29);
+    QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(button->iconSize(), QSize(16, 16));
+    // Only the grooved spacer draws its line.
+    QVERIFY(grooved->grab().toImage() != plain->grab().toImage());
 }
 
 QTEST_MAIN(TestFlatToolbar)

@@ -10,16 +10,8 @@
 class TestToolButton : public QObject {
     Q_OBJECT
 private slots:
-    void size();
     void hintShowsAfterDelayForItsDuration();
 };
-
-void TestToolButton::size() {
-    const ToolButton button;
-    QCOMPARE(button.size(), QSize(25, 25));
-    QCOMPARE(button.focusPolicy(), Qt::NoFocus);
-    QCOMPARE(button.iconSize(), QSize(16, 16));
-}
 
 void TestToolButton::hintShowsAfterDelayForItsDuration() {
     ToolButton button;
