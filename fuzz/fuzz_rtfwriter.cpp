@@ -1,10 +1,13 @@
-// The RTF writer on random documents built through the editor: random text (any UTF-16, tabs, line
-// and paragraph breaks), selections, character attributes, paragraph formats and undo. The output
+// The RTF writer on random documents built with a text cursor as the editor builds them: random
+// text (any UTF-16, tabs, line and paragraph breaks), selections, character attributes, paragraph
+// formats and undo. The output
 // must be 7-bit, well formed, and read back as the document's paragraphs with each character's
 // styles, size and face and each paragraph's alignment, indents and bullet.
+#include "BulletRun.h"
 #include "Cp1251.h"
 #include "FuzzSupport.h"
-#include "RichEdit.h"
+#include "LineBreaks.h"
+#include "ParagraphGeometry.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
 #include "TextFormat.h"
@@ -31,12 +34,53 @@ private:
     size_t i_ = 0;
 };
 
-RichEdit& editor() {
-    static RichEdit* edit = [] {
-        startFuzzApplication();
-        return new RichEdit;
-    }();
-    return *edit;
+// Pixels per twip at 96 dots per inch, the editor's scale on an ordinary screen.
+constexpr qreal kPixelsPerTwip = 96.0 / kTwipsPerInch;
+
+void mergeChar(QTextCursor& c, const QTextCharFormat& format) {
+    c.beginEditBlock();
+    c.mergeCharFormat(format);
+    c.endEditBlock();
+}
+
+// Sets a twips indent on every paragraph the selection touches, its margins with it.
+void setParaProperty(QTextCursor& c, int property, int twips) {
+    QTextDocument& doc = *c.document();
+    const QTextBlock last = doc.findBlock(c.selectionEnd());
+    c.beginEditBlock();
+    for (QTextBlock b = doc.findBlock(c.selectionStart()); b.isValid(); b = b.next()) {
+        QTextBlockFormat f = b.blockFormat();
+        f.setProperty(property, twips);
+        ParagraphGeometry::apply(f, kPixelsPerTwip);
+        QTextCursor(b).setBlockFormat(f);
+        if (b == last) {
+            break;
+        }
+    }
+    c.endEditBlock();
+}
+
+void setBullets(QTextCursor& c, bool on) {
+    QTextDocument& doc = *c.document();
+    const QTextBlock last = doc.findBlock(c.selectionEnd());
+    c.beginEditBlock();
+    BulletRun bullets;
+    for (QTextBlock b = doc.findBlock(c.selectionStart()); b.isValid(); b = b.next()) {
+        if (QTextList* old = b.textList()) {
+            old->remove(b);
+        }
+        if (on) {
+            bullets.add(b);
+        }
+        QTextBlockFormat f = b.blockFormat();
+        f.setIndent(0);
+        ParagraphGeometry::apply(f, kPixelsPerTwip);
+        QTextCursor(b).setBlockFormat(f);
+        if (b == last) {
+            break;
+        }
+    }
+    c.endEditBlock();
 }
 
 // A character for a byte: mostly Windows-1251, plus breaks, tabs and characters it cannot store.
@@ -64,8 +108,9 @@ const QString kFaces[] = {
     QString(),
 };
 
-void applyOne(RichEdit& edit, Input& in) {
-    const int length = edit.textLength();
+void applyOne(QTextCursor& c, Input& in) {
+    const int length = c.document()->characterCount() - 1;
+    QTextCharFormat f;
     switch (in.byte() % 14) {
     case 0: {
         QString text;
@@ -73,53 +118,64 @@ void applyOne(RichEdit& edit, Input& in) {
             const uint8_t b = in.byte();
             text.append(charFor(b, b == 3 || b == 4 ? in.byte() : 0));
         }
-        edit.replaceSelection(text);
+        c.beginEditBlock();
+        c.insertText(LineBreaks::toEditorText(text));
+        c.endEditBlock();
         break;
     }
     case 1: {
         const int start = length > 0 ? in.byte() * (length + 1) / 256 : 0;
-        edit.select(start, in.byte() % (length - start + 1));
+        c.setPosition(start);
+        c.setPosition(start + in.byte() % (length - start + 1), QTextCursor::KeepAnchor);
         break;
     }
     case 2:
-        edit.setSelStyles(FontStyles(in.byte() & 0xF));
+        setStyles(f, FontStyles(in.byte() & 0xF));
+        mergeChar(c, f);
         break;
     case 3:
-        edit.setSelFaceName(kFaces[in.byte() % std::size(kFaces)]);
+        f.setFontFamilies({kFaces[in.byte() % std::size(kFaces)].left(kMaxFaceName)});
+        mergeChar(c, f);
         break;
     case 4:
-        edit.setSelSizeTwips(20 + in.byte() * 7);
+        f.setFontPointSize(static_cast<qreal>(20 + in.byte() * 7) / kTwipsPerPoint);
+        mergeChar(c, f);
         break;
     case 5: {
         const uint8_t r = in.byte();
-        edit.setSelColor(r == 0 ? QColor() : QColor(r, in.byte(), in.byte()));
+        f.setForeground(r == 0 ? QBrush() : QBrush(QColor(r, in.byte(), in.byte())));
+        mergeChar(c, f);
         break;
     }
     case 6: {
         static const int sets[] = {0, 1, 2, 204, 238, 255};
-        edit.setSelCharset(sets[in.byte() % std::size(sets)]);
+        f.setProperty(TextProperty::Charset, sets[in.byte() % std::size(sets)]);
+        mergeChar(c, f);
         break;
     }
-    case 7:
-        edit.setParaAlignment(static_cast<ParaAlignment>(in.byte() % 3));
+    case 7: {
+        QTextBlockFormat pf;
+        pf.setAlignment(toQtAlignment(static_cast<ParaAlignment>(in.byte() % 3)));
+        c.mergeBlockFormat(pf);
         break;
+    }
     case 8:
-        edit.setParaNumbering(static_cast<ParaNumbering>(in.byte() % 2));
+        setBullets(c, in.byte() % 2 != 0);
         break;
     case 9:
-        edit.setParaStartIndent(in.int16());
+        setParaProperty(c, TextProperty::StartIndent, in.int16());
         break;
     case 10:
-        edit.setParaOffset(in.int16());
+        setParaProperty(c, TextProperty::Offset, in.int16());
         break;
     case 11:
-        edit.setParaRightIndent(in.int16());
+        setParaProperty(c, TextProperty::RightIndent, in.int16());
         break;
     case 12:
-        edit.undo();
+        c.document()->undo(&c);
         break;
     default:
-        edit.setSelStart(length > 0 ? in.byte() % (length + 1) : 0);
+        c.setPosition(length > 0 ? in.byte() % (length + 1) : 0);
         break;
     }
 }
@@ -165,15 +221,19 @@ void checkParagraph(const QTextBlock& block, const RtfParagraph& para, const Rtf
 
 } // namespace
 
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
+    startFuzzApplication();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    RichEdit& edit = editor();
-    edit.loadPlainText(QString());
+    QTextDocument doc;
+    QTextCursor c(&doc);
     Input in(data, size);
     for (int steps = 0; !in.atEnd() && steps < 64; ++steps) {
-        applyOne(edit, in);
+        applyOne(c, in);
     }
 
-    const QTextDocument& doc = *edit.document();
     const QByteArray out = RtfWriter::toRtf(doc);
     for (const char ch : out) {
         FUZZ_CHECK(static_cast<unsigned char>(ch) < 0x80, "a byte above 127 in the RTF");
