@@ -58,13 +58,17 @@ Position RichEdit::toPosition(QtPosition qtPosition) const {
     const QTextDocument* doc = document();
     const int last = doc->characterCount() - 1;
     const int at = std::clamp(qtPosition.value, 0, last);
-    return at + breaksBefore(doc->findBlock(at).blockNumber());
+    const int position = at + breaksBefore(doc->findBlock(at).blockNumber());
+    Q_ASSERT(position >= at && position <= textLength());
+    return position;
 }
 
 int RichEdit::breaksBefore(int blockNumber) const {
     // Each separator before the block is a paragraph break (one more character as CR LF) unless
     // it stands for a space inside a paragraph in pieces.
-    return blockNumber - pieces_->continuationsUpTo(blockNumber);
+    const int breaks = blockNumber - pieces_->continuationsUpTo(blockNumber);
+    Q_ASSERT(breaks >= 0 && breaks <= blockNumber);
+    return breaks;
 }
 
 QtPosition RichEdit::toQtPosition(Position position) const {
@@ -87,6 +91,7 @@ QtPosition RichEdit::toQtPosition(Position position) const {
     }
     const QTextBlock block = doc->findBlockByNumber(lo);
     const int offset = std::min(target - (block.position() + breaksBefore(lo)), block.length() - 1);
+    Q_ASSERT(offset >= 0 && block.position() + offset < doc->characterCount());
     return QtPosition(block.position() + offset);
 }
 

@@ -95,6 +95,7 @@ void DocumentLayout::estimateAllIfPending() const {
         QTextBlock writable = b;
         writable.setUserState(estimated);
         const int height = estimateHeight(b);
+        Q_ASSERT(height >= 1);
         if (b.lineCount() != height) {
             writable.setLineCount(height);
         }
@@ -168,6 +169,8 @@ int DocumentLayout::layoutLines(QTextLayout& layout, const QTextBlock& block) co
 }
 
 bool DocumentLayout::setBlockHeight(const QTextBlock& block, int height, Height kind) const {
+    // A paragraph of no height would have no line number of its own: the map could not find it.
+    Q_ASSERT(height >= 1);
     QTextBlock writable = block;
     writable.setUserState(stateFor(kind));
     const int old = block.lineCount();
@@ -249,6 +252,8 @@ QTextBlock DocumentLayout::blockAt(qreal y) const {
         return doc->begin();
     }
     const QTextBlock block = doc->findBlockByLineNumber(line);
+    Q_ASSERT(!block.isValid() || (block.firstLineNumber() <= line &&
+                                  line < block.firstLineNumber() + block.lineCount()));
     return block.isValid() ? block : doc->lastBlock();
 }
 

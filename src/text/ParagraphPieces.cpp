@@ -95,6 +95,7 @@ int cut(QTextDocument& document, int firstBlock, int lastBlock) {
         // the cuts still to make stay put.
         for (auto i = cuts.size(); i-- > 0;) {
             const int at = base + static_cast<int>(cuts[i]);
+            Q_ASSERT(document.characterAt(at) == QLatin1Char(' ')); // the text keeps its spaces
             c.setPosition(at + 1);
             const QTextCharFormat space = c.charFormat();
             c.setPosition(at, QTextCursor::KeepAnchor);

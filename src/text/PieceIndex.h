@@ -29,6 +29,8 @@ private:
     void noteChange(int from, int removed, int added);
     // Appends the continuation pieces among blocks first..last to out.
     void scan(int first, int last, std::vector<int>& out) const;
+    // Checks (Q_ASSERT) the list around the count entries just put in at index at.
+    void checkSeams(qsizetype at, qsizetype count) const;
 
     QTextDocument* document_;
     std::vector<int> numbers_;
