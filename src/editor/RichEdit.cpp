@@ -1,6 +1,7 @@
 #include "RichEdit.h"
 
 #include "DocumentLayout.h"
+#include "DocumentWatchers.h"
 #include "LineBreaks.h"
 #include "ParagraphGeometry.h"
 #include "ParagraphPieces.h"
@@ -47,8 +48,9 @@ void RichEdit::installDocument(QTextDocument* doc) {
     DocumentLayout* layout = installDocumentLayout(doc);
     connect(layout, &DocumentLayout::blockHeightChanged, view_, &RichTextView::keepTextStill,
             Qt::UniqueConnection);
-    if (doc->findChild<GeometryMender*>() == nullptr) {
-        new GeometryMender(doc, pixelsPerTwip());
+    DocumentWatchers& watchers = DocumentWatchers::of(*doc);
+    if (watchers.get<GeometryMender>() == nullptr) {
+        watchers.add(new GeometryMender(doc, pixelsPerTwip()));
     }
 }
 

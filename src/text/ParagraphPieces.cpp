@@ -172,22 +172,14 @@ std::vector<int> softSeparators(const QTextDocument& document, int from, int to)
     std::vector<int> positions;
     // The first separator at or after from ends the paragraph piece holding from.
     const QTextBlock first = document.findBlock(from);
-    if (const PieceIndex* index = PieceIndex::of(document)) {
-        const std::vector<int>& numbers = index->blockNumbers();
-        for (auto it = std::upper_bound(numbers.begin(), numbers.end(), first.blockNumber());
-             it != numbers.end(); ++it) {
-            const int at = document.findBlockByNumber(*it).position() - 1;
-            if (at >= to) {
-                break;
-            }
-            positions.push_back(at);
+    const std::vector<int>& numbers = PieceIndex::of(document)->blockNumbers();
+    for (auto it = std::upper_bound(numbers.begin(), numbers.end(), first.blockNumber());
+         it != numbers.end(); ++it) {
+        const int at = document.findBlockByNumber(*it).position() - 1;
+        if (at >= to) {
+            break;
         }
-        return positions;
-    }
-    for (QTextBlock b = first.next(); b.isValid() && b.position() - 1 < to; b = b.next()) {
-        if (continues(b)) {
-            positions.push_back(b.position() - 1);
-        }
+        positions.push_back(at);
     }
     return positions;
 }

@@ -1,18 +1,28 @@
 #include "PieceIndex.h"
 
+#include "DocumentWatchers.h"
+
 #include <QTextBlock>
 #include <QTextDocument>
 #include <algorithm>
 
 PieceIndex* PieceIndex::install(QTextDocument* document) {
-    if (auto* own = document->findChild<PieceIndex*>(QString(), Qt::FindDirectChildrenOnly)) {
+    DocumentWatchers& watchers = DocumentWatchers::of(*document);
+    if (auto* own = watchers.get<PieceIndex>()) {
         return own;
     }
-    return new PieceIndex(document);
+    auto* index = new PieceIndex(document);
+    watchers.add(index);
+    return index;
 }
 
 const PieceIndex* PieceIndex::of(const QTextDocument& document) {
-    return document.findChild<PieceIndex*>(QString(), Qt::FindDirectChildrenOnly);
+    if (const auto* own = DocumentWatchers::get<PieceIndex>(document)) {
+        return own;
+    }
+    // The index is a cache that follows the document's changes: a document only read gets one
+    // too, so that every reader takes the same O(log n) way.
+    return install(const_cast<QTextDocument*>(&document));
 }
 
 PieceIndex::PieceIndex(QTextDocument* document)
@@ -22,6 +32,9 @@ PieceIndex::PieceIndex(QTextDocument* document)
         scan(0, blockCount_ - 1, numbers_);
     }
     connect(document, &QTextDocument::contentsChange, this, &PieceIndex::noteChange);
+    // A document tells where it changed (contentsChange) only once it has a layout. Every
+    // document the editor holds has one; another, read by itself, gets Qt's own here.
+    document->documentLayout();
 }
 
 int PieceIndex::continuationsUpTo(int blockNumber) const {

@@ -17,7 +17,8 @@ class PieceIndex : public QObject {
 public:
     // The document's index, made (by one pass over its blocks) on first call.
     static PieceIndex* install(QTextDocument* document);
-    // The document's index, or null when none was installed.
+    // The same for a document read only (never null): the index is a cache that follows the
+    // document, registered with its DocumentWatchers.
     static const PieceIndex* of(const QTextDocument& document);
 
     // How many continuation pieces have a block number of at most blockNumber.

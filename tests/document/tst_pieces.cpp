@@ -65,6 +65,7 @@ class TestPieces : public QObject {
     Q_OBJECT
 private slots:
     void longParagraphIsCutAtSpaces();
+    void documentOutsideTheEditorFollowsItsEdits();
     void openFindsLongParagraphsAcrossChunks_data();
     void openFindsLongParagraphsAcrossChunks();
     void editsKeepTheText_data();
@@ -93,6 +94,19 @@ void TestPieces::longParagraphIsCutAtSpaces() {
     }
     const int shortStart = static_cast<int>(text.indexOf(u"short"));
     QCOMPARE(doc.findBlock(edit.toQtPosition(shortStart).value).text(), QStringLiteral("short"));
+}
+
+void TestPieces::documentOutsideTheEditorFollowsItsEdits() {
+    QTextDocument doc;
+    QTextCursor(&doc).insertText(words(7000));
+    QVERIFY(ParagraphPieces::cut(doc, 0, 0) > 5);
+    const std::vector<int> before = ParagraphPieces::softSeparators(doc);
+    QCOMPARE(ParagraphPieces::rawText(doc), words(7000));
+    // The index made on that first read follows the edits after it.
+    QTextCursor(&doc).insertText(QStringLiteral("x\n"));
+    std::vector<int> shifted = before;
+    std::for_each(shifted.begin(), shifted.end(), [](int& at) { at += 2; });
+    QCOMPARE(ParagraphPieces::softSeparators(doc), shifted);
 }
 
 void TestPieces::openFindsLongParagraphsAcrossChunks_data() {
