@@ -5,6 +5,7 @@
 // What kind of face a font family is, so that a reader that lacks it can pick a stand-in of the
 // same kind: its generic family, and whether all its characters are equally wide.
 struct FontKind {
+    // In this order in the RTF writer's table of words.
     enum class Family { Unknown, Roman, Swiss, Modern, Script, Decorative, Technical };
     enum class Pitch { Unknown, Fixed, Variable };
 

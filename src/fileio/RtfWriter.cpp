@@ -81,37 +81,10 @@ const std::array<QByteArray, 256>& byteEscapes() {
     return table;
 }
 
-const char* familyControl(FontKind::Family family) {
-    switch (family) {
-    case FontKind::Family::Roman:
-        return "\\froman";
-    case FontKind::Family::Swiss:
-        return "\\fswiss";
-    case FontKind::Family::Modern:
-        return "\\fmodern";
-    case FontKind::Family::Script:
-        return "\\fscript";
-    case FontKind::Family::Decorative:
-        return "\\fdecor";
-    case FontKind::Family::Technical:
-        return "\\ftech";
-    case FontKind::Family::Unknown:
-        break;
-    }
-    return "\\fnil";
-}
-
-const char* pitchControl(FontKind::Pitch pitch) {
-    switch (pitch) {
-    case FontKind::Pitch::Fixed:
-        return "\\fprq1";
-    case FontKind::Pitch::Variable:
-        return "\\fprq2";
-    case FontKind::Pitch::Unknown:
-        break;
-    }
-    return "";
-}
+// The font table's words for a face's kind, in the order of FontKind's values.
+constexpr std::array<const char*, 7> kFamilyWords{"\\fnil",    "\\froman", "\\fswiss", "\\fmodern",
+                                                  "\\fscript", "\\fdecor", "\\ftech"};
+constexpr std::array<const char*, 3> kPitchWords{"", "\\fprq1", "\\fprq2"};
 
 const char* alignmentControl(ParaAlignment alignment) {
     switch (alignment) {
@@ -231,8 +204,10 @@ private:
         for (size_t i = 0; i < fontOrder_.size(); ++i) {
             const FontKey& key = fontOrder_[i];
             const FontKind kind = FontKind::of(key.family, key.charset);
-            out_.append("{\\f" + QByteArray::number(i) + familyControl(kind.family) + "\\fcharset" +
-                        QByteArray::number(key.charset) + pitchControl(kind.pitch) + ' ');
+            out_.append("{\\f" + QByteArray::number(i) +
+                        kFamilyWords.at(static_cast<size_t>(kind.family)) + "\\fcharset" +
+                        QByteArray::number(key.charset) +
+                        kPitchWords.at(static_cast<size_t>(kind.pitch)) + ' ');
             appendText(key.family);
             out_.append(";}");
         }
