@@ -22,8 +22,11 @@ void set(QTextDocument& document, const QList<qreal>& pixels, qreal pixelsPerTwi
 QList<int> setStopsTwips(const QTextDocument& document) {
     const QTextOption option = document.defaultTextOption();
     const qreal distance = option.tabStopDistance();
-    const qreal twipsPerPixel = distance > 0 ? kDefaultStopTwips / distance : 0;
     QList<int> twips;
+    if (distance <= 0) {
+        return twips; // no scale to read the stops in
+    }
+    const qreal twipsPerPixel = kDefaultStopTwips / distance;
     for (const QTextOption::Tab& tab : option.tabs()) {
         twips.append(static_cast<int>(std::lround(tab.position * twipsPerPixel)));
     }
