@@ -1,7 +1,8 @@
 #include "FileIdentity.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "FileName.h"
+
+#include <QList>
 
 #ifdef Q_OS_UNIX
 #include <algorithm>
@@ -57,7 +58,7 @@ std::vector<std::pair<QByteArray, QByteArray>> readAttributes(const QByteArray& 
 
 FileIdentity FileIdentity::of(const QString& path) {
     FileIdentity identity;
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = FileName::encode(path);
     struct stat st {};
     if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return identity;
@@ -67,7 +68,9 @@ FileIdentity FileIdentity::of(const QString& path) {
     identity.group_ = st.st_gid;
     identity.mode_ = st.st_mode & 07777;
     identity.links_ = st.st_nlink;
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const qsizetype slash = native.lastIndexOf('/');
+    const QByteArray folder =
+        slash < 0 ? QByteArray(".") : native.left(std::max<qsizetype>(slash, 1));
     identity.folderWritable_ = ::access(folder.constData(), W_OK | X_OK) == 0;
     identity.attributes_ = readAttributes(native);
     return identity;

@@ -396,7 +396,7 @@ void TestDocumentGui::fileOnTheCommandLine() {
     const QString startFolder = QDir::currentPath();
     QDir::setCurrent(dir_.path());
     form_.create(prompts_);
-    showMainWindow(*form_, arguments);
+    showMainWindow(*form_, prompts_, arguments);
     QDir::setCurrent(startFolder);
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     QTRY_COMPARE(errors_, error.isEmpty() ? QStringList() : QStringList{error});
