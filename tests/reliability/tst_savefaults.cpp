@@ -11,7 +11,6 @@
 #include "FaultInjection.h"
 #include "FileBytes.h"
 #include "FileName.h"
-#include "InterruptedSaves.h"
 #include "PrivateCopy.h"
 #include "RichEdit.h"
 #include "ScriptedPrompts.h"
@@ -587,8 +586,8 @@ void TestSaveFaults::offerCopyBack(const QString& target, const QString& message
              qPrintable(message));
     // The next start finds it and, at Yes, puts it back.
     prompts_.answers = {mrYes};
-    InterruptedSaves::offer(prompts_);
-    QCOMPARE(prompts_.questions.size(), 2);
+    showMainWindow(*form_, prompts_, {QStringLiteral("zelto")});
+    QTRY_COMPARE(prompts_.questions.size(), 2);
     QVERIFY(prompts_.questions.takeLast().contains(copy));
     QCOMPARE(readBytes(target), old_);
 }
