@@ -1,6 +1,7 @@
 #include "FileIdentity.h"
 
 #include "FileName.h"
+#include "PosixFile.h"
 
 #include <QList>
 
@@ -68,9 +69,7 @@ FileIdentity FileIdentity::of(const QString& path) {
     identity.group_ = st.st_gid;
     identity.mode_ = st.st_mode & 07777;
     identity.links_ = st.st_nlink;
-    const qsizetype slash = native.lastIndexOf('/');
-    const QByteArray folder =
-        slash < 0 ? QByteArray(".") : native.left(std::max<qsizetype>(slash, 1));
+    const QByteArray folder = PosixFile::folderOf(native);
     identity.folderWritable_ = ::access(folder.constData(), W_OK | X_OK) == 0;
     identity.attributes_ = readAttributes(native);
     return identity;

@@ -124,7 +124,7 @@ QString FileName::absolute(const QString& name) {
 #ifdef Q_OS_UNIX
     char buffer[PATH_MAX];
     if (::getcwd(buffer, sizeof buffer) != nullptr) {
-        folder = decode(QByteArrayView(buffer, qstrlen(buffer)));
+        folder = decode(QByteArrayView(buffer, static_cast<qsizetype>(qstrlen(buffer))));
     }
 #endif
     return QDir::cleanPath(folder + QLatin1Char('/') + name);

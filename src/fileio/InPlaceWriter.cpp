@@ -2,6 +2,7 @@
 
 #include "Errors.h"
 #include "FileName.h"
+#include "PosixFile.h"
 #include "PrivateCopy.h"
 
 #ifdef Q_OS_UNIX
@@ -12,50 +13,10 @@
 
 namespace {
 
-constexpr qsizetype kBlock = 1 << 20;
-
-// Writes all of data to fd; false when a write fails (errno set) or makes no progress (errno 0).
-bool writeAll(int fd, const char* data, qsizetype size) {
-    while (size > 0) {
-        const ssize_t done = ::write(fd, data, static_cast<size_t>(size));
-        if (done < 0 && errno == EINTR) {
-            continue;
-        }
-        if (done <= 0) {
-            if (done == 0) {
-                errno = 0;
-            }
-            return false;
-        }
-        data += done;
-        size -= done;
-    }
-    return true;
-}
-
 // Copies everything from the start of from to the start of to; false with errno set on failure.
 bool copyAll(int from, int to) {
-    if (::lseek(from, 0, SEEK_SET) < 0 || ::lseek(to, 0, SEEK_SET) < 0) {
-        return false;
-    }
-    QByteArray block(kBlock, Qt::Uninitialized);
-    for (;;) {
-        const ssize_t got = ::read(from, block.data(), block.size());
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            return got == 0;
-        }
-        if (!writeAll(to, block.constData(), got)) {
-            return false;
-        }
-    }
-}
-
-bool syncFile(int fd) {
-    // EINVAL: a file that cannot be synced; nothing to wait for.
-    return ::fsync(fd) == 0 || errno == EINVAL;
+    return ::lseek(from, 0, SEEK_SET) == 0 && ::lseek(to, 0, SEEK_SET) == 0 &&
+           PosixFile::copy(from, to);
 }
 
 bool unsupported(int err) {
@@ -68,7 +29,7 @@ InPlaceWriter::InPlaceWriter(const QString& fileName, Progress& progress, qint64
     : fileName_(fileName) {
     const QByteArray native = FileName::encode(fileName);
     // Never waits: a pipe put in the file's place is refused below.
-    fd_ = ::open(native.constData(), O_RDWR | O_NONBLOCK | O_CLOEXEC); // NOLINT(*-vararg)
+    fd_ = PosixFile::open(native, O_RDWR | O_NONBLOCK);
     if (fd_ < 0) {
         InOutError::raiseErrno(errno, fileName);
     }
@@ -134,7 +95,7 @@ void InPlaceWriter::write(QByteArrayView bytes) {
 void InPlaceWriter::writeHeld() {
     reserve(written_ + held_.size());
     touched_ = true;
-    if (!writeAll(fd_, held_.constData(), held_.size())) {
+    if (!PosixFile::writeAll(fd_, held_.constData(), held_.size())) {
         fail(errno);
     }
     written_ += held_.size();
@@ -151,7 +112,7 @@ FileStamp InPlaceWriter::commit() {
         fail(errno);
     }
     release(written_);
-    if (!syncFile(fd_)) {
+    if (!PosixFile::sync(fd_)) {
         fail(errno);
     }
     done_ = true;
@@ -183,7 +144,7 @@ bool InPlaceWriter::restore() noexcept {
     restoreError_ = ok ? 0 : errno;
     release(oldSize_);
     if (ok && touched_) {
-        ok = syncFile(fd_);
+        ok = PosixFile::sync(fd_);
         restoreError_ = ok ? 0 : errno;
     }
     if (ok) {

@@ -2,6 +2,7 @@
 
 #include "Errors.h"
 #include "FileName.h"
+#include "PosixFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,66 +28,13 @@ constexpr qsizetype kBlock = 1 << 20;
 constexpr qsizetype kRecordSuffix = 7; // ".origin"
 constexpr qsizetype kCopySuffix = 7;   // ".XXXXXX"
 
-int openFile(const QByteArray& path, int flags, mode_t mode = 0) {
-    return ::open(path.constData(), flags | O_CLOEXEC, mode); // NOLINT(*-vararg)
-}
-
-bool writeAll(int fd, const char* data, qsizetype size) {
-    while (size > 0) {
-        const ssize_t done = ::write(fd, data, static_cast<size_t>(size));
-        if (done < 0 && errno == EINTR) {
-            continue;
-        }
-        if (done <= 0) {
-            if (done == 0) {
-                errno = ENOSPC;
-            }
-            return false;
-        }
-        data += done;
-        size -= done;
-    }
-    return true;
-}
-
-// Reads up to size bytes; fewer only at the end of the file. -1 on failure.
-qsizetype readSome(int fd, char* data, qsizetype size) {
-    qsizetype got = 0;
-    while (got < size) {
-        const ssize_t n = ::read(fd, data + got, static_cast<size_t>(size - got));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            return -1;
-        }
-        if (n == 0) {
-            break;
-        }
-        got += n;
-    }
-    return got;
-}
-
-bool syncFile(int fd) {
-    return ::fsync(fd) == 0 || errno == EINVAL;
-}
-
-void syncFolder(const QByteArray& folder) {
-    const int fd = openFile(folder, O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 QByteArray readRecord(const QByteArray& path) {
-    const int fd = openFile(path, O_RDONLY | O_NONBLOCK);
+    const int fd = PosixFile::open(path, O_RDONLY | O_NONBLOCK);
     if (fd < 0) {
         return {};
     }
     QByteArray record(4096 + 256, Qt::Uninitialized);
-    const qsizetype n = readSome(fd, record.data(), record.size());
+    const qsizetype n = PosixFile::readSome(fd, record.data(), record.size());
     ::close(fd);
     record.truncate(std::max<qsizetype>(n, 0));
     return record;
@@ -94,7 +42,7 @@ QByteArray readRecord(const QByteArray& path) {
 
 // Whether the regular file at target holds the same bytes as the file open as copy.
 bool sameBytes(const QByteArray& target, int copy) {
-    const int fd = openFile(target, O_RDONLY | O_NONBLOCK);
+    const int fd = PosixFile::open(target, O_RDONLY | O_NONBLOCK);
     if (fd < 0) {
         return false;
     }
@@ -102,8 +50,8 @@ bool sameBytes(const QByteArray& target, int copy) {
     QByteArray b(kBlock, Qt::Uninitialized);
     bool same = ::lseek(copy, 0, SEEK_SET) == 0;
     while (same) {
-        const qsizetype n = readSome(fd, a.data(), kBlock);
-        const qsizetype m = readSome(copy, b.data(), kBlock);
+        const qsizetype n = PosixFile::readSome(fd, a.data(), kBlock);
+        const qsizetype m = PosixFile::readSome(copy, b.data(), kBlock);
         same = n >= 0 && n == m && std::memcmp(a.constData(), b.constData(), n) == 0;
         if (n <= 0) {
             break;
@@ -119,7 +67,7 @@ bool holdsFinished(const QByteArray& target, const QByteArray& mark) {
     if (!mark.startsWith(kFinished) || parts.size() != 3) {
         return false;
     }
-    const int fd = openFile(target, O_RDONLY | O_NONBLOCK);
+    const int fd = PosixFile::open(target, O_RDONLY | O_NONBLOCK);
     if (fd < 0) {
         return false;
     }
@@ -127,7 +75,7 @@ bool holdsFinished(const QByteArray& target, const QByteArray& mark) {
     qint64 size = 0;
     QByteArray block(kBlock, Qt::Uninitialized);
     qsizetype n = 0;
-    while ((n = readSome(fd, block.data(), kBlock)) > 0) {
+    while ((n = PosixFile::readSome(fd, block.data(), kBlock)) > 0) {
         hash.add(QByteArrayView(block.constData(), n));
         size += n;
     }
@@ -162,27 +110,14 @@ PrivateCopy::PrivateCopy(const QByteArray& target, int from, Progress& progress)
         if (::lseek(from, 0, SEEK_SET) != 0) {
             InOutError::raiseErrno(errno);
         }
-        QByteArray block(kBlock, Qt::Uninitialized);
-        qint64 copied = 0;
-        for (;;) {
-            const qsizetype got = readSome(from, block.data(), kBlock);
-            if (got < 0) {
-                InOutError::raiseErrno(errno);
-            }
-            if (got == 0) {
-                break;
-            }
-            if (!writeAll(fd_, block.constData(), got)) {
-                InOutError::raiseWriteErrno(errno);
-            }
-            copied += got;
-            progress.step(copied);
+        if (!PosixFile::copy(from, fd_, [&progress](qint64 copied) { progress.step(copied); })) {
+            InOutError::raiseWriteErrno(errno);
         }
-        if (!syncFile(fd_)) {
+        if (!PosixFile::sync(fd_)) {
             InOutError::raiseErrno(errno);
         }
         appendRecord(kReady, true);
-        syncFolder(nativeFolder);
+        PosixFile::syncFolder(nativeFolder);
     } catch (...) {
         remove();
         throw;
@@ -196,11 +131,12 @@ PrivateCopy::~PrivateCopy() {
 }
 
 void PrivateCopy::appendRecord(const QByteArray& text, bool sync) const {
-    const int fd = openFile(recordPath(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    const int fd = PosixFile::open(recordPath(), O_WRONLY | O_CREAT | O_APPEND, 0600);
     if (fd < 0) {
         InOutError::raiseErrno(errno);
     }
-    const bool ok = writeAll(fd, text.constData(), text.size()) && (!sync || syncFile(fd));
+    const bool ok =
+        PosixFile::writeAll(fd, text.constData(), text.size()) && (!sync || PosixFile::sync(fd));
     const int err = errno;
     ::close(fd);
     if (!ok) {
@@ -228,7 +164,7 @@ void PrivateCopy::read(const Sink& sink) const {
     }
     QByteArray block(kBlock, Qt::Uninitialized);
     qsizetype got = 0;
-    while ((got = readSome(fd_, block.data(), kBlock)) > 0) {
+    while ((got = PosixFile::readSome(fd_, block.data(), kBlock)) > 0) {
         sink(QByteArrayView(block.constData(), got));
     }
     if (got < 0) {
@@ -259,7 +195,7 @@ std::vector<std::unique_ptr<PrivateCopy>> PrivateCopy::leftBehind() {
         if (!record.startsWith(kMagic)) {
             continue; // not one of ours
         }
-        copy->fd_ = openFile(copy->path_, O_RDONLY | O_NONBLOCK);
+        copy->fd_ = PosixFile::open(copy->path_, O_RDONLY | O_NONBLOCK);
         if (copy->fd_ >= 0 && ::flock(copy->fd_, LOCK_EX | LOCK_NB) != 0) {
             continue; // a save that is running now
         }

@@ -2,6 +2,7 @@
 
 #include "Errors.h"
 #include "FileName.h"
+#include "PosixFile.h"
 
 #ifdef Q_OS_UNIX
 #include <QRandomGenerator>
@@ -15,10 +16,6 @@ namespace {
 constexpr mode_t kNewFileMode = 0666; // less the user's umask, as for any new file
 constexpr int kNameTries = 100;
 
-int openFile(const QByteArray& path, int flags, mode_t mode = 0) {
-    return ::open(path.constData(), flags | O_CLOEXEC, mode); // NOLINT(*-vararg)
-}
-
 // A random suffix of six letters and digits, as mkstemp makes them.
 QByteArray randomSuffix() {
     static constexpr char kLetters[] =
@@ -30,20 +27,11 @@ QByteArray randomSuffix() {
     return suffix;
 }
 
-void syncFolder(const QByteArray& folder) {
-    const int fd = openFile(folder, O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd); // the rename is done; a folder that cannot be synced changes nothing
-        ::close(fd);
-    }
-}
-
 } // namespace
 
-ReplacingWriter::ReplacingWriter(const QString& fileName) : target_(FileName::encode(fileName)) {
-    const qsizetype slash = target_.lastIndexOf('/');
-    folder_ = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : target_.left(slash);
-    fd_ = openFile(folder_, O_TMPFILE | O_WRONLY, kNewFileMode);
+ReplacingWriter::ReplacingWriter(const QString& fileName)
+    : target_(FileName::encode(fileName)), folder_(PosixFile::folderOf(target_)),
+      fd_(PosixFile::open(folder_, O_TMPFILE | O_WRONLY, kNewFileMode)) {
     if (fd_ >= 0) {
         return;
     }
@@ -53,7 +41,7 @@ ReplacingWriter::ReplacingWriter(const QString& fileName) : target_(FileName::en
     // A file system without unnamed files: a temporary name from the start.
     for (int i = 0; fd_ < 0 && i < kNameTries; ++i) {
         named_ = temporaryName();
-        fd_ = openFile(named_, O_WRONLY | O_CREAT | O_EXCL, kNewFileMode);
+        fd_ = PosixFile::open(named_, O_WRONLY | O_CREAT | O_EXCL, kNewFileMode);
         if (fd_ < 0 && errno != EEXIST) {
             const int err = errno;
             named_.clear();
@@ -87,18 +75,8 @@ QByteArray ReplacingWriter::temporaryName() const {
 }
 
 void ReplacingWriter::write(QByteArrayView bytes) {
-    const char* data = bytes.data();
-    qsizetype size = bytes.size();
-    while (size > 0) {
-        const ssize_t done = ::write(fd_, data, static_cast<size_t>(size));
-        if (done < 0 && errno == EINTR) {
-            continue;
-        }
-        if (done <= 0) {
-            InOutError::raiseWriteErrno(done == 0 ? 0 : errno);
-        }
-        data += done;
-        size -= done;
+    if (!PosixFile::writeAll(fd_, bytes.data(), bytes.size())) {
+        InOutError::raiseWriteErrno(errno);
     }
 }
 
@@ -129,7 +107,7 @@ FileStamp ReplacingWriter::commit() {
         InOutError::raiseErrno(errno);
     }
     named_.clear();
-    syncFolder(folder_);
+    PosixFile::syncFolder(folder_); // the rename is done
     return FileStamp::ofDescriptor(fd_);
 }
 

@@ -6,6 +6,7 @@
 #include "FileWriter.h"
 #include "LineBreaks.h"
 #include "ParagraphPieces.h"
+#include "PosixFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -156,8 +157,7 @@ void DocFile::open(QFile& file) const {
     }
 #ifdef Q_OS_UNIX
     // Not blocking: opening a pipe for reading waits for a writer otherwise.
-    const int fd = ::open(FileName::encode(fileName_).constData(), // NOLINT(*-vararg)
-                          O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = PosixFile::open(FileName::encode(fileName_), O_RDONLY | O_NONBLOCK);
     if (fd < 0) {
         InOutError::raiseErrno(errno, fileName_);
     }
