@@ -15,6 +15,7 @@ namespace {
 
 constexpr mode_t kNewFileMode = 0666; // less the user's umask, as for any new file
 constexpr int kNameTries = 100;
+constexpr char kSelf[] = "/proc/self/fd";
 
 // A random suffix of six letters and digits, as mkstemp makes them.
 QByteArray randomSuffix() {
@@ -30,15 +31,18 @@ QByteArray randomSuffix() {
 } // namespace
 
 ReplacingWriter::ReplacingWriter(const QString& fileName)
-    : target_(FileName::encode(fileName)), folder_(PosixFile::folderOf(target_)),
-      fd_(PosixFile::open(folder_, O_TMPFILE | O_WRONLY, kNewFileMode)) {
-    if (fd_ >= 0) {
-        return;
+    : target_(FileName::encode(fileName)), folder_(PosixFile::folderOf(target_)) {
+    // An unnamed file is named through /proc at the commit.
+    if (::access(kSelf, F_OK) == 0) {
+        fd_ = PosixFile::open(folder_, O_TMPFILE | O_WRONLY, kNewFileMode);
+        if (fd_ >= 0) {
+            return;
+        }
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+            InOutError::raiseErrno(errno, fileName);
+        }
     }
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-        InOutError::raiseErrno(errno, fileName);
-    }
-    // A file system without unnamed files: a temporary name from the start.
+    // Without unnamed files: a temporary name from the start.
     for (int i = 0; fd_ < 0 && i < kNameTries; ++i) {
         named_ = temporaryName();
         fd_ = PosixFile::open(named_, O_WRONLY | O_CREAT | O_EXCL, kNewFileMode);
@@ -81,12 +85,8 @@ void ReplacingWriter::write(QByteArrayView bytes) {
 }
 
 bool ReplacingWriter::link(const QByteArray& path) const {
-    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd_);
-    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, path.constData(), AT_SYMLINK_FOLLOW) == 0) {
-        return true;
-    }
-    // Without /proc, a privileged process may still name the file by its descriptor.
-    return errno == ENOENT && ::linkat(fd_, "", AT_FDCWD, path.constData(), AT_EMPTY_PATH) == 0;
+    const QByteArray self = kSelf + ('/' + QByteArray::number(fd_));
+    return ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, path.constData(), AT_SYMLINK_FOLLOW) == 0;
 }
 
 FileStamp ReplacingWriter::commit() {
