@@ -118,6 +118,12 @@ void Tabzac::buildLayout() {
     connect(Button2, &QPushButton::clicked, this,
             [this] { runGuarded([this] { Button2Click(); }); });
 
+    // Each label names its field to assistive technology (the captions carry no access key).
+    Label1->setBuddy(RzComboBox1);
+    Label3->setBuddy(RzSpinEdit1);
+    Label4->setBuddy(RzSpinEdit2);
+    Label5->setBuddy(RzSpinEdit3);
+
     setTabOrder(RzSpinEdit1, RzSpinEdit2);
     setTabOrder(RzSpinEdit2, RzSpinEdit3);
     setTabOrder(RzSpinEdit3, RzComboBox1);
