@@ -123,6 +123,9 @@ void Tabzac::buildLayout() {
     Label3->setBuddy(RzSpinEdit1);
     Label4->setBuddy(RzSpinEdit2);
     Label5->setBuddy(RzSpinEdit3);
+    for (SpinEdit* field : {RzSpinEdit1, RzSpinEdit2, RzSpinEdit3}) {
+        field->setAccessibleDescription(Label2->text()); // the heading over the three fields
+    }
 
     setTabOrder(RzSpinEdit1, RzSpinEdit2);
     setTabOrder(RzSpinEdit2, RzSpinEdit3);

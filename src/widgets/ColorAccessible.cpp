@@ -6,28 +6,6 @@
 #include <QWidget>
 #include <QWindow>
 
-namespace {
-
-QAccessibleInterface* factory(const QString& className, QObject* object) {
-    if (className == QLatin1String("ColorEdit")) {
-        return new ColorEditAccessible(static_cast<ColorEdit*>(object));
-    }
-    if (className == QLatin1String("ColorGrid")) {
-        return new ColorGridAccessible(static_cast<ColorGrid*>(object));
-    }
-    return nullptr;
-}
-
-} // namespace
-
-void ColorAccessible::install() {
-    static const bool installed = [] {
-        QAccessible::installFactory(&factory);
-        return true;
-    }();
-    Q_UNUSED(installed);
-}
-
 // --- the colour edit ---------------------------------------------------------------------------
 
 ColorEditAccessible::ColorEditAccessible(ColorEdit* edit)

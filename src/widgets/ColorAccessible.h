@@ -10,13 +10,6 @@ class ColorGrid;
 // What assistive technology reads of the colour edit and its grid: the edit is a combo box whose
 // value is the name of the shown colour and whose one child is the grid; the grid is a list of
 // forty cells named after their colours, the highlighted cell being the focused one.
-namespace ColorAccessible {
-
-// Makes Qt build the interfaces below for ColorEdit and ColorGrid; once, whoever calls first.
-void install();
-
-} // namespace ColorAccessible
-
 class ColorEditAccessible : public QAccessibleWidget {
 public:
     explicit ColorEditAccessible(ColorEdit* edit);

@@ -1,7 +1,7 @@
 #include "ColorEdit.h"
 
-#include "ColorAccessible.h"
 #include "ColorGrid.h"
+#include "WidgetAccessibility.h"
 
 #include <QAccessible>
 #include <QKeyEvent>
@@ -13,7 +13,7 @@
 #include <algorithm>
 
 ColorEdit::ColorEdit(QWidget* parent) : QWidget(parent), grid_(new ColorGrid(this)) {
-    ColorAccessible::install();
+    WidgetAccessibility::install();
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     connect(grid_, &ColorGrid::picked, this, &ColorEdit::onPicked);

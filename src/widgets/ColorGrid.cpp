@@ -1,6 +1,6 @@
 #include "ColorGrid.h"
 
-#include "ColorAccessible.h"
+#include "WidgetAccessibility.h"
 
 #include <QAccessible>
 #include <QHelpEvent>
@@ -70,7 +70,7 @@ const QList<ColorCell>& ColorGrid::cells() {
 }
 
 ColorGrid::ColorGrid(QWidget* parent) : QWidget(parent, Qt::Popup) {
-    ColorAccessible::install();
+    WidgetAccessibility::install();
     setObjectName(QStringLiteral("ColorGrid"));
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);

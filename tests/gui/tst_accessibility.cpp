@@ -87,6 +87,7 @@ void TestAccessibility::everyControlIsNamed_data() {
     for (const auto& button : buttons) {
         row("main", button[0], QAccessible::Button, QString::fromUtf8(button[1]));
     }
+    row("main", "RzToolbar1", QAccessible::ToolBar, "");
     row("main", "RzFontComboBox1", QAccessible::ComboBox, "Шрифт");
     row("main", "sizeFont", QAccessible::ComboBox, "Размер", "8");
     row("main", "RzColorEdit1", QAccessible::ComboBox, "Цвет", "Black");

@@ -1,0 +1,36 @@
+#include "WidgetAccessibility.h"
+
+#include "ColorAccessible.h"
+#include "ColorEdit.h"
+#include "ColorGrid.h"
+
+#include <QAccessibleWidget>
+
+namespace {
+
+QAccessibleInterface* factory(const QString& className, QObject* object) {
+    auto* widget = static_cast<QWidget*>(object);
+    if (className == QLatin1String("ColorEdit")) {
+        return new ColorEditAccessible(static_cast<ColorEdit*>(widget));
+    }
+    if (className == QLatin1String("ColorGrid")) {
+        return new ColorGridAccessible(static_cast<ColorGrid*>(widget));
+    }
+    if (className == QLatin1String("FlatToolbar")) {
+        return new QAccessibleWidget(widget, QAccessible::ToolBar);
+    }
+    if (className == QLatin1String("Spacer")) {
+        return new QAccessibleWidget(widget, QAccessible::Separator);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void WidgetAccessibility::install() {
+    static const bool installed = [] {
+        QAccessible::installFactory(&factory);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
