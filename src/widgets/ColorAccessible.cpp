@@ -5,6 +5,7 @@
 
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
 
 // --- the colour edit ---------------------------------------------------------------------------
 
@@ -15,6 +16,17 @@ ColorEdit* ColorEditAccessible::edit() const {
     return static_cast<ColorEdit*>(widget());
 }
 
+QString ColorEditAccessible::colorName() const {
+    return ColorGrid::nameOf(edit()->selectedColor());
+}
+
+void* ColorEditAccessible::interface_cast(QAccessible::InterfaceType t) {
+    if (t == QAccessible::TextInterface) {
+        return static_cast<QAccessibleTextInterface*>(this);
+    }
+    return QAccessibleWidget::interface_cast(t);
+}
+
 QString ColorEditAccessible::text(QAccessible::Text t) const {
 #ifdef Q_OS_UNIX
     const bool valueNamed = t == QAccessible::Name && edit()->accessibleName().isEmpty();
@@ -22,9 +34,32 @@ QString ColorEditAccessible::text(QAccessible::Text t) const {
     const bool valueNamed = false;
 #endif
     if (t == QAccessible::Value || valueNamed) {
-        return ColorGrid::nameOf(edit()->selectedColor());
+        return colorName();
     }
     return QAccessibleWidget::text(t);
+}
+
+QString ColorEditAccessible::text(int startOffset, int endOffset) const {
+    const QString name = colorName();
+    const int from = std::clamp(startOffset, 0, int(name.size()));
+    const int to = endOffset < 0 ? int(name.size()) : std::clamp(endOffset, from, int(name.size()));
+    return name.mid(from, to - from);
+}
+
+int ColorEditAccessible::characterCount() const {
+    return int(colorName().size());
+}
+
+void ColorEditAccessible::selection(int /*selectionIndex*/, int* startOffset,
+                                    int* endOffset) const {
+    *startOffset = 0;
+    *endOffset = 0;
+}
+
+QString ColorEditAccessible::attributes(int /*offset*/, int* startOffset, int* endOffset) const {
+    *startOffset = 0;
+    *endOffset = characterCount();
+    return {};
 }
 
 QAccessible::State ColorEditAccessible::state() const {

@@ -10,9 +10,10 @@ class ColorGrid;
 // What assistive technology reads of the colour edit and its grid: the edit is a combo box whose
 // value is the name of the shown colour and whose one child is the grid; the grid is a list of
 // forty cells named after their colours, the highlighted cell being the focused one.
-class ColorEditAccessible : public QAccessibleWidget {
+class ColorEditAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
     explicit ColorEditAccessible(ColorEdit* edit);
+    void* interface_cast(QAccessible::InterfaceType t) override;
 
     // The value is the colour's name. As Qt's own combo boxes do on Linux, the name is the value
     // too there; the label reaches assistive technology as the label relation of its buddy.
@@ -25,8 +26,24 @@ public:
     QStringList actionNames() const override;
     void doAction(const QString& actionName) override;
 
+    // The colour's name as read-only text: what screen readers speak as a combo box's value.
+    QString text(int startOffset, int endOffset) const override;
+    int characterCount() const override;
+    void selection(int selectionIndex, int* startOffset, int* endOffset) const override;
+    int selectionCount() const override { return 0; }
+    void addSelection(int /*startOffset*/, int /*endOffset*/) override {}
+    void removeSelection(int /*selectionIndex*/) override {}
+    void setSelection(int /*index*/, int /*startOffset*/, int /*endOffset*/) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int /*position*/) override {}
+    QRect characterRect(int /*offset*/) const override { return {}; }
+    int offsetAtPoint(const QPoint& /*point*/) const override { return -1; }
+    void scrollToSubstring(int /*startIndex*/, int /*endIndex*/) override {}
+    QString attributes(int offset, int* startOffset, int* endOffset) const override;
+
 private:
     ColorEdit* edit() const;
+    QString colorName() const;
 };
 
 class ColorGridAccessible : public QAccessibleWidget {

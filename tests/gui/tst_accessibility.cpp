@@ -170,6 +170,9 @@ void TestAccessibility::colourGridIsAListOfNamedCells() {
     QVERIFY(!edit->grid()->isVisible());
     QCOMPARE(edit->selectedColor(), QColor(Qt::blue));
     QCOMPARE(box->text(QAccessible::Value), QStringLiteral("Blue"));
+    // As text too: what screen readers speak as a combo box's value.
+    QCOMPARE(box->textInterface()->text(0, box->textInterface()->characterCount()),
+             QStringLiteral("Blue"));
 }
 
 void TestAccessibility::spinFieldValueCanBeSet() {
