@@ -29,7 +29,9 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <QTextOption>
 #include <QTimer>
 #include <memory>
 
@@ -120,6 +122,11 @@ void TestDocumentGui::typeSaveOpenAndSaveAsRtf() {
     key(Qt::Key_S, Qt::ControlModifier);
     const QByteArray rtf = readBytes(path("styled.rtf"));
     QVERIFY(rtf.startsWith("{\\rtf1\\ansi\\ansicpg1251"));
+    // The editor's first stop, as the window set it, is the file's.
+    const QList<QTextOption::Tab> stops = form_->RichEdit1->document()->defaultTextOption().tabs();
+    QVERIFY(!stops.isEmpty());
+    const int firstStop = qRound(stops[0].position / form_->RichEdit1->pixelsPerTwip());
+    QVERIFY2(rtf.contains("\\tx" + QByteArray::number(firstStop) + "\\tx"), rtf.constData());
     const RtfDocument read = RtfReader::read(rtf);
     QVERIFY(read.ok);
     QCOMPARE(read.paragraphs.value(0).text, QStringLiteral("ab"));
