@@ -82,11 +82,7 @@ QString attributeText(const QTextCharFormat& format, const QTextBlockFormat& par
 } // namespace
 
 void EditorAccessible::install() {
-    static const bool installed = [] {
-        QAccessible::installFactory(&factory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    QAccessible::installFactory(&factory); // Qt keeps one of each factory
 }
 
 EditorAccessible::EditorAccessible(RichTextView* view)

@@ -17,7 +17,7 @@ class EditorAccessible : public QAccessibleWidget,
 public:
     explicit EditorAccessible(RichTextView* view);
 
-    // Makes Qt build this interface for RichTextView; once, whoever calls first.
+    // Makes Qt build this interface for RichTextView; Qt keeps the factory once.
     static void install();
 
     QString text(QAccessible::Text t) const override;
