@@ -3,12 +3,15 @@
 #include "ColorGrid.h"
 #include "FontDialog.h"
 #include "MainWindowFixture.h"
+#include "RichEdit.h"
 #include "SpinEdit.h"
 #include "TForm1.h"
 #include "Tabzac.h"
 
 #include <QAccessible>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextEdit>
 
 // What assistive technology reads of every control: role, the name a screen reader announces,
 // and the value, through the interfaces Qt hands to the platform's accessibility bridge.
@@ -44,6 +47,7 @@ private slots:
     void everyControlIsNamed();
     void colourGridIsAListOfNamedCells();
     void spinFieldValueCanBeSet();
+    void editorBoxesFormatsAndInput();
 
 private:
     CancellingPrompts prompts_;
@@ -182,6 +186,39 @@ void TestAccessibility::spinFieldValueCanBeSet() {
     QCOMPARE(field->maximumValue().toInt(), 100);
     field->setCurrentValue(250);
     QCOMPARE(abzac->RzSpinEdit2->text(), QStringLiteral("100"));
+}
+
+void TestAccessibility::editorBoxesFormatsAndInput() {
+    RichEdit& edit = *form_->RichEdit1;
+    edit.setText(QStringLiteral("plain bold\r\nindented"));
+    edit.select(Position(6), 4);
+    form_->RzToolButton9Click();
+    edit.select(Position(12), 0);
+    edit.setParaStartIndent(600);
+    auto* view = edit.widget();
+    QAccessibleInterface* editor = QAccessible::queryAccessibleInterface(view);
+    QAccessibleTextInterface* text = editor->textInterface();
+    // Each character's box starts where the caret before it is drawn, and the box's middle hits
+    // that character again (Qt positions: the paragraph break is offset 10).
+    for (const int offset : {0, 7, 11, 15}) {
+        const QRect box = text->characterRect(offset);
+        QTextCursor caret(edit.document());
+        caret.setPosition(offset);
+        const QRect drawn =
+            view->cursorRect(caret).translated(view->viewport()->mapToGlobal(QPoint()));
+        QVERIFY2(qAbs(box.left() - drawn.left()) <= 1 && box.intersects(drawn),
+                 qPrintable(QString::number(offset)));
+        QCOMPARE(text->offsetAtPoint(box.center()), offset);
+    }
+    int from = 0;
+    int to = 0;
+    QVERIFY(text->attributes(7, &from, &to).contains(QLatin1String("font-weight:bold;")));
+    QCOMPARE(std::pair(from, to), std::pair(6, 10));
+    QVERIFY(text->attributes(2, &from, &to).contains(QLatin1String("font-weight:normal;")));
+
+    // Text put in by assistive technology enters as a paste: outside Windows-1251 it becomes '?'.
+    editor->editableTextInterface()->replaceText(0, 5, QStringLiteral("\u4e2d"));
+    QCOMPARE(edit.text(), QStringLiteral("? bold\r\nindented"));
 }
 
 QTEST_MAIN(TestAccessibility)
