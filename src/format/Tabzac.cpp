@@ -6,6 +6,7 @@
 #include "FramedComboBox.h"
 #include "ParaFormatter.h"
 #include "SpinEdit.h"
+#include "WidgetAccessibility.h"
 
 #include <QFrame>
 #include <QKeyEvent>
@@ -82,7 +83,9 @@ void Tabzac::buildLayout() {
     RzComboBox1->setCurrentIndex(0);
     RzComboBox1->setGeometry(144, 24, 145, 21);
 
+    WidgetAccessibility::install();
     Bevel1 = new QFrame(this);
+    Bevel1->setObjectName(QStringLiteral("Bevel1"));
     Bevel1->setFrameShape(QFrame::HLine);
     Bevel1->setFrameShadow(QFrame::Sunken);
     Bevel1->setGeometry(8, 51, 418, 3);

@@ -5,6 +5,7 @@
 #include "ColorGrid.h"
 
 #include <QAccessibleWidget>
+#include <QFrame>
 
 namespace {
 
@@ -21,6 +22,13 @@ QAccessibleInterface* factory(const QString& className, QObject* object) {
     }
     if (className == QLatin1String("Spacer")) {
         return new QAccessibleWidget(widget, QAccessible::Separator);
+    }
+    // A plain frame drawn as a line (a bevel) rules off a dialog's parts.
+    if (className == QLatin1String("QFrame")) {
+        const QFrame::Shape shape = static_cast<QFrame*>(widget)->frameShape();
+        if (shape == QFrame::HLine || shape == QFrame::VLine) {
+            return new QAccessibleWidget(widget, QAccessible::Separator);
+        }
     }
     return nullptr;
 }

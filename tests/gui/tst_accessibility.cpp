@@ -99,6 +99,7 @@ void TestAccessibility::everyControlIsNamed_data() {
     row("main", "RichEdit1", QAccessible::EditableText, "", "ab");
 
     row("paragraph", "RzComboBox1", QAccessible::ComboBox, "Выравнивание", "По левому краю");
+    row("paragraph", "Bevel1", QAccessible::Separator, "");
     row("paragraph", "RzSpinEdit1", QAccessible::SpinBox, "Слева", "2");
     row("paragraph", "RzSpinEdit2", QAccessible::SpinBox, "Справа", "0");
     row("paragraph", "RzSpinEdit3", QAccessible::SpinBox, "Первой строки на:", "0");
