@@ -3,6 +3,8 @@
 #include "Cp1251.h"
 #include "DocumentTabs.h"
 #include "Errors.h"
+#include "FileName.h"
+#include "FileWriter.h"
 #include "FontKind.h"
 #include "PageSetup.h"
 #include "ParagraphGeometry.h"
@@ -409,20 +411,29 @@ QByteArray RtfWriter::toRtf(const QTextDocument& document) {
     return all;
 }
 
-void RtfWriter::save(const QTextDocument& document, const QString& fileName, Progress& progress) {
+FileStamp RtfWriter::save(const QTextDocument& document, const QString& fileName,
+                          Progress& progress) {
     std::optional<FileWriter> writer;
     try {
-        writer.emplace(fileName);
+        writer.emplace(fileName, progress, document.characterCount());
     } catch (const InOutError& e) {
         throw Error(QStringLiteral("Cannot create file \"%1\". %2")
-                        .arg(QDir::toNativeSeparators(fileName), e.message()));
+                        .arg(QDir::toNativeSeparators(FileName::display(fileName)), e.message()));
     }
     try {
-        // A cancel (SilentAbort) leaves before the commit: the writer then discards what it wrote.
-        write(
-            document, [&writer](QByteArrayView chunk) { writer->write(chunk); }, progress);
-        writer->commit();
-    } catch (const InOutError&) {
-        throw Error(QStringLiteral("Failed to Save Stream"));
+        try {
+            write(
+                document, [&writer](QByteArrayView chunk) { writer->write(chunk); },
+                writer->progress());
+        } catch (...) {
+            // A cancel (SilentAbort) or a failed write: the old file is put back.
+            writer->abandon();
+            throw;
+        }
+        return writer->commit();
+    } catch (const InOutError& e) {
+        // What the user must know beyond the failure: where the old contents are kept.
+        const QString failed = QStringLiteral("Failed to Save Stream");
+        throw Error(e.note().isEmpty() ? failed : failed + QStringLiteral(".\n") + e.note());
     }
 }
