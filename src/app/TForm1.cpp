@@ -131,15 +131,23 @@ const std::vector<Command>& commandTable() {
     return table;
 }
 
+// Gives action its key, which then acts wherever the focus is in window.
+void holdKey(QWidget* window, QAction* action, const QKeySequence& keys) {
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    window->addAction(action);
+}
+
+// An action of window's own, in no menu.
+QAction* windowAction(QWidget* window, const QString& name) {
+    auto* action = new QAction(window);
+    action->setObjectName(name);
+    return action;
+}
+
 } // namespace
 
 void TForm1::bindCommands() {
-    // The window's own action for the key of a button that no menu entry calls.
-    const auto keyAction = [this](ToolButton* TForm1::*button) {
-        auto* action = new QAction(this);
-        action->setObjectName((this->*button)->objectName() + QStringLiteral("Key"));
-        return action;
-    };
     QList<QKeySequence> shortcuts = bindPlatformKeys();
     for (const Command& command : commandTable()) {
         const auto run = [this, &command] { dispatch(command.method); };
@@ -156,14 +164,12 @@ void TForm1::bindCommands() {
             // One action per shortcut: a second one would make the key ambiguous and fire nothing.
             QAction* action = nullptr;
             if (command.entries.empty()) {
-                action = keyAction(command.button);
+                action = windowAction(this, (this->*command.button)->objectName() + "Key");
                 connect(action, &QAction::triggered, this, run);
             } else {
                 action = this->*command.entries.front();
             }
-            action->setShortcut(command.shortcut);
-            action->setShortcutContext(Qt::WindowShortcut);
-            addAction(action);
+            holdKey(this, action, command.shortcut);
             shortcuts.append(command.shortcut);
         }
         if (command.button != nullptr) {
@@ -179,11 +185,8 @@ void TForm1::bindCommands() {
 
 QList<QKeySequence> TForm1::bindPlatformKeys() {
     const auto bind = [this](const char* name, const QKeySequence& keys, void (TForm1::*opener)()) {
-        auto* action = new QAction(this);
-        action->setObjectName(QLatin1String(name));
-        action->setShortcut(keys);
-        action->setShortcutContext(Qt::WindowShortcut);
-        addAction(action);
+        QAction* action = windowAction(this, QLatin1String(name));
+        holdKey(this, action, keys);
         connect(action, &QAction::triggered, this, opener);
         return keys;
     };
