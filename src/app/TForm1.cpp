@@ -20,8 +20,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSessionManager>
 #include <QShowEvent>
 #include <QTextEdit>
@@ -53,7 +56,9 @@ namespace {
 
 // One row of the command table: the handler, its shortcut, the menu entries that call it (the
 // menu bar's first; it alone holds the shortcut, the others only show its text) and the tool
-// button that calls it. The handler is named by its member alone, so no second name can disagree.
+// button that calls it. A shortcut of a handler that no menu entry calls is held by an action of
+// the window alone, named after its button with "Key". The handler is named by its member alone,
+// so no second name can disagree.
 struct Command {
     void (TForm1::*method)();
     QKeySequence shortcut;
@@ -93,21 +98,57 @@ const std::vector<Command>& commandTable() {
         {&TForm1::N17Click, {}, {&TForm1::N17}},
         {&TForm1::N4Click, {}, {&TForm1::N4}},
         {&TForm1::N34Click, {}, {&TForm1::N34}},
-        {&TForm1::RzToolButton6Click, {}, {}, &TForm1::RzToolButton6},
-        {&TForm1::RzToolButton7Click, {}, {}, &TForm1::RzToolButton7},
-        {&TForm1::RzToolButton8Click, {}, {}, &TForm1::RzToolButton8},
-        {&TForm1::RzToolButton9Click, {}, {}, &TForm1::RzToolButton9},
-        {&TForm1::RzToolButton10Click, {}, {}, &TForm1::RzToolButton10},
-        {&TForm1::RzToolButton11Click, {}, {}, &TForm1::RzToolButton11},
-        {&TForm1::RzToolButton12Click, {}, {}, &TForm1::RzToolButton12},
+        // The formatting buttons' keys, so that the keyboard alone reaches all formatting.
+        {&TForm1::RzToolButton6Click,
+         QKeySequence(Qt::CTRL | Qt::Key_L),
+         {},
+         &TForm1::RzToolButton6},
+        {&TForm1::RzToolButton7Click,
+         QKeySequence(Qt::CTRL | Qt::Key_E),
+         {},
+         &TForm1::RzToolButton7},
+        {&TForm1::RzToolButton8Click,
+         QKeySequence(Qt::CTRL | Qt::Key_R),
+         {},
+         &TForm1::RzToolButton8},
+        {&TForm1::RzToolButton9Click,
+         QKeySequence(Qt::CTRL | Qt::Key_B),
+         {},
+         &TForm1::RzToolButton9},
+        {&TForm1::RzToolButton10Click,
+         QKeySequence(Qt::CTRL | Qt::Key_I),
+         {},
+         &TForm1::RzToolButton10},
+        {&TForm1::RzToolButton11Click,
+         QKeySequence(Qt::CTRL | Qt::Key_U),
+         {},
+         &TForm1::RzToolButton11},
+        {&TForm1::RzToolButton12Click,
+         QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_L),
+         {},
+         &TForm1::RzToolButton12},
     };
     return table;
+}
+
+// Gives action its key, which then acts wherever the focus is in window.
+void holdKey(QWidget* window, QAction* action, const QKeySequence& keys) {
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    window->addAction(action);
+}
+
+// An action of window's own, in no menu.
+QAction* windowAction(QWidget* window, const QString& name) {
+    auto* action = new QAction(window);
+    action->setObjectName(name);
+    return action;
 }
 
 } // namespace
 
 void TForm1::bindCommands() {
-    QList<QKeySequence> shortcuts;
+    QList<QKeySequence> shortcuts = bindPlatformKeys();
     for (const Command& command : commandTable()) {
         const auto run = [this, &command] { dispatch(command.method); };
         const QString keys = shortcutText(command.shortcut);
@@ -121,18 +162,54 @@ void TForm1::bindCommands() {
         }
         if (!command.shortcut.isEmpty()) {
             // One action per shortcut: a second one would make the key ambiguous and fire nothing.
-            QAction* action = this->*command.entries.front();
-            action->setShortcut(command.shortcut);
-            action->setShortcutContext(Qt::WindowShortcut);
-            addAction(action);
+            QAction* action = nullptr;
+            if (command.entries.empty()) {
+                action = windowAction(this, (this->*command.button)->objectName() + "Key");
+                connect(action, &QAction::triggered, this, run);
+            } else {
+                action = this->*command.entries.front();
+            }
+            holdKey(this, action, command.shortcut);
             shortcuts.append(command.shortcut);
         }
         if (command.button != nullptr) {
             connect(this->*command.button, &QAbstractButton::clicked, this, run);
+            if (!keys.isEmpty()) {
+                (this->*command.button)->setAccessibleDescription(keys);
+            }
         }
     }
     shortcutGuard_ = new ShortcutGuard(this, shortcuts, this);
     qApp->installEventFilter(shortcutGuard_);
+}
+
+QList<QKeySequence> TForm1::bindPlatformKeys() {
+    const auto bind = [this](const char* name, const QKeySequence& keys, void (TForm1::*opener)()) {
+        QAction* action = windowAction(this, QLatin1String(name));
+        holdKey(this, action, keys);
+        connect(action, &QAction::triggered, this, opener);
+        return keys;
+    };
+    return {
+        bind("MenuBarKey", QKeySequence(Qt::Key_F10), &TForm1::openMenuBar),
+        bind("ContextMenuKey", QKeySequence(Qt::SHIFT | Qt::Key_F10), &TForm1::openContextMenu)};
+}
+
+void TForm1::openMenuBar() {
+    // As the desktops do: the first menu opens with its first entry highlighted.
+    menuBar()->setActiveAction(N1->menuAction());
+    N1->setActiveAction(N1->actions().value(0));
+}
+
+void TForm1::openContextMenu() {
+    // What the Menu key does: the focused control's context menu, at its caret.
+    QWidget* target = QApplication::focusWidget();
+    if (target == nullptr || target->window() != this) {
+        return;
+    }
+    const QPoint at = target->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, at, target->mapToGlobal(at));
+    QCoreApplication::sendEvent(target, &event);
 }
 
 void TForm1::bindBoxes() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QKeySequence>
 #include <QList>
 #include <QMainWindow>
 #include <QRect>
@@ -175,6 +176,11 @@ private:
     void buildLayout();
     // Binds every menu entry, context-menu entry and tool button to its handler (TForm1.cpp).
     void bindCommands();
+    // Binds F10 to the menu bar and Shift+F10 to the focused control's context menu; returns the
+    // keys (TForm1.cpp).
+    QList<QKeySequence> bindPlatformKeys();
+    void openMenuBar();
+    void openContextMenu();
     // Binds the toolbar boxes and the find dialog's requests to their handlers (TForm1.cpp).
     void bindBoxes();
     // Layout pieces (TForm1Layout.cpp).

@@ -1,5 +1,6 @@
 #include "ClassicFonts.h"
 #include "ColorEdit.h"
+#include "ColorGrid.h"
 #include "FindDialog.h"
 #include "FlatToolbar.h"
 #include "FontComboBox.h"
@@ -186,6 +187,7 @@ void TForm1::buildToolbar() {
         auto* result = new ToolButton;
         result->setObjectName(QLatin1String(name));
         result->setToolTip(hint);
+        result->setAccessibleName(hint); // a glyph alone says nothing to a screen reader
         result->setIcon(ImageList1.value(glyph));
         return result;
     };
@@ -232,6 +234,11 @@ void TForm1::buildToolbarBoxes() {
     RzColorEdit1 = new ColorEdit;
     RzColorEdit1->setObjectName(QStringLiteral("RzColorEdit1"));
     RzColorEdit1->setFixedSize(56, 21);
+    RzColorEdit1->grid()->setAccessibleName(Label3->text().trimmed());
+    // Each label names its box to assistive technology (the captions carry no access key).
+    Label1->setBuddy(RzFontComboBox1);
+    Label2->setBuddy(sizeFont);
+    Label3->setBuddy(RzColorEdit1);
 }
 
 void TForm1::buildStatusBars() {

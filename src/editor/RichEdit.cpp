@@ -234,6 +234,14 @@ void RichEdit::setModified(bool modified) {
     document()->setModified(modified);
 }
 
+RichEdit::UndoStep::UndoStep(const RichEdit& edit) : cursor_(edit.document()) {
+    cursor_.beginEditBlock();
+}
+
+RichEdit::UndoStep::~UndoStep() {
+    cursor_.endEditBlock();
+}
+
 void RichEdit::undo() {
     view_->undo();
 }

@@ -77,6 +77,17 @@ public:
     bool modified() const;
     void setModified(bool modified);
     void undo();
+    // Makes every change to the document while it lives one undo step: one command, one undo.
+    class UndoStep {
+    public:
+        explicit UndoStep(const RichEdit& edit);
+        ~UndoStep();
+        UndoStep(const UndoStep&) = delete;
+        UndoStep& operator=(const UndoStep&) = delete;
+
+    private:
+        QTextCursor cursor_;
+    };
     void cut();
     void copy();
     void paste();

@@ -3,10 +3,12 @@
 #include "BusyCursor.h"
 #include "Cp1251.h"
 #include "DocumentLayout.h"
+#include "EditorAccessible.h"
 #include "LineBreaks.h"
 #include "ParagraphPieces.h"
 #include "PastedText.h"
 
+#include <QApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -26,7 +28,15 @@ constexpr int kLongParagraph = 100000;
 
 } // namespace
 
-RichTextView::RichTextView(QWidget* parent) : QTextEdit(parent) {}
+RichTextView::RichTextView(QWidget* parent) : QTextEdit(parent) {
+    EditorAccessible::install();
+}
+
+void RichTextView::pasteText(const QString& text) {
+    QMimeData data;
+    data.setText(text);
+    insertFromMimeData(&data);
+}
 
 void RichTextView::keepTextStill(qreal oldBottom, qreal delta) {
     QScrollBar* bar = verticalScrollBar();
@@ -53,6 +63,16 @@ void RichTextView::scrollContentsBy(int dx, int dy) {
 }
 
 void RichTextView::keyPressEvent(QKeyEvent* event) {
+    // Alt with a character key is a command (a menu's access key), never text: one that nothing
+    // took is refused with a beep, as a menu bar refuses an access key it does not have. AltGr,
+    // which types characters, comes with Ctrl on Windows and without Alt elsewhere.
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if ((modifiers & Qt::AltModifier) && !(modifiers & Qt::ControlModifier) &&
+        !event->text().isEmpty() && event->text().front().isPrint()) {
+        QApplication::beep();
+        event->accept();
+        return;
+    }
     // Qt lays a paragraph out whole after each change to it: in a very long one a key takes long.
     std::optional<BusyCursor> busy;
     if (textCursor().block().length() > kLongParagraph) {

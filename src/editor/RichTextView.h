@@ -16,6 +16,8 @@ public:
     void keepTextStill(qreal oldBottom, qreal delta);
     // Scrolls the caret into view, with the paragraphs shown above it laid out first.
     void showCaret();
+    // Puts text in place of the selection, as pasting it as plain text does.
+    void pasteText(const QString& text);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

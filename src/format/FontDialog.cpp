@@ -106,10 +106,12 @@ void FontDialog::buildFields() {
 
 void FontDialog::buildLists(QGridLayout* grid) {
     faceEdit_ = new QLineEdit;
+    faceEdit_->setObjectName(QStringLiteral("faceEdit"));
     faceEdit_->setReadOnly(true);
     familyList_ = makeList(QStringLiteral("familyList"), 190);
     familyList_->addItems(FontFamilies::screen());
     styleEdit_ = new QLineEdit;
+    styleEdit_->setObjectName(QStringLiteral("styleEdit"));
     styleEdit_->setReadOnly(true);
     styleList_ = makeList(QStringLiteral("styleList"), 150);
     for (const char* name : kStyleNames) {
@@ -123,9 +125,17 @@ void FontDialog::buildLists(QGridLayout* grid) {
     sizeEdit_->setMaximumWidth(70);
     sizeList_->addItems(SizeBox::entries());
 
-    grid->addWidget(new QLabel(QStringLiteral("Шрифт:")), 0, 0);
-    grid->addWidget(new QLabel(QStringLiteral("Начертание:")), 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Размер:")), 0, 2);
+    // Each caption names its field, and the list under the field, to assistive technology.
+    const auto caption = [grid](const QString& text, int column, QLineEdit* field,
+                                QListWidget* list) {
+        auto* label = new QLabel(text);
+        label->setBuddy(field);
+        list->setAccessibleName(text.chopped(1));
+        grid->addWidget(label, 0, column);
+    };
+    caption(QStringLiteral("Шрифт:"), 0, faceEdit_, familyList_);
+    caption(QStringLiteral("Начертание:"), 1, styleEdit_, styleList_);
+    caption(QStringLiteral("Размер:"), 2, sizeEdit_, sizeList_);
     grid->addWidget(faceEdit_, 1, 0);
     grid->addWidget(styleEdit_, 1, 1);
     grid->addWidget(sizeEdit_, 1, 2);
@@ -148,7 +158,9 @@ QGroupBox* FontDialog::buildEffects() {
     }
     effectsLayout->addWidget(strikeOutBox_);
     effectsLayout->addWidget(underlineBox_);
-    effectsLayout->addWidget(new QLabel(QStringLiteral("Цвет:")));
+    auto* colorLabel = new QLabel(QStringLiteral("Цвет:"));
+    colorLabel->setBuddy(colorBox_);
+    effectsLayout->addWidget(colorLabel);
     effectsLayout->addWidget(colorBox_);
     effectsLayout->addStretch();
     return effects;
@@ -165,7 +177,9 @@ QGroupBox* FontDialog::buildSample() {
     scriptBox_ = new QComboBox;
     scriptBox_->setObjectName(QStringLiteral("scriptBox"));
     sampleLayout->addWidget(sample_);
-    sampleLayout->addWidget(new QLabel(QStringLiteral("Набор символов:")));
+    auto* scriptLabel = new QLabel(QStringLiteral("Набор символов:"));
+    scriptLabel->setBuddy(scriptBox_);
+    sampleLayout->addWidget(scriptLabel);
     sampleLayout->addWidget(scriptBox_);
     return sampleGroup;
 }

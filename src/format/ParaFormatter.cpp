@@ -18,6 +18,7 @@ void ParaFormatter::setAlignment(ParaAlignment alignment) {
 }
 
 void ParaFormatter::toggleBullet() {
+    const RichEdit::UndoStep step(editor_);
     if (editor_.paraNumbering() == ParaNumbering::Bullet) {
         editor_.setParaOffset(0);
         editor_.setParaNumbering(ParaNumbering::None);
@@ -32,6 +33,7 @@ void ParaFormatter::toggleBullet() {
 
 void ParaFormatter::applyDialog(int alignmentIndex, const QString& offset,
                                 const QString& rightIndent, const QString& firstLineIndent) {
+    const RichEdit::UndoStep step(editor_);
     if (alignmentIndex >= static_cast<int>(ParaAlignment::Left) &&
         alignmentIndex <= static_cast<int>(ParaAlignment::Right)) {
         editor_.setParaAlignment(static_cast<ParaAlignment>(alignmentIndex));

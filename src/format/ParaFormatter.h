@@ -21,14 +21,14 @@ public:
 
     // Bullet on: the offset becomes at least kBulletOffset points (a larger one stays), then the
     // bullet. Bullet off: the offset becomes 0, then no numbering. The decision follows what the
-    // editor reports for the selection (its first paragraph).
+    // editor reports for the selection (its first paragraph). One undo step.
     void toggleBullet();
 
     // The paragraph dialog's values, in the dialog's order: the alignment entry (0 left, 1 centre,
     // 2 right; any other index writes no alignment), then the texts of the offset of the later
     // lines, the right indent and the first-line indent, in points. Each text is converted just
     // before its own write; a text that is not an integer throws ConvertError there, and the
-    // writes before it stay.
+    // writes before it stay. All writes are one undo step.
     void applyDialog(int alignmentIndex, const QString& offset, const QString& rightIndent,
                      const QString& firstLineIndent);
 

@@ -6,6 +6,7 @@
 #include "FramedComboBox.h"
 #include "ParaFormatter.h"
 #include "SpinEdit.h"
+#include "WidgetAccessibility.h"
 
 #include <QFrame>
 #include <QKeyEvent>
@@ -82,7 +83,9 @@ void Tabzac::buildLayout() {
     RzComboBox1->setCurrentIndex(0);
     RzComboBox1->setGeometry(144, 24, 145, 21);
 
+    WidgetAccessibility::install();
     Bevel1 = new QFrame(this);
+    Bevel1->setObjectName(QStringLiteral("Bevel1"));
     Bevel1->setFrameShape(QFrame::HLine);
     Bevel1->setFrameShadow(QFrame::Sunken);
     Bevel1->setGeometry(8, 51, 418, 3);
@@ -117,6 +120,15 @@ void Tabzac::buildLayout() {
     });
     connect(Button2, &QPushButton::clicked, this,
             [this] { runGuarded([this] { Button2Click(); }); });
+
+    // Each label names its field to assistive technology (the captions carry no access key).
+    Label1->setBuddy(RzComboBox1);
+    Label3->setBuddy(RzSpinEdit1);
+    Label4->setBuddy(RzSpinEdit2);
+    Label5->setBuddy(RzSpinEdit3);
+    for (SpinEdit* field : {RzSpinEdit1, RzSpinEdit2, RzSpinEdit3}) {
+        field->setAccessibleDescription(Label2->text()); // the heading over the three fields
+    }
 
     setTabOrder(RzSpinEdit1, RzSpinEdit2);
     setTabOrder(RzSpinEdit2, RzSpinEdit3);

@@ -1,7 +1,9 @@
 #include "ColorEdit.h"
 
 #include "ColorGrid.h"
+#include "WidgetAccessibility.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -11,6 +13,7 @@
 #include <algorithm>
 
 ColorEdit::ColorEdit(QWidget* parent) : QWidget(parent), grid_(new ColorGrid(this)) {
+    WidgetAccessibility::install();
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     connect(grid_, &ColorGrid::picked, this, &ColorEdit::onPicked);
@@ -19,6 +22,8 @@ ColorEdit::ColorEdit(QWidget* parent) : QWidget(parent), grid_(new ColorGrid(thi
 void ColorEdit::setSelectedColor(const QColor& color) {
     selected_ = color;
     update();
+    QAccessibleValueChangeEvent event(this, ColorGrid::nameOf(color));
+    QAccessible::updateAccessibility(&event);
 }
 
 QSize ColorEdit::sizeHint() const {
@@ -35,15 +40,7 @@ void ColorEdit::onPicked(const QColor& color) {
 }
 
 void ColorEdit::showPopup() {
-    int shown = -1;
-    const QList<ColorCell>& cells = ColorGrid::cells();
-    for (int i = 0; i < cells.size(); ++i) {
-        if (cells.at(i).color.rgb() == selected_.rgb()) {
-            shown = i;
-            break;
-        }
-    }
-    grid_->setCurrent(shown);
+    grid_->setCurrent(ColorGrid::indexOf(selected_));
 
     // Below the box, kept on its screen.
     QPoint at = mapToGlobal(QPoint(0, height()));

@@ -1,5 +1,8 @@
 #include "ColorGrid.h"
 
+#include "WidgetAccessibility.h"
+
+#include <QAccessible>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -67,11 +70,27 @@ const QList<ColorCell>& ColorGrid::cells() {
 }
 
 ColorGrid::ColorGrid(QWidget* parent) : QWidget(parent, Qt::Popup) {
+    WidgetAccessibility::install();
     setObjectName(QStringLiteral("ColorGrid"));
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_DeleteOnClose, false);
     resize(sizeHint());
+}
+
+int ColorGrid::indexOf(const QColor& color) {
+    const QList<ColorCell>& table = cells();
+    for (int i = 0; i < table.size(); ++i) {
+        if (table.at(i).color.rgb() == color.rgb()) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+QString ColorGrid::nameOf(const QColor& color) {
+    const int index = indexOf(color);
+    return index >= 0 ? cells().at(index).name : color.name();
 }
 
 QSize ColorGrid::sizeHint() const {
@@ -97,7 +116,23 @@ void ColorGrid::setCurrent(int index) {
     if (index != current_) {
         current_ = index;
         update();
+        announceCurrent();
     }
+}
+
+void ColorGrid::announceCurrent() {
+    if (current_ < 0 || !hasFocus()) {
+        return;
+    }
+    QAccessibleEvent event(this, QAccessible::Focus);
+    event.setChild(current_);
+    QAccessible::updateAccessibility(&event);
+}
+
+void ColorGrid::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    // After Qt has told of the grid's own focus, which follows this event.
+    QMetaObject::invokeMethod(this, [this] { announceCurrent(); }, Qt::QueuedConnection);
 }
 
 void ColorGrid::pick(int index) {

@@ -26,12 +26,19 @@ public:
     // The 40 cells, row by row, left to right.
     static const QList<ColorCell>& cells();
 
+    // The cell of a colour, -1 when the grid has none.
+    static int indexOf(const QColor& color);
+    // The name of a colour: its cell's, or "#rrggbb" when the grid has none.
+    static QString nameOf(const QColor& color);
     // The cell at a point of the widget, -1 outside every cell.
     static int cellAt(const QPoint& pos);
     static QRect cellRect(int index);
-    // The highlighted cell (mouse or keyboard), -1 for none.
+    // The highlighted cell (mouse or keyboard), -1 for none. Assistive technology follows it as
+    // the focused cell while the grid has the focus.
     int current() const { return current_; }
     void setCurrent(int index);
+    // Picks the colour of cell index (none when index is -1): hides the grid and reports it.
+    void pick(int index);
 
     QSize sizeHint() const override;
 
@@ -45,9 +52,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
-    void pick(int index);
+    // Tells assistive technology that the current cell has the focus.
+    void announceCurrent();
 
     int current_ = -1;
 };

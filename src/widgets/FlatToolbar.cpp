@@ -1,11 +1,13 @@
 #include "FlatToolbar.h"
 
 #include "ToolbarLayout.h"
+#include "WidgetAccessibility.h"
 
 #include <QPainter>
 #include <QResizeEvent>
 
 FlatToolbar::FlatToolbar(QWidget* parent) : QWidget(parent), layout_(new ToolbarLayout(this)) {
+    WidgetAccessibility::install();
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);

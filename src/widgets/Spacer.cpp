@@ -1,8 +1,11 @@
 #include "Spacer.h"
 
+#include "WidgetAccessibility.h"
+
 #include <QPainter>
 
 Spacer::Spacer(bool grooved, QWidget* parent) : QWidget(parent), grooved_(grooved) {
+    WidgetAccessibility::install();
     setFixedSize(8, 25);
     setFocusPolicy(Qt::NoFocus);
 }

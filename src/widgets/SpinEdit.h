@@ -9,6 +9,11 @@
 // field rewrites its text as the whole number it stands for, brought into 0..100.
 class SpinEdit : public QAbstractSpinBox {
     Q_OBJECT
+    // Read by assistive technology through the spin box's value interface.
+    Q_PROPERTY(int value READ value WRITE setValue)
+    Q_PROPERTY(int minimum READ minimum CONSTANT)
+    Q_PROPERTY(int maximum READ maximum CONSTANT)
+    Q_PROPERTY(int stepSize READ stepSize CONSTANT)
 public:
     static constexpr int kMinimum = 0;
     static constexpr int kMaximum = 100;
@@ -22,6 +27,9 @@ public:
     static int valueOf(const QString& text);
 
     int value() const { return valueOf(text()); }
+    static int minimum() { return kMinimum; }
+    static int maximum() { return kMaximum; }
+    static int stepSize() { return 1; }
     // Writes value, brought into 0..100, as the text.
     void setValue(int value);
     // Replaces the text as it is, unchecked (what a paste does).

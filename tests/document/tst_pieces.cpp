@@ -9,6 +9,7 @@
 #include "SearchText.h"
 #include "TextFile.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QTest>
@@ -264,6 +265,21 @@ void TestPieces::editsKeepTheText() {
     QCOMPARE(textBytes(*e.document()), Cp1251::encode(model) + "\r\n");
     QCOMPARE(RtfWriter::toRtf(*e.document()), wholeRtf(model));
     QCOMPARE(search.text(), LineBreaks::crLfToSeparators(model));
+    // Assistive technology reads the same text, one character per Qt position, and the long
+    // paragraph as one.
+    QAccessibleTextInterface* reader =
+        QAccessible::queryAccessibleInterface(e.widget())->textInterface();
+    const QString read =
+        LineBreaks::crLfToSeparators(model).replace(QChar::ParagraphSeparator, u'\n');
+    QCOMPARE(reader->text(0, reader->characterCount()), read);
+    const auto at = std::min<qsizetype>(separators[2], read.size());
+    const qsizetype start = read.lastIndexOf(u'\n', at - 1) + 1;
+    const qsizetype end = read.indexOf(u'\n', at) < 0 ? read.size() : read.indexOf(u'\n', at);
+    int from = 0;
+    int to = 0;
+    QCOMPARE(reader->textAtOffset(int(at), QAccessible::ParagraphBoundary, &from, &to),
+             read.sliced(start, end - start));
+    QCOMPARE(from, start);
     // The index the editor keeps of its pieces agrees with the pieces themselves.
     std::vector<int> flagged;
     for (QTextBlock b = e.document()->begin(); b.isValid(); b = b.next()) {

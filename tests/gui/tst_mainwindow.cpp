@@ -54,6 +54,8 @@ private slots:
     void everyEntryAndButtonRunsItsHandler();
     void tabInsertsTabAndKeepsFocus();
     void rightClickOpensTheContextMenu();
+    void platformKeysOpenTheMenus();
+    void altWithALetterNeverTypes();
     void toolButtonsNeverTakeFocus();
     void statusBarsStayEmpty();
 
@@ -76,6 +78,20 @@ private:
     QStringList errors_;
     ErrorCapture capture_{errors_}; // for the whole run; init empties errors_
 };
+
+namespace {
+
+// The text and what the formatting commands change of the selection, in one line.
+QString formatState(const RichEdit& edit) {
+    return QStringLiteral("%1 styles %2 align %3 bullet %4 offset %5")
+        .arg(edit.text())
+        .arg(int(edit.selStyles()))
+        .arg(int(edit.paraAlignment()))
+        .arg(int(edit.paraNumbering()))
+        .arg(edit.paraOffset());
+}
+
+} // namespace
 
 void TestMainWindow::init() {
     errors_.clear();
@@ -178,37 +194,52 @@ void TestMainWindow::narrowingWrapsTheToolbar() {
 
 void TestMainWindow::shortcutRunsItsHandlerOnce_data() {
     QTest::addColumn<QKeySequence>("keys");
-    QTest::addColumn<QString>("handler");
     QTest::addColumn<QString>("focus");
+    QTest::addColumn<QString>("entry"); // the action that holds the key
+    // The menu bar's entry of a handler holds its key; a button's key is the window's own action.
     const struct {
         QKeyCombination keys;
-        const char* handler;
+        const char* entry;
     } shortcuts[] = {
-        {Qt::CTRL | Qt::Key_N, "N5Click"},         {Qt::CTRL | Qt::Key_O, "N6Click"},
-        {Qt::CTRL | Qt::Key_S, "N7Click"},         {Qt::CTRL | Qt::Key_Z, "N18Click"},
-        {Qt::CTRL | Qt::Key_X, "N21Click"},        {Qt::CTRL | Qt::Key_C, "N22Click"},
-        {Qt::CTRL | Qt::Key_V, "N23Click"},        {Qt::CTRL | Qt::Key_A, "N24Click"},
-        {Qt::CTRL | Qt::Key_F, "N26Click"},        {Qt::SHIFT | Qt::CTRL | Qt::Key_O, "N27Click"},
-        {QKeyCombination(Qt::Key_F5), "N28Click"}, {Qt::ALT | Qt::Key_X, "N10Click"},
+        {Qt::CTRL | Qt::Key_N, "N5"},
+        {Qt::CTRL | Qt::Key_O, "N6"},
+        {Qt::CTRL | Qt::Key_S, "N7"},
+        {Qt::CTRL | Qt::Key_Z, "N18"},
+        {Qt::CTRL | Qt::Key_X, "N21"},
+        {Qt::CTRL | Qt::Key_C, "N22"},
+        {Qt::CTRL | Qt::Key_V, "N23"},
+        {Qt::CTRL | Qt::Key_A, "N24"},
+        {Qt::CTRL | Qt::Key_F, "N26"},
+        {Qt::SHIFT | Qt::CTRL | Qt::Key_O, "N27"},
+        {QKeyCombination(Qt::Key_F5), "N28"},
+        {Qt::ALT | Qt::Key_X, "N10"},
+        {Qt::CTRL | Qt::Key_L, "RzToolButton6Key"},
+        {Qt::CTRL | Qt::Key_E, "RzToolButton7Key"},
+        {Qt::CTRL | Qt::Key_R, "RzToolButton8Key"},
+        {Qt::CTRL | Qt::Key_B, "RzToolButton9Key"},
+        {Qt::CTRL | Qt::Key_I, "RzToolButton10Key"},
+        {Qt::CTRL | Qt::Key_U, "RzToolButton11Key"},
+        {Qt::SHIFT | Qt::CTRL | Qt::Key_L, "RzToolButton12Key"},
+        {QKeyCombination(Qt::Key_F10), "MenuBarKey"},
+        {Qt::SHIFT | Qt::Key_F10, "ContextMenuKey"},
     };
     for (const char* focus : {"editor", "size box", "font box"}) {
         for (const auto& shortcut : shortcuts) {
-            QTest::addRow("%s in %s", shortcut.handler, focus)
-                << QKeySequence(shortcut.keys) << QString::fromLatin1(shortcut.handler)
-                << QString::fromLatin1(focus);
+            QTest::addRow("%s in %s", shortcut.entry, focus)
+                << QKeySequence(shortcut.keys) << QString::fromLatin1(focus)
+                << QString::fromLatin1(shortcut.entry);
         }
     }
 }
 
 void TestMainWindow::shortcutRunsItsHandlerOnce() {
     QFETCH(QKeySequence, keys);
-    QFETCH(QString, handler);
     QFETCH(QString, focus);
+    QFETCH(QString, entry);
     QWidget* target = focusTarget(focus);
     target->setFocus();
     QTRY_VERIFY(target->hasFocus());
-    // The menu bar's entry of the handler holds the shortcut: it, and nothing else, fires once.
-    const QString entry = handler.chopped(int(qstrlen("Click")));
+    // The entry that holds the shortcut, and nothing else, fires once.
     QStringList triggered;
     for (QAction* action : form_->findChildren<QAction*>()) {
         connect(action, &QAction::triggered, form_.get(),
@@ -216,6 +247,10 @@ void TestMainWindow::shortcutRunsItsHandlerOnce() {
     }
     pressKeys(keys);
     QCOMPARE(triggered, QStringList{entry});
+    // What the platform keys opened (Shift+F10: the focused control's own context menu).
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+        popup->close();
+    }
 }
 
 void TestMainWindow::shortcutKeyNeverReachesTheSizeBox_data() {
@@ -309,6 +344,14 @@ void TestMainWindow::everyEntryAndButtonRunsItsHandler_data() {
         {"RzToolButton11", "RzToolButton11Click"},
         {"RzToolButton10", "RzToolButton10Click"},
         {"RzToolButton12", "RzToolButton12Click"},
+        // The formatting buttons' keys act exactly as the buttons, undo included.
+        {"Ctrl+L", "RzToolButton6Click"},
+        {"Ctrl+E", "RzToolButton7Click"},
+        {"Ctrl+R", "RzToolButton8Click"},
+        {"Ctrl+B", "RzToolButton9Click"},
+        {"Ctrl+U", "RzToolButton11Click"},
+        {"Ctrl+I", "RzToolButton10Click"},
+        {"Ctrl+Shift+L", "RzToolButton12Click"},
     };
     for (const auto& row : rows) {
         QTest::newRow(row[0]) << QString::fromLatin1(row[0]) << QString::fromLatin1(row[1]);
@@ -336,14 +379,29 @@ void TestMainWindow::everyEntryAndButtonRunsItsHandler() {
         }
     });
     canceller.start(20);
-    if (auto* action = form_->findChild<QAction*>(control)) {
-        action->trigger();
-    } else {
-        auto* button = form_->findChild<ToolButton*>(control);
-        QVERIFY(button != nullptr);
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
+    const bool isKey = control.startsWith(QLatin1String("Ctrl+"));
+    const QKeySequence keys(isKey ? control : QString(), QKeySequence::PortableText);
+    const auto run = [&] {
+        if (auto* action = form_->findChild<QAction*>(control)) {
+            action->trigger();
+        } else if (auto* button = form_->findChild<ToolButton*>(control)) {
+            QTest::mouseClick(button, Qt::LeftButton);
+        } else {
+            pressKeys(keys);
+        }
+    };
+    const QString initial = formatState(edit);
+    run();
     canceller.stop();
+    if (isKey) {
+        // A key's change is one undo step, as its button's is: undo brings the paragraph back,
+        // and the key again makes the same change.
+        const QString changed = formatState(edit);
+        pressKeys(QKeySequence(Qt::CTRL | Qt::Key_Z));
+        QCOMPARE(formatState(edit), initial);
+        run();
+        QCOMPARE(formatState(edit), changed);
+    }
 
     const QString text = edit.text();
     const int dialogs = prompts_.dialogs;
@@ -383,7 +441,7 @@ void TestMainWindow::everyEntryAndButtonRunsItsHandler() {
         QCOMPARE(edit.paraAlignment(), ParaAlignment::Left);
     } else if (handler == "RzToolButton7Click") {
         edit.setParaAlignment(ParaAlignment::Right);
-        QTest::mouseClick(form_->RzToolButton7, Qt::LeftButton);
+        run();
         QCOMPARE(edit.paraAlignment(), ParaAlignment::Center);
     } else if (handler == "RzToolButton8Click") {
         QCOMPARE(edit.paraAlignment(), ParaAlignment::Right);
@@ -451,6 +509,37 @@ void TestMainWindow::rightClickOpensTheContextMenu() {
     QTRY_VERIFY(form_->PopupMenu1->isVisible());
     QCOMPARE(form_->PopupMenu1->pos(), viewport->mapToGlobal(QPoint(20, 20)));
     form_->PopupMenu1->hide();
+}
+
+void TestMainWindow::platformKeysOpenTheMenus() {
+    // F10: the first menu, its first entry highlighted, as the desktops open the menu bar.
+    pressKeys(QKeySequence(Qt::Key_F10));
+    QTRY_VERIFY(form_->N1->isVisible());
+    QCOMPARE(form_->N1->activeAction(), form_->N5);
+    form_->N1->close();
+    // Shift+F10: the editor's context menu, at the caret.
+    QTextEdit* editor = form_->RichEdit1->widget();
+    editor->setFocus();
+    QTest::keyClicks(editor, QStringLiteral("some text"));
+    pressKeys(QKeySequence(Qt::SHIFT | Qt::Key_F10));
+    QTRY_VERIFY(form_->PopupMenu1->isVisible());
+    QCOMPARE(form_->PopupMenu1->pos(),
+             editor->viewport()->mapToGlobal(editor->cursorRect().center()));
+    form_->PopupMenu1->hide();
+}
+
+void TestMainWindow::altWithALetterNeverTypes() {
+    RichEdit& edit = *form_->RichEdit1;
+    edit.setText(QStringLiteral("selected"));
+    edit.selectAll();
+    edit.setModified(false);
+    for (const QKeyCombination key :
+         {Qt::ALT | Qt::Key_F, Qt::ALT | Qt::SHIFT | Qt::Key_F, Qt::ALT | Qt::Key_1}) {
+        pressKeys(QKeySequence(key));
+    }
+    QCOMPARE(edit.text(), QStringLiteral("selected"));
+    QCOMPARE(edit.selLength(), 8);
+    QVERIFY(!edit.modified());
 }
 
 void TestMainWindow::toolButtonsNeverTakeFocus() {
