@@ -4,6 +4,8 @@
 #include <QTextDocument>
 #include <algorithm>
 
+using ParagraphPieces::Joint;
+
 PieceIndex* PieceIndex::install(QTextDocument* document) {
     if (auto* own = document->findChild<PieceIndex*>(QString(), Qt::FindDirectChildrenOnly)) {
         return own;
@@ -19,23 +21,37 @@ PieceIndex::PieceIndex(QTextDocument* document)
     : QObject(document), document_(document), blockCount_(document->blockCount()) {
     // A document is walked only when one of its formats marks a continuing piece.
     if (ParagraphPieces::anyContinues(*document)) {
-        scan(0, blockCount_ - 1, numbers_);
+        scan(0, blockCount_ - 1, numbers_, nothing_);
     }
     connect(document, &QTextDocument::contentsChange, this, &PieceIndex::noteChange);
 }
 
-int PieceIndex::continuationsUpTo(int blockNumber) const {
-    return static_cast<int>(std::upper_bound(numbers_.begin(), numbers_.end(), blockNumber) -
-                            numbers_.begin());
+int PieceIndex::upTo(const std::vector<int>& numbers, int blockNumber) {
+    return static_cast<int>(std::upper_bound(numbers.begin(), numbers.end(), blockNumber) -
+                            numbers.begin());
 }
 
-void PieceIndex::scan(int first, int last, std::vector<int>& out) const {
+void PieceIndex::scan(int first, int last, std::vector<int>& continuing,
+                      std::vector<int>& nothing) const {
     QTextBlock block = document_->findBlockByNumber(first);
     for (int n = first; n <= last && block.isValid(); ++n, block = block.next()) {
-        if (marks_.continues(block)) {
-            out.push_back(n);
+        const Joint joint = marks_.jointBefore(block);
+        if (joint != Joint::Break) {
+            continuing.push_back(n);
+        }
+        if (joint == Joint::Nothing) {
+            nothing.push_back(n);
         }
     }
+}
+
+void PieceIndex::splice(std::vector<int>& numbers, int first, int lastOld, int delta,
+                        const std::vector<int>& fresh) {
+    auto begin = std::lower_bound(numbers.begin(), numbers.end(), first);
+    auto end = std::upper_bound(begin, numbers.end(), lastOld);
+    std::for_each(end, numbers.end(), [delta](int& n) { n += delta; });
+    const auto at = numbers.erase(begin, end);
+    numbers.insert(at, fresh.begin(), fresh.end());
 }
 
 void PieceIndex::noteChange(int from, int /*removed*/, int added) {
@@ -47,18 +63,14 @@ void PieceIndex::noteChange(int from, int /*removed*/, int added) {
     const int last = document_->characterCount() - 1;
     const int first = document_->findBlock(std::clamp(from, 0, last)).blockNumber();
     const int lastNew = document_->findBlock(std::clamp(from + added, 0, last)).blockNumber();
-    const int lastOld = lastNew - delta;
     if (first == 0 && lastNew == count - 1) {
         // The whole text changed: also what a format index names, should the document have
         // dropped its formats.
         marks_.forget();
     }
-
-    auto begin = std::lower_bound(numbers_.begin(), numbers_.end(), first);
-    auto end = std::upper_bound(begin, numbers_.end(), lastOld);
-    std::vector<int> middle;
-    scan(first, lastNew, middle);
-    std::for_each(end, numbers_.end(), [delta](int& n) { n += delta; });
-    const auto at = numbers_.erase(begin, end);
-    numbers_.insert(at, middle.begin(), middle.end());
+    std::vector<int> continuing;
+    std::vector<int> nothing;
+    scan(first, lastNew, continuing, nothing);
+    splice(numbers_, first, lastNew - delta, delta, continuing);
+    splice(nothing_, first, lastNew - delta, delta, nothing);
 }

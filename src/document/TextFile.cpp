@@ -3,7 +3,7 @@
 #include "Cp1251.h"
 #include "Errors.h"
 #include "LineBreaks.h"
-#include "ParagraphPieces.h"
+#include "PieceText.h"
 
 #include <QFile>
 #include <QFileInfo>
