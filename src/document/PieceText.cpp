@@ -40,8 +40,11 @@ public:
             }
         }
     }
+    ~Numbers() = default;
     Numbers(const Numbers&) = delete;
     Numbers& operator=(const Numbers&) = delete;
+    Numbers(Numbers&&) = delete;
+    Numbers& operator=(Numbers&&) = delete;
 
     const std::vector<int>& continuing() const { return *continuing_; }
     const std::vector<int>& joinedByNothing() const { return *nothing_; }
