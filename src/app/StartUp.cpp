@@ -3,20 +3,24 @@
 #include "CommandLine.h"
 #include "Document.h"
 #include "Errors.h"
+#include "FileName.h"
+#include "InterruptedSaves.h"
 #include "TForm1.h"
 
-#include <QFileInfo>
 #include <QTimer>
 
-void showMainWindow(TForm1& form, const QStringList& arguments) {
+void showMainWindow(TForm1& form, Prompts& prompts, const QStringList& arguments) {
     form.showMaximized();
     QString fileName = CommandLine::parse(arguments).file;
-    if (fileName.isEmpty()) {
-        return;
+    if (!fileName.isEmpty()) {
+        // Bound by its full name, as a file picked in the open dialog is.
+        fileName = FileName::absolute(fileName);
     }
-    // Bound by its full name, as a file picked in the open dialog is.
-    fileName = QFileInfo(fileName).absoluteFilePath();
-    QTimer::singleShot(0, &form, [&form, fileName] {
-        runGuarded([&form, &fileName] { form.document().openFile(fileName); });
+    QTimer::singleShot(0, &form, [&form, &prompts, fileName] {
+        // First the saves that never finished: the file named may be one of them.
+        InterruptedSaves::offer(prompts);
+        if (!fileName.isEmpty()) {
+            runGuarded([&form, &fileName] { form.document().openFile(fileName); });
+        }
     });
 }

@@ -2,10 +2,11 @@
 
 #include <QStringList>
 
+class Prompts;
 class TForm1;
 
-// The last step of start-up: shows the main window maximised and, when the command line names a
-// file (arguments as QCoreApplication::arguments() gives them: the program first; see
-// CommandLine), opens it as Open does once the event loop runs, so that an error box stands over
-// the new empty document.
-void showMainWindow(TForm1& form, const QStringList& arguments);
+// The last step of start-up: shows the main window maximised and, once the event loop runs, offers
+// back the old contents of files whose save in place never finished (InterruptedSaves), then
+// opens the file the command line names, if any (arguments as CommandLine::arguments gives them:
+// the program first), as Open does, so that a box stands over the new empty document.
+void showMainWindow(TForm1& form, Prompts& prompts, const QStringList& arguments);

@@ -20,11 +20,7 @@ void print(std::FILE* stream, const QString& text) {
 
 int main(int argc, char* argv[]) {
     // Help and version need no window: answered before the application connects to the display.
-    QStringList raw;
-    for (int i = 0; i < argc; ++i) {
-        raw << QString::fromLocal8Bit(argv[i]);
-    }
-    const CommandLine early = CommandLine::parse(raw);
+    const CommandLine early = CommandLine::parse(CommandLine::arguments(argc, argv));
     if (early.action == CommandLine::Action::Help) {
         print(stdout, CommandLine::helpText());
         return 0;
@@ -35,8 +31,9 @@ int main(int argc, char* argv[]) {
     }
 
     Application app(argc, argv);
-    // Qt's own options (-platform, -style, ...) are gone from the arguments now.
-    const CommandLine line = CommandLine::parse(QCoreApplication::arguments());
+    // Qt's own options (-platform, -style, ...) are gone from argv now.
+    const QStringList arguments = CommandLine::arguments(argc, argv);
+    const CommandLine line = CommandLine::parse(arguments);
     if (line.action == CommandLine::Action::Error) {
         print(stderr, line.message);
         return 2;
@@ -47,7 +44,7 @@ int main(int argc, char* argv[]) {
     Form1 = &form;
     Tabzac paragraphDialog(&form);
     abzac = &paragraphDialog;
-    showMainWindow(form, QCoreApplication::arguments());
+    showMainWindow(form, prompts, arguments);
     QApplication::exec();
     return 0;
 }
