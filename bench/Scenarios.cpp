@@ -6,6 +6,7 @@
 #include "Measure.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -178,34 +179,38 @@ void Scenarios::viewSession(int runs, const Report& report) {
 }
 
 void Scenarios::interactSession(int runs, const Report& report) {
-    // What a person does right after opening: click into the text, type, page on, jump to the end.
-    // In a file of one long paragraph every step falls inside that paragraph but the last.
-    QList<double> open;
-    QList<double> clicks;
-    QList<double> type;
-    QList<double> page;
-    QList<double> end;
+    // What a person does right after opening: click into the text, type, delete, paste a
+    // megabyte and take it back, page on, jump to the end. In a file of one long paragraph every
+    // step falls inside that paragraph but the last. What is pasted is the file's first megabyte:
+    // lines in a file of lines, one word in a file of one word.
+    const QString pasted = fileStart(1 << 20);
     const QPoint middle = editor_->widget()->viewport()->rect().center();
+    QList<QString> names;
+    QList<QList<double>> times;
+    const auto step = [&](int i, const QString& name, const std::function<void()>& action) {
+        if (i == 0) {
+            names << name;
+            times << QList<double>();
+        }
+        times[names.indexOf(name)] << Measure::time([&] {
+            action();
+            draw();
+        });
+    };
     for (int i = 0; i < runs; ++i) {
         editor_->loadPlainText(QString());
         draw();
-        open << Measure::time([&] { this->open(); });
-        clicks << Measure::time([&] {
-            click(middle);
-            draw();
-        });
-        type << Measure::time([&] {
-            key(Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
-            draw();
-        });
-        page << Measure::time([&] {
-            key(Qt::Key_PageDown);
-            draw();
-        });
-        end << Measure::time([&] {
-            key(Qt::Key_End, Qt::ControlModifier);
-            draw();
-        });
+        step(i, QStringLiteral("open"), [&] { document_->open(); });
+        step(i, QStringLiteral("click"), [&] { click(middle); });
+        step(i, QStringLiteral("type"),
+             [&] { key(Qt::Key_X, Qt::NoModifier, QStringLiteral("x")); });
+        step(i, QStringLiteral("backspace"), [&] { key(Qt::Key_Backspace); });
+        step(i, QStringLiteral("delete"), [&] { key(Qt::Key_Delete); });
+        QApplication::clipboard()->setText(pasted);
+        step(i, QStringLiteral("paste-1mb"), [&] { editor_->paste(); });
+        step(i, QStringLiteral("undo-paste"), [&] { editor_->undo(); });
+        step(i, QStringLiteral("page-down"), [&] { key(Qt::Key_PageDown); });
+        step(i, QStringLiteral("ctrl-end"), [&] { key(Qt::Key_End, Qt::ControlModifier); });
     }
     // Idle with the caret back in the text, once idle time has measured every paragraph: only the
     // caret's blink may run.
@@ -216,12 +221,18 @@ void Scenarios::interactSession(int runs, const Report& report) {
     }
     const double idle = Measure::idleCpu(5000);
     const qint64 peak = Measure::peakMemory();
-    report({QStringLiteral("open"), open, peak});
-    report({QStringLiteral("click"), clicks, peak});
-    report({QStringLiteral("type"), type, peak});
-    report({QStringLiteral("page-down"), page, peak});
-    report({QStringLiteral("ctrl-end"), end, peak});
+    for (qsizetype n = 0; n < names.size(); ++n) {
+        report({names[n], times[n], peak});
+    }
     report({QStringLiteral("idle-cpu"), {idle}, peak});
+}
+
+QString Scenarios::fileStart(qsizetype bytes) const {
+    QFile in(file_);
+    if (!in.open(QIODevice::ReadOnly)) {
+        throw std::runtime_error("cannot read " + file_.toStdString());
+    }
+    return Cp1251::decode(in.read(bytes));
 }
 
 void Scenarios::settleSession(const Report& report) {

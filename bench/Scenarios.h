@@ -35,8 +35,9 @@ public:
     // allow: "view" (open, ctrl-end, type-at-end, each run on a fresh open), "edit" (one open, then
     // save-plain, save-rtf-plain, find-case, find-nocase, style-all, save-rtf-formatted) and
     // "squeeze" (each run on a fresh open) and "interact" (each run on a fresh open: open, a click
-    // in the middle of the view, one character typed there, page-down, ctrl-end; then idle-cpu,
-    // the processor time in milliseconds that 5 idle seconds cost with the caret at the click),
+    // in the middle of the view, one character typed there, backspace, delete, paste-1mb of the
+    // file's first megabyte there and undo-paste, page-down, ctrl-end; then idle-cpu, the
+    // processor time in milliseconds that 5 idle seconds cost with the caret at the click),
     // "progress" (the processor time of an open without progress and with the window's progress
     // dialog, in turns: open-cpu-no-progress, open-cpu-progress-dialog). Throws
     // std::invalid_argument for an unknown name.
@@ -59,6 +60,8 @@ private:
     void settleSession(const Report& report);
     void progressSession(int runs, const Report& report);
     void click(const QPoint& point);
+    // The text of the file's first bytes.
+    QString fileStart(qsizetype bytes) const;
     QList<double> savePlainRuns(int runs);
     QList<double> saveRtfRuns(int runs, const QString& name);
     QList<double> findRuns(int runs, bool matchCase);

@@ -6,14 +6,17 @@
 #   ZELTO_BENCH_SIZES="1 10" ZELTO_BENCH_RUNS=7 scripts/bench.sh
 #   scripts/bench.sh --table FILE       prints the table of saved raw results again
 #   ZELTO_BENCH_PARAGRAPH_MB=5 scripts/bench.sh   a smaller one-paragraph file (0: none)
+#   ZELTO_BENCH_WORD_MB=2 scripts/bench.sh         smaller files of one word and of base64
 #
 # Every scenario is timed until the frame showing its result is drawn (offscreen). References:
 # iconv -f cp1251 -t utf-8 (open and the saves), tr -s ' ' (removal of extra spaces), a
 # Boyer-Moore-Horspool search inside the benchmark program (find; grep -F -c is shown beside it),
-# and for Ctrl+End and typing the same scenario at 1 MB. Then one paragraph of 20 MB (the document
-# of that size with its line breaks turned into spaces): open, a click, typing, PageDown, Ctrl+End
-# and the processor time of 5 idle seconds, against the open of the same text in lines and the
-# other steps in 1 MB of lines, and how idle time settles its heights. After each size, how idle
+# and for Ctrl+End and typing the same scenario at 1 MB. Then files of one long paragraph: 20 MB of
+# words (the document of that size with its line breaks turned into spaces), 5 MB of one word,
+# 5 MB of base64 and 20 MB of one word: open, a click, typing, Backspace, Delete, a paste of a
+# megabyte of the same text and its undo, PageDown, Ctrl+End and the processor time of 5 idle
+# seconds, against the open of the same size in lines and the other steps in 1 MB of lines, and
+# how idle time settles their heights. After each size, how idle
 # time settles the scroll bar (the settle session). At the largest size, the open's own targets:
 # its ratio to iconv, its time per MB against the next smaller size, its peak memory over the file
 # size, and what the progress dialog adds to it (the processor time of the same open without
@@ -136,33 +139,57 @@ END {
     for (i = 1; i <= n; i++) {
         m = order[i]
         w = v["settle-longest-wait " m]; c = v["settle-caret-moved-px " m]; e = v["idle-cpu-settled " m]
-        label = m; sub(/^paragraph-/, "one paragraph of ", label)
+        label = m; sub(/^paragraph-/, "one paragraph of ", label); sub(/^word-/, "one word of ", label)
+        sub(/^base64-/, "base64 of ", label)
         printf "| %s MB | %.0f | %.1f (≤ 100 %s) | %.0f (0 %s) | %.1f (≤ 50 %s) |\n", label, v["settle " m], \
             w, (w <= 100) ? "met" : "NOT met", c, (c == 0) ? "met" : "NOT met", e, (e <= 50) ? "met" : "NOT met"
     }
 }' "$1"
 }
 
-# print_paragraph_table RESULTS MB: the one-paragraph table of a run's raw results.
+# print_paragraph_table RESULTS: one table for each file of one long paragraph (one paragraph of
+# words, one word, base64) against files of lines, from a run's raw results.
 print_paragraph_table() {
-    awk -v mb="$2" '
-$1 == "INTERACT" { ms[$2 " " $3] = $4; if (!($3 in seen)) { seen[$3] = 1; order[++n] = $3 } }
+    awk '
+function label(k) {
+    l = k; sub(/^paragraph-/, "one paragraph, ", l); sub(/^word-/, "one word, ", l); sub(/^base64-/, "base64, ", l)
+    return l " MB"
+}
+$1 == "INTERACT" { ms[$2 " " $3] = $4
+                   if (!($3 in seen)) { seen[$3] = 1; order[++n] = $3 }
+                   if (!($2 in kseen)) { kseen[$2] = 1; kinds[++k] = $2 } }
 END {
     if (n == 0) exit
-    p = "paragraph-" mb
-    printf "\n| scenario | one paragraph, %s MB | reference | reference | ratio | target |\n", mb
-    printf "|---|---:|---|---:|---:|---:|\n"
-    for (i = 1; i <= n; i++) {
-        s = order[i]
-        if (s == "open") { refkey = "lines-" mb; refname = mb " MB of lines"; t = 3 }
-        else { refkey = "lines-1"; refname = "1 MB of lines"; t = 1.5 }
-        ours = ms[p " " s]; r = ms[refkey " " s]
-        if (s == "idle-cpu") {
-            printf "| idle-cpu (processor ms in 5 s) | %.1f | %s | %.1f | - | ≤ 50 ms %s |\n", ours, refname, r, (ours <= 50) ? "met" : "NOT met"
-            continue
+    for (j = 1; j <= k; j++) {
+        p = kinds[j]
+        if (p ~ /^lines-/) continue
+        mb = p; sub(/^[a-z0-9]*-/, "", mb)
+        printf "\n| scenario | %s | reference | reference | ratio | target |\n", label(p)
+        printf "|---|---:|---|---:|---:|---:|\n"
+        for (i = 1; i <= n; i++) {
+            s = order[i]
+            if (s == "open") { refkey = "lines-" mb; refname = mb " MB of lines"; t = 3 }
+            else { refkey = "lines-1"; refname = "1 MB of lines"; t = 1.5 }
+            ours = ms[p " " s]; r = ms[refkey " " s]
+            if (s == "idle-cpu") {
+                printf "| idle-cpu (processor ms in 5 s) | %.1f | %s | %.1f | - | ≤ 50 ms %s |\n", ours, refname, r, (ours <= 50) ? "met" : "NOT met"
+                continue
+            }
+            ratio = (r > 0) ? ours / r : 0
+            printf "| %s | %.1f | %s | %.1f | %.1f | ≤ %s %s |\n", s, ours, refname, r, ratio, t, (ratio <= t) ? "met" : "NOT met"
         }
-        ratio = (r > 0) ? ours / r : 0
-        printf "| %s | %.1f | %s | %.1f | %.1f | ≤ %s %s |\n", s, ours, refname, r, ratio, t, (ratio <= t) ? "met" : "NOT met"
+    }
+    # The open of one word grows no faster than its size.
+    small = ""; large = ""
+    for (j = 1; j <= k; j++) if (kinds[j] ~ /^word-/) {
+        mb = kinds[j]; sub(/^word-/, "", mb)
+        if (small == "" || mb + 0 < small + 0) small = mb
+        if (large == "" || mb + 0 > large + 0) large = mb
+    }
+    if (small != "" && large + 0 > small + 0) {
+        g = (ms["word-" large " open"] / large) / (ms["word-" small " open"] / small)
+        printf "\nOpen of one word, ms per MB: %.1f at %s MB, %.1f at %s MB: %.2f (≤ 1.5 %s)\n", \
+            ms["word-" small " open"] / small, small, ms["word-" large " open"] / large, large, g, (g <= 1.5) ? "linear" : "NOT linear"
     }
 }' "$1"
 }
@@ -172,7 +199,7 @@ if [ "${1:-}" = "--table" ]; then
     print_table "$2" "${3:-$sizes}"
     print_open_table "$2" "${3:-$sizes}"
     print_settle_table "$2"
-    print_paragraph_table "$2" "${ZELTO_BENCH_PARAGRAPH_MB:-20}"
+    print_paragraph_table "$2"
     exit 0
 fi
 
@@ -233,22 +260,43 @@ for mb in $sizes; do
     rm -f "$file" "$work"/saved-*
 done
 
-# One long paragraph, and its references: the same steps in 1 MB of lines, the open of the same size
-# in lines.
+# Files of one long paragraph: of words (the document of lines with its breaks turned into spaces),
+# of one word, of base64. References, in the same run: the open of the same size in lines, every
+# other step in 1 MB of lines.
 para_mb="${ZELTO_BENCH_PARAGRAPH_MB:-20}"
+word_mb="${ZELTO_BENCH_WORD_MB:-5}"
 if [ "$para_mb" != 0 ]; then
-    echo "== one paragraph of $para_mb MB" >&2
-    "$bench" generate "$work/lines-1" 1 2>/dev/null
-    "$bench" generate "$work/lines-$para_mb" "$para_mb" 2>/dev/null
-    tr -d '\r' <"$work/lines-$para_mb" | tr '\n' ' ' >"$work/paragraph-$para_mb"
-    for kind in lines-1 "lines-$para_mb" "paragraph-$para_mb"; do
+    echo "== one paragraph of $para_mb MB; one word and base64 of $word_mb MB, one word of $para_mb MB" >&2
+    kinds="lines-1"
+    for mb in $para_mb $word_mb; do
+        case " $kinds " in *" lines-$mb "*) ;; *) kinds="$kinds lines-$mb" ;; esac
+    done
+    kinds="$kinds paragraph-$para_mb word-$word_mb base64-$word_mb"
+    if [ "$para_mb" != "$word_mb" ]; then kinds="$kinds word-$para_mb"; fi
+    for kind in $kinds; do
+        mb="${kind#*-}"
+        bytes=$((mb * 1048576))
+        case "$kind" in
+        lines-*) "$bench" generate "$work/$kind" "$mb" 2>/dev/null ;;
+        paragraph-*)
+            "$bench" generate "$work/lines-tmp" "$mb" 2>/dev/null
+            tr -d '\r' <"$work/lines-tmp" | tr '\n' ' ' >"$work/$kind"
+            rm -f "$work/lines-tmp"
+            ;;
+        word-*) head -c "$bytes" /dev/zero | tr '\0' 'x' >"$work/$kind" ;;
+        base64-*) head -c $((bytes / 4 * 3)) /dev/urandom | base64 -w0 >"$work/$kind" ;;
+        esac
+    done
+    for kind in $kinds; do
         "$bench" session interact "$work/$kind" "$work" "${ZELTO_BENCH_PARAGRAPH_RUNS:-3}" 2>/dev/null |
             awk -v kind="$kind" '$1 == "RESULT" { print "INTERACT", kind, $2, $4, $5 }' >>"$results"
     done
-    # The paragraph's pieces settle in idle time like paragraphs of lines.
-    "$bench" session settle "$work/paragraph-$para_mb" "$work" 1 2>/dev/null |
-        awk -v mb="paragraph-$para_mb" '$1 == "RESULT" { print "SETTLE", $2, mb, $4 }' >>"$results"
-    rm -f "$work/lines-1" "$work/lines-$para_mb" "$work/paragraph-$para_mb"
+    # The pieces settle in idle time like paragraphs of lines.
+    for kind in "paragraph-$para_mb" "word-$word_mb" "base64-$word_mb"; do
+        "$bench" session settle "$work/$kind" "$work" 1 2>/dev/null |
+            awk -v mb="$kind" '$1 == "RESULT" { print "SETTLE", $2, mb, $4 }' >>"$results"
+    done
+    for kind in $kinds; do rm -f "${work:?}/$kind"; done
 fi
 
 cp "$results" "$build/bench-results.txt"
@@ -257,4 +305,4 @@ echo "Measured in $(($(date +%s) - started)) s; raw results in $build/bench-resu
 print_table "$results" "$sizes"
 print_open_table "$results" "$sizes"
 print_settle_table "$results"
-print_paragraph_table "$results" "$para_mb"
+print_paragraph_table "$results"

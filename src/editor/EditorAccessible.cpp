@@ -102,7 +102,7 @@ QPoint EditorAccessible::scrollOffset() const {
 
 QString EditorAccessible::text(QAccessible::Text t) const {
     if (t == QAccessible::Value) {
-        return ParagraphPieces::rawText(*document()).replace(QChar::ParagraphSeparator, u'\n');
+        return ParagraphPieces::rawText(*document(), true).replace(QChar::ParagraphSeparator, u'\n');
     }
     return QAccessibleWidget::text(t);
 }
@@ -178,7 +178,7 @@ QString EditorAccessible::text(int startOffset, int endOffset) const {
     const int count = characterCount();
     const int from = std::clamp(startOffset, 0, count);
     const int to = std::clamp(endOffset, from, count);
-    return ParagraphPieces::text(*document(), from, to).replace(QChar::ParagraphSeparator, u'\n');
+    return ParagraphPieces::text(*document(), from, to, true).replace(QChar::ParagraphSeparator, u'\n');
 }
 
 std::pair<int, int> EditorAccessible::boundaries(int offset,

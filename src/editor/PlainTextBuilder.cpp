@@ -30,11 +30,11 @@ void PlainTextBuilder::append(const QString& text) {
 }
 
 void PlainTextBuilder::noteLongParagraph(QStringView text) {
-    // A paragraph is too long when kLongParagraph characters from its start hold no break. Each
+    // A paragraph is too long when kPiecedParagraph characters from its start hold no break. Each
     // step looks back from there to the last break, so a text of short lines is barely read.
     qsizetype start = -paragraphSoFar_;
     while (!hasLongParagraph_) {
-        const qsizetype limit = start + ParagraphPieces::kLongParagraph;
+        const qsizetype limit = start + SizeLimits::kPiecedParagraph;
         if (limit >= text.size()) {
             paragraphSoFar_ = text.size() - start;
             return;
@@ -51,7 +51,7 @@ void PlainTextBuilder::noteLongParagraph(QStringView text) {
 std::unique_ptr<QTextDocument> PlainTextBuilder::take() {
     // Very long paragraphs are held in pieces, cut before the layout sees them.
     for (QTextBlock b = doc_->begin(); hasLongParagraph_ && b.isValid(); b = b.next()) {
-        if (b.length() - 1 > ParagraphPieces::kLongParagraph) {
+        if (b.length() - 1 > SizeLimits::kPiecedParagraph) {
             const int n = b.blockNumber();
             b = doc_->findBlockByNumber(n + ParagraphPieces::cut(*doc_, n, n));
         }

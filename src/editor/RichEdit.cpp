@@ -62,17 +62,19 @@ Position RichEdit::toPosition(QtPosition qtPosition) const {
     const QTextDocument* doc = document();
     const int last = doc->characterCount() - 1;
     const int at = std::clamp(qtPosition.value, 0, last);
-    const int position = at + breaksBefore(doc->findBlock(at).blockNumber());
-    Q_ASSERT(position >= at && position <= textLength());
+    const int position = at + offsetBefore(doc->findBlock(at).blockNumber());
+    Q_ASSERT(position >= 0 && position <= textLength());
     return position;
 }
 
-int RichEdit::breaksBefore(int blockNumber) const {
+int RichEdit::offsetBefore(int blockNumber) const {
     // Each separator before the block is a paragraph break (one more character as CR LF) unless
-    // it stands for a space inside a paragraph in pieces.
-    const int breaks = blockNumber - pieces_->continuationsUpTo(blockNumber);
-    Q_ASSERT(breaks >= 0 && breaks <= blockNumber);
-    return breaks;
+    // it stands for a space inside a paragraph in pieces (the same one character) or for nothing
+    // (one character less).
+    const int offset = blockNumber - pieces_->continuationsUpTo(blockNumber) -
+                       pieces_->joinedByNothingUpTo(blockNumber);
+    Q_ASSERT(offset >= -blockNumber && offset <= blockNumber);
+    return offset;
 }
 
 QtPosition RichEdit::toQtPosition(Position position) const {
@@ -81,20 +83,20 @@ QtPosition RichEdit::toQtPosition(Position position) const {
     if (target <= 0) {
         return QtPosition(0);
     }
-    // The last paragraph whose program start (Qt start plus one extra per break before it) is at
-    // or before position.
+    // The last block whose program start (its Qt start moved by offsetBefore) is at or before
+    // position: where a separator stands for nothing, the start of the piece after it.
     int lo = 0;
     int hi = doc->blockCount() - 1;
     while (lo < hi) {
         const int mid = lo + (hi - lo + 1) / 2;
-        if (doc->findBlockByNumber(mid).position() + breaksBefore(mid) <= target) {
+        if (doc->findBlockByNumber(mid).position() + offsetBefore(mid) <= target) {
             lo = mid;
         } else {
             hi = mid - 1;
         }
     }
     const QTextBlock block = doc->findBlockByNumber(lo);
-    const int offset = std::min(target - (block.position() + breaksBefore(lo)), block.length() - 1);
+    const int offset = std::min(target - (block.position() + offsetBefore(lo)), block.length() - 1);
     Q_ASSERT(offset >= 0 && block.position() + offset < doc->characterCount());
     return QtPosition(block.position() + offset);
 }
@@ -110,7 +112,7 @@ QtPosition RichEdit::qtPositionAtOrAfter(Position position) const {
 
 int RichEdit::textLength() const {
     const QTextDocument* doc = document();
-    return doc->characterCount() - 1 + breaksBefore(doc->blockCount() - 1);
+    return doc->characterCount() - 1 + offsetBefore(doc->blockCount() - 1);
 }
 
 // --- text ---------------------------------------------------------------------------------
@@ -174,7 +176,7 @@ void RichEdit::applyCursor(const QTextCursor& c) {
 QString RichEdit::selectedText() const {
     const QTextCursor c = cursor();
     QString text = c.selectedText();
-    ParagraphPieces::restoreSpaces(*document(), c.selectionStart(), text);
+    ParagraphPieces::restore(*document(), c.selectionStart(), text);
     return LineBreaks::toCrLf(text);
 }
 
@@ -247,7 +249,7 @@ void RichEdit::undo() {
 }
 
 void RichEdit::cut() {
-    view_->cut();
+    view_->cutSelection();
 }
 
 void RichEdit::copy() {

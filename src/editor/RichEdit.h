@@ -142,8 +142,8 @@ private:
     // Sets one twips property on every touched paragraph and redraws their geometry.
     void setParaProperty(int property, int twips);
     void installDocument(QTextDocument* document);
-    // Paragraph breaks before block number blockNumber.
-    int breaksBefore(int blockNumber) const;
+    // Program position less Qt position at the start of block number blockNumber.
+    int offsetBefore(int blockNumber) const;
 
     RichTextView* view_;
     const PieceIndex* pieces_ = nullptr;

@@ -1,6 +1,6 @@
 #include "BulletRun.h"
 #include "ParagraphGeometry.h"
-#include "ParagraphPieces.h"
+#include "PieceText.h"
 #include "RichEdit.h"
 #include "RichTextView.h"
 

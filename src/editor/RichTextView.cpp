@@ -7,11 +7,15 @@
 #include "LineBreaks.h"
 #include "ParagraphPieces.h"
 #include "PastedText.h"
+#include "PieceCaret.h"
+#include "PieceEdit.h"
+#include "SizeLimits.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -20,13 +24,6 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <optional>
-
-namespace {
-
-// Paragraphs (in characters) in which a key shows the busy cursor while it is handled.
-constexpr int kLongParagraph = 100000;
-
-} // namespace
 
 RichTextView::RichTextView(QWidget* parent) : QTextEdit(parent) {
     EditorAccessible::install();
@@ -75,28 +72,31 @@ void RichTextView::keyPressEvent(QKeyEvent* event) {
     }
     // Qt lays a paragraph out whole after each change to it: in a very long one a key takes long.
     std::optional<BusyCursor> busy;
-    if (textCursor().block().length() > kLongParagraph) {
+    if (textCursor().block().length() > SizeLimits::kBusyParagraph) {
         busy.emplace();
     }
-    // Enter, also with Shift (which would insert a line separator inside the paragraph, something
-    // no file can hold), breaks the paragraph.
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && (event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) == 0 &&
-        !isReadOnly()) {
-        insertParagraphBreak();
+    if (handleParagraphKey(*event)) {
         event->accept();
         return;
     }
-    // A key that may make a piece of a long paragraph too long is one undo step with the cut that
-    // follows (ParagraphPieces); undo and redo bring pieces back as they were.
-    const bool mayLengthen = !isReadOnly() && !event->matches(QKeySequence::Undo) &&
-                             !event->matches(QKeySequence::Redo) &&
-                             ParagraphPieces::mayCut(textCursor(), event->text().size());
-    QTextCursor step = textCursor();
-    const int anchor = step.anchor();
-    const int position = step.position();
-    if (mayLengthen) {
-        step.beginEditBlock();
+    QTextCursor caret = textCursor();
+    PieceCaret::stepOverJoint(caret, *event);
+    if (caret != textCursor()) {
+        setTextCursor(caret);
+    }
+    // A key that may make a piece of a long paragraph too long, or leave one empty, is one undo
+    // step with the cut or the join that follows (ParagraphPieces); undo and redo bring pieces
+    // back as they were. Other keys stay out of any edit block, so that typing merges into one
+    // undo step as in any paragraph.
+    const bool tidies = !isReadOnly() && !event->matches(QKeySequence::Undo) &&
+                        !event->matches(QKeySequence::Redo) &&
+                        (ParagraphPieces::mayCut(caret, event->text().size()) ||
+                         PieceCaret::mayEmptyPiece(caret, *event));
+    const int anchor = caret.anchor();
+    const int position = caret.position();
+    std::optional<PieceEdit> step;
+    if (tidies) {
+        step.emplace(*this);
     }
     QString text = event->text();
     if (!text.isEmpty() && Cp1251::sanitize(text) > 0) {
@@ -107,13 +107,28 @@ void RichTextView::keyPressEvent(QKeyEvent* event) {
     } else {
         QTextEdit::keyPressEvent(event);
     }
-    if (mayLengthen) {
-        cutLongPiece();
-        step.endEditBlock();
-    }
+    step.reset();
     if (textCursor().anchor() != anchor || textCursor().position() != position) {
         showCaret();
     }
+}
+
+bool RichTextView::handleParagraphKey(const QKeyEvent& event) {
+    QTextCursor caret = textCursor();
+    if (PieceCaret::moveByParagraph(caret, event)) {
+        setTextCursor(caret);
+        showCaret();
+        return true;
+    }
+    // Enter, also with Shift (which would insert a line separator inside the paragraph, something
+    // no file can hold), breaks the paragraph.
+    const bool enter = event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
+    if (enter && (event.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) == 0 &&
+        !isReadOnly()) {
+        insertParagraphBreak();
+        return true;
+    }
+    return false;
 }
 
 void RichTextView::showCaret() {
@@ -137,36 +152,81 @@ void RichTextView::showCaret() {
     ensureCursorVisible();
 }
 
-void RichTextView::cutLongPiece() {
-    QTextCursor c = textCursor();
-    const int number = c.blockNumber();
-    // The cut replaces spaces by separators, so the caret's and anchor's Qt positions stay.
-    const int anchor = c.anchor();
-    const int position = c.position();
-    if (ParagraphPieces::cut(*document(), number, number) > 0) {
-        c.setPosition(anchor);
-        c.setPosition(position, QTextCursor::KeepAnchor);
-        setTextCursor(c);
-    }
-}
-
 void RichTextView::insertParagraphBreak() {
     // The new paragraph keeps the paragraph's format, bullet included. Qt's own Enter takes an
     // empty paragraph out of its bullet list instead; here a bullet ends only when the program
     // says so.
     QTextCursor c = textCursor();
-    // The break starts a paragraph, also inside a continuation piece.
+    PieceEdit step(*this);
+    // The break starts a paragraph, also inside a continuation piece; a piece it leaves empty
+    // is joined.
     c.insertBlock(ParagraphPieces::startingFormat(c.blockFormat()));
+    step.finish();
     setTextCursor(c);
     showCaret();
 }
 
 void RichTextView::inputMethodEvent(QInputMethodEvent* event) {
     QString commit = event->commitString();
-    if (!commit.isEmpty() && Cp1251::sanitize(commit) > 0) {
-        event->setCommitString(commit, event->replacementStart(), event->replacementLength());
+    if (commit.isEmpty() || isReadOnly()) {
+        QTextEdit::inputMethodEvent(event);
+        return;
     }
-    QTextEdit::inputMethodEvent(event);
+    Cp1251::sanitize(commit);
+    // The committed text goes in as one undo step with the cut or join of the pieces it touched;
+    // the composition that may follow it is shown only afterwards, in the piece that then holds
+    // the caret.
+    QInputMethodEvent committed;
+    committed.setCommitString(commit, event->replacementStart(), event->replacementLength());
+    {
+        PieceEdit step(*this);
+        QTextEdit::inputMethodEvent(&committed);
+    }
+    QInputMethodEvent composing(event->preeditString(), event->attributes());
+    QTextEdit::inputMethodEvent(&composing);
+    event->accept();
+}
+
+void RichTextView::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTextEdit::mouseDoubleClickEvent(event);
+    tripleClickTimer_.start();
+    tripleClickAt_ = event->position().toPoint();
+}
+
+void RichTextView::mousePressEvent(QMouseEvent* event) {
+    // A press soon after a double click, near it, is a triple click: Qt selects the block under
+    // it, here the whole paragraph, all its pieces.
+    const bool triple = event->button() == Qt::LeftButton && tripleClickTimer_.isValid() &&
+                        tripleClickTimer_.elapsed() < QApplication::doubleClickInterval() &&
+                        (event->position().toPoint() - tripleClickAt_).manhattanLength() <
+                            QApplication::startDragDistance();
+    tripleClickTimer_.invalidate();
+    QTextEdit::mousePressEvent(event);
+    if (triple && textCursor().hasSelection()) {
+        QTextCursor c = textCursor();
+        PieceCaret::selectParagraph(c);
+        setTextCursor(c);
+    }
+}
+
+void RichTextView::dropEvent(QDropEvent* event) {
+    // A move within the editor takes the text away from where it was: a piece it empties there
+    // is joined in the same undo step.
+    PieceEdit step(*this);
+    QTextEdit::dropEvent(event);
+}
+
+void RichTextView::cutSelection() {
+    if (isReadOnly() || !textCursor().hasSelection()) {
+        return;
+    }
+    copy();
+    QTextCursor c = textCursor();
+    PieceEdit step(*this);
+    c.removeSelectedText();
+    step.finish();
+    setTextCursor(c);
+    showCaret();
 }
 
 QMimeData* RichTextView::createMimeDataFromSelection() const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QPoint>
 #include <QTextEdit>
 
 // The editing widget behind RichEdit. Keeps the document storable in Windows-1251: typed, pasted
@@ -18,20 +20,27 @@ public:
     void showCaret();
     // Puts text in place of the selection, as pasting it as plain text does.
     void pasteText(const QString& text);
+    // Cut: the selection goes to the clipboard and out of the text, with a piece of a paragraph
+    // in pieces that it empties joined in the same undo step.
+    void cutSelection();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    // Ctrl+Up, Ctrl+Down and Enter, which act on whole paragraphs. Returns whether event was one.
+    bool handleParagraphKey(const QKeyEvent& event);
     // Enter: a paragraph break in place of the selection.
     void insertParagraphBreak();
-    // Cuts the caret's paragraph piece when an edit made it too long (ParagraphPieces).
-    void cutLongPiece();
-
     bool keepingStill_ = false;
+    QElapsedTimer tripleClickTimer_; // since the last double click
+    QPoint tripleClickAt_;
 };

@@ -8,7 +8,7 @@
 #include "FontKind.h"
 #include "PageSetup.h"
 #include "ParagraphGeometry.h"
-#include "ParagraphPieces.h"
+#include "PieceText.h"
 #include "TextFile.h"
 #include "TextFormat.h"
 
@@ -115,11 +115,12 @@ public:
         for (QTextBlock block = doc_.begin(); block.isValid(); block = block.next()) {
             writePiece(block);
             const QTextBlock next = block.next();
-            if (pieces_.continues(next)) {
+            const ParagraphPieces::Joint joint = pieces_.jointBefore(next);
+            if (joint == ParagraphPieces::Joint::Space) {
                 // The separator stands for a space, in the format it holds.
                 writeCharFormat(next.charFormatIndex());
                 out_.append(' ');
-            } else if (next.isValid()) {
+            } else if (joint == ParagraphPieces::Joint::Break && next.isValid()) {
                 out_.append("\\par\r\n");
             }
             if (out_.size() >= kChunk) {

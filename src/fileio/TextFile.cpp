@@ -5,7 +5,7 @@
 #include "FileName.h"
 #include "FileWriter.h"
 #include "LineBreaks.h"
-#include "ParagraphPieces.h"
+#include "PieceText.h"
 #include "PosixFile.h"
 
 #include <QFile>

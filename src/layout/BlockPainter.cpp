@@ -1,6 +1,6 @@
 #include "BlockPainter.h"
 
-#include "ParagraphPieces.h"
+#include "PieceText.h"
 
 #include <QFontMetrics>
 #include <QPainter>

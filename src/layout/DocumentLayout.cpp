@@ -3,6 +3,7 @@
 #include "BlockPainter.h"
 #include "HeightSettler.h"
 #include "ParagraphLines.h"
+#include "SizeLimits.h"
 
 #include <QFontMetricsF>
 #include <QTextDocument>
@@ -16,11 +17,8 @@ namespace {
 // Paragraphs that one edit touches and that are laid out at once; beyond, they are estimated and
 // laid out when shown.
 constexpr int kEagerBlocks = 32;
-// Paragraphs longer than this (in characters) keep their analysed text between layouts and draws.
-constexpr int kKeptAnalysisLength = 2000;
-// Paragraphs longer than this (in characters) are not measured in idle time: measuring one would
-// hold up the user's next event. They are laid out when shown.
-constexpr int kSettledLength = 20000;
+using SizeLimits::kKeptAnalysisLength;
+using SizeLimits::kSettledLength;
 // The kinds of height a paragraph can have (DocumentLayout::Height), per geometry.
 constexpr int kHeightKinds = 3;
 // A height that covers everything below a point, for update requests.

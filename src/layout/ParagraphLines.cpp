@@ -1,6 +1,7 @@
 #include "ParagraphLines.h"
 
-#include "ParagraphPieces.h"
+#include "PieceText.h"
+#include "SizeLimits.h"
 
 #include <QStyle>
 #include <QTextBlock>
@@ -11,9 +12,6 @@
 #include <cmath>
 
 namespace {
-
-// Paragraphs longer than this (in characters) get evenly spaced tab stops (see evenTabs).
-constexpr int kEvenTabsLength = 100000;
 
 // Qt works out the width of every tab that stands before the last listed stop by walking all the
 // rest of its paragraph, which makes laying out a long paragraph with many tabs cost its length
@@ -59,7 +57,7 @@ int ParagraphLines::layOut(QTextLayout& layout, const QTextBlock& block,
     if (format.textIndent() < 0) {
         addHangingStop(option, -format.textIndent());
     }
-    if (block.length() > kEvenTabsLength) {
+    if (block.length() > SizeLimits::kEvenTabsParagraph) {
         evenTabs(option);
     }
     const bool wraps = pageWidth > 0 && !format.nonBreakableLines();

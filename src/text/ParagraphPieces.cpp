@@ -1,8 +1,5 @@
 #include "ParagraphPieces.h"
 
-#include "LineBreaks.h"
-#include "PieceIndex.h"
-
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -10,64 +7,94 @@
 
 namespace ParagraphPieces {
 
-bool continues(const QTextBlock& block) {
-    return block.blockFormat().boolProperty(kContinues);
+using SizeLimits::kLongPiece;
+using SizeLimits::kPiecedParagraph;
+using SizeLimits::kPieceLength;
+
+namespace {
+
+// Where the piece starting at start ends: at the last space of its second half, or else at the
+// first space after it that keeps the piece shorter than kLongPiece, or else between two
+// characters at kPieceLength. The text goes on for more than kPieceLength after start.
+Cut nextCut(QStringView text, qsizetype start) {
+    const qsizetype end = start + kPieceLength;
+    const qsizetype half = start + kPieceLength / 2;
+    // A space as the text's last character would leave nothing after the cut.
+    const qsizetype lastSpace = std::min(end, text.size() - 2);
+    qsizetype at = text.sliced(half, lastSpace - half + 1).lastIndexOf(QLatin1Char(' '));
+    if (at >= 0) {
+        return {half + at, Joint::Space};
+    }
+    const qsizetype limit = std::min(text.size() - 1, start + kLongPiece - 1);
+    at = text.sliced(end, std::max<qsizetype>(0, limit - end)).indexOf(QLatin1Char(' '));
+    if (at >= 0) {
+        return {end + at, Joint::Space};
+    }
+    // Never between the two halves of a surrogate pair.
+    return {text[end].isLowSurrogate() ? end - 1 : end, Joint::Nothing};
 }
 
-bool anyContinues(const QTextDocument& document) {
-    const QList<QTextFormat> formats = document.allFormats();
-    return std::any_of(formats.begin(), formats.end(), [](const QTextFormat& f) {
-        return f.isBlockFormat() && f.boolProperty(kContinues);
-    });
+// Cuts block at cuts (indexes into its text), from the last back, so that the positions of the
+// cuts still to make stay put.
+void cutBlock(QTextDocument& document, const QTextBlock& block, const std::vector<Cut>& cuts) {
+    QTextBlockFormat bySpace = startingFormat(block.blockFormat());
+    bySpace.setProperty(kContinues, true);
+    QTextBlockFormat byNothing = bySpace;
+    byNothing.setProperty(kJoinsWithNothing, true);
+    const int base = block.position();
+    QTextCursor c(&document);
+    // Within an edit block Qt does not lay the block out to place the cursor after each step.
+    c.beginEditBlock();
+    for (auto i = cuts.size(); i-- > 0;) {
+        const int at = base + static_cast<int>(cuts[i].at);
+        if (cuts[i].joint == Joint::Nothing) {
+            c.setPosition(at);
+            c.insertBlock(byNothing, c.charFormat());
+            continue;
+        }
+        // The separator goes in after the space, in the space's format, and the space goes: a
+        // cursor before the space stays at the piece's end, one after it at the next one's start.
+        Q_ASSERT(document.characterAt(at) == QLatin1Char(' ')); // a cut at a space keeps it
+        c.setPosition(at + 1);
+        c.insertBlock(bySpace, c.charFormat());
+        c.setPosition(at);
+        c.setPosition(at + 1, QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+    }
+    c.endEditBlock();
 }
 
-bool Marks::continues(const QTextBlock& block) const {
-    if (!block.isValid()) {
-        return false;
+// Gives up the separator at Qt position at for what it stands for (joint): the blocks on either
+// side become one, in the format of the first. The text goes in after the separator before the
+// separator goes, so that cursors stay beside the characters they were beside.
+void joinAt(QTextDocument& document, int at, Joint joint, const QTextCharFormat& format) {
+    const QTextBlockFormat first = document.findBlock(at).blockFormat();
+    QTextCursor c(&document);
+    c.beginEditBlock();
+    c.setPosition(at + 1);
+    c.insertText(jointText(joint), format);
+    c.setPosition(at);
+    c.setPosition(at + 1, QTextCursor::KeepAnchor);
+    c.removeSelectedText();
+    // Qt keeps the second block's format where the first was empty.
+    if (c.blockFormat() != first) {
+        c.setBlockFormat(first);
     }
-    const auto index = static_cast<size_t>(block.blockFormatIndex());
-    if (index >= known_.size()) {
-        known_.resize(index + 1, Unknown);
-    }
-    if (known_[index] == Unknown) {
-        known_[index] = ParagraphPieces::continues(block) ? Continues : Starts;
-    }
-    return known_[index] == Continues;
+    c.endEditBlock();
 }
 
-QTextBlock firstPiece(QTextBlock block) {
-    while (block.isValid() && continues(block) && block.previous().isValid()) {
-        block = block.previous();
-    }
-    return block;
-}
+} // namespace
 
-QTextBlock lastPiece(QTextBlock block) {
-    while (block.isValid() && block.next().isValid() && continues(block.next())) {
-        block = block.next();
-    }
-    return block;
-}
-
-std::vector<qsizetype> cutPoints(QStringView text, bool inPieces) {
-    std::vector<qsizetype> cuts;
-    if (text.size() <= (inPieces ? kLongPiece : kLongParagraph)) {
+std::vector<Cut> cutPoints(QStringView text, bool inPieces) {
+    std::vector<Cut> cuts;
+    if (text.size() <= (inPieces ? kLongPiece : kPiecedParagraph)) {
         return cuts;
     }
     qsizetype start = 0;
     while (text.size() - start > kPieceLength) {
-        // The last space of the piece's second half, or else the first space after it.
-        const qsizetype end = start + kPieceLength;
-        qsizetype at = text.lastIndexOf(QLatin1Char(' '), end);
-        if (at < start + kPieceLength / 2) {
-            at = text.indexOf(QLatin1Char(' '), end);
-        }
-        // A piece is never empty, and neither is the text after the last cut.
-        if (at <= start || at + 1 >= text.size()) {
-            break;
-        }
-        cuts.push_back(at);
-        start = at + 1;
+        const Cut next = nextCut(text, start);
+        cuts.push_back(next);
+        start = next.joint == Joint::Space ? next.at + 1 : next.at;
     }
     return cuts;
 }
@@ -77,37 +104,46 @@ int cut(QTextDocument& document, int firstBlock, int lastBlock) {
     QTextBlock block = document.findBlockByNumber(firstBlock);
     for (int n = firstBlock; n <= lastBlock && block.isValid(); ++n) {
         // Only a block longer than a piece may need cutting: the others are not even read.
-        const std::vector<qsizetype> cuts =
+        const std::vector<Cut> cuts =
             block.length() - 1 > kLongPiece
                 ? cutPoints(block.text(), continues(block) || continues(block.next()))
-                : std::vector<qsizetype>();
+                : std::vector<Cut>();
         if (cuts.empty()) {
             block = block.next();
             continue;
         }
-        QTextBlockFormat format = block.blockFormat();
-        format.setProperty(kContinues, true);
-        const int base = block.position();
-        QTextCursor c(&document);
-        // Within an edit block Qt does not lay the block out to place the cursor after each step.
-        c.beginEditBlock();
-        // From the last cut back: each replaces one space by one separator, so the positions of
-        // the cuts still to make stay put.
-        for (auto i = cuts.size(); i-- > 0;) {
-            const int at = base + static_cast<int>(cuts[i]);
-            Q_ASSERT(document.characterAt(at) == QLatin1Char(' ')); // the text keeps its spaces
-            c.setPosition(at + 1);
-            const QTextCharFormat space = c.charFormat();
-            c.setPosition(at, QTextCursor::KeepAnchor);
-            c.insertBlock(format, space);
-        }
-        c.endEditBlock();
+        cutBlock(document, block, cuts);
         made += static_cast<int>(cuts.size());
         lastBlock += static_cast<int>(cuts.size());
         n += static_cast<int>(cuts.size());
         block = document.findBlockByNumber(n + 1);
     }
     return made;
+}
+
+int joinEmptyPieces(QTextDocument& document, int firstBlock, int lastBlock) {
+    int joined = 0;
+    int n = std::max(0, firstBlock);
+    QTextBlock block = document.findBlockByNumber(n);
+    while (n <= lastBlock && block.isValid()) {
+        const QTextBlock next = block.next();
+        if (block.length() > 1 || !(continues(block) || continues(next))) {
+            block = next;
+            ++n;
+            continue;
+        }
+        if (continues(next)) {
+            // The next piece comes into this one, which is looked at again.
+            joinAt(document, next.position() - 1, jointBefore(next), next.charFormat());
+        } else {
+            // The paragraph's last piece goes into the one before.
+            joinAt(document, block.position() - 1, jointBefore(block), block.charFormat());
+        }
+        block = document.findBlockByNumber(n);
+        ++joined;
+        --lastBlock;
+    }
+    return joined;
 }
 
 bool mayCut(const QTextCursor& c, qsizetype added) {
@@ -124,11 +160,12 @@ bool mayCut(const QTextCursor& c, qsizetype added) {
     }
     const qsizetype length = last.position() + last.length() - first.position() + added;
     const bool inPieces = continues(first) || continues(last) || continues(last.next());
-    return length > (inPieces ? kLongPiece : kLongParagraph);
+    return length > (inPieces ? kLongPiece : kPiecedParagraph);
 }
 
 QTextBlockFormat startingFormat(QTextBlockFormat format) {
     format.clearProperty(kContinues);
+    format.clearProperty(kJoinsWithNothing);
     return format;
 }
 
@@ -141,7 +178,10 @@ void mend(QTextDocument& document, int from, int to) {
             QTextCursor(b).setBlockFormat(startingFormat(b.blockFormat()));
         }
     }
-    cut(document, first.blockNumber(), last.blockNumber());
+    const int firstNumber = first.blockNumber();
+    const int lastNumber = last.blockNumber();
+    const int made = cut(document, firstNumber, lastNumber);
+    joinEmptyPieces(document, firstNumber - 1, lastNumber + made + 1);
 }
 
 QTextDocumentFragment wholeFragment(const QTextCursor& c) {
@@ -153,69 +193,20 @@ QTextDocumentFragment wholeFragment(const QTextCursor& c) {
     w.beginEditBlock();
     w.insertFragment(c.selection());
     // From the last block back, each continuation piece joins the one before it, its separator
-    // turned into the space it stands for.
-    for (QTextBlock b = whole.lastBlock(); b.isValid() && b.position() > 0; b = b.previous()) {
+    // turned into what it stands for.
+    for (int n = whole.blockCount() - 1; n > 0; --n) {
+        const QTextBlock b = whole.findBlockByNumber(n);
         if (continues(b)) {
-            const QTextCharFormat space = b.charFormat();
+            const QTextCharFormat format = b.charFormat();
             w.setPosition(b.position() - 1);
             w.setPosition(b.position(), QTextCursor::KeepAnchor);
-            w.insertText(QStringLiteral(" "), space);
+            w.insertText(jointText(jointBefore(b)), format);
         }
     }
     w.setPosition(0);
     w.setBlockFormat(startingFormat(w.blockFormat()));
     w.endEditBlock();
     return QTextDocumentFragment(&whole);
-}
-
-std::vector<int> softSeparators(const QTextDocument& document, int from, int to) {
-    std::vector<int> positions;
-    // The first separator at or after from ends the paragraph piece holding from.
-    const QTextBlock first = document.findBlock(from);
-    const std::vector<int>& numbers = PieceIndex::of(document)->blockNumbers();
-    for (auto it = std::upper_bound(numbers.begin(), numbers.end(), first.blockNumber());
-         it != numbers.end(); ++it) {
-        const int at = document.findBlockByNumber(*it).position() - 1;
-        if (at >= to) {
-            break;
-        }
-        positions.push_back(at);
-    }
-    return positions;
-}
-
-void restoreSpaces(const QTextDocument& document, int from, QString& text) {
-    const auto to = static_cast<int>(std::min<qsizetype>(INT_MAX, from + text.size()));
-    for (const int at : softSeparators(document, from, to)) {
-        text[at - from] = QLatin1Char(' ');
-    }
-}
-
-QString rawText(const QTextDocument& document) {
-    QString text = document.toRawText();
-    restoreSpaces(document, 0, text);
-    return text;
-}
-
-QString text(const QTextDocument& document, int from, int to) {
-    QString out;
-    for (QTextBlock b = document.findBlock(from); b.isValid() && b.position() < to; b = b.next()) {
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const int start = std::max(from, fragment.position());
-            const int end = std::min(to, fragment.position() + fragment.length());
-            if (start < end) {
-                out +=
-                    QStringView(fragment.text()).sliced(start - fragment.position(), end - start);
-            }
-        }
-        const int separator = b.position() + b.length() - 1;
-        if (separator >= from && separator < to) {
-            out += LineBreaks::kBlockSeparator;
-        }
-    }
-    restoreSpaces(document, from, out);
-    return out;
 }
 
 } // namespace ParagraphPieces

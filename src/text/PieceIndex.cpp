@@ -6,6 +6,8 @@
 #include <QTextDocument>
 #include <algorithm>
 
+using ParagraphPieces::Joint;
+
 PieceIndex* PieceIndex::install(QTextDocument* document) {
     DocumentWatchers& watchers = DocumentWatchers::of(*document);
     if (auto* own = watchers.get<PieceIndex>()) {
@@ -29,7 +31,7 @@ PieceIndex::PieceIndex(QTextDocument* document)
     : QObject(document), document_(document), blockCount_(document->blockCount()) {
     // A document is walked only when one of its formats marks a continuing piece.
     if (ParagraphPieces::anyContinues(*document)) {
-        scan(0, blockCount_ - 1, numbers_);
+        scan(0, blockCount_ - 1, numbers_, nothing_);
     }
     connect(document, &QTextDocument::contentsChange, this, &PieceIndex::noteChange);
     // A document tells where it changed (contentsChange) only once it has a layout. Every
@@ -37,18 +39,38 @@ PieceIndex::PieceIndex(QTextDocument* document)
     document->documentLayout();
 }
 
-int PieceIndex::continuationsUpTo(int blockNumber) const {
-    return static_cast<int>(std::upper_bound(numbers_.begin(), numbers_.end(), blockNumber) -
-                            numbers_.begin());
+int PieceIndex::upTo(const std::vector<int>& numbers, int blockNumber) {
+    return static_cast<int>(std::upper_bound(numbers.begin(), numbers.end(), blockNumber) -
+                            numbers.begin());
 }
 
-void PieceIndex::scan(int first, int last, std::vector<int>& out) const {
+void PieceIndex::scan(int first, int last, std::vector<int>& continuing,
+                      std::vector<int>& nothing) const {
     QTextBlock block = document_->findBlockByNumber(first);
     for (int n = first; n <= last && block.isValid(); ++n, block = block.next()) {
-        if (marks_.continues(block)) {
-            out.push_back(n);
+        const Joint joint = marks_.jointBefore(block);
+        if (joint != Joint::Break) {
+            continuing.push_back(n);
+        }
+        if (joint == Joint::Nothing) {
+            nothing.push_back(n);
         }
     }
+}
+
+void PieceIndex::splice(std::vector<int>& numbers, int first, int lastOld, int delta,
+                        const std::vector<int>& fresh) {
+    auto begin = std::lower_bound(numbers.begin(), numbers.end(), first);
+    auto end = std::upper_bound(begin, numbers.end(), lastOld);
+    std::for_each(end, numbers.end(), [delta](int& n) { n += delta; });
+    const auto at = numbers.erase(begin, end);
+    const auto inserted = numbers.insert(at, fresh.begin(), fresh.end());
+    // Where the fresh entries meet the kept ones the list stays ascending: a wrong renumbering
+    // shows there. Constant work per edit (none in release builds).
+    [[maybe_unused]] const auto after = inserted + static_cast<std::ptrdiff_t>(fresh.size());
+    Q_ASSERT(inserted == numbers.begin() || inserted == numbers.end() ||
+             *(inserted - 1) < *inserted);
+    Q_ASSERT(after == numbers.begin() || after == numbers.end() || *(after - 1) < *after);
 }
 
 void PieceIndex::noteChange(int from, int /*removed*/, int added) {
@@ -60,31 +82,16 @@ void PieceIndex::noteChange(int from, int /*removed*/, int added) {
     const int last = document_->characterCount() - 1;
     const int first = document_->findBlock(std::clamp(from, 0, last)).blockNumber();
     const int lastNew = document_->findBlock(std::clamp(from + added, 0, last)).blockNumber();
-    const int lastOld = lastNew - delta;
     if (first == 0 && lastNew == count - 1) {
         // The whole text changed: also what a format index names, should the document have
         // dropped its formats.
         marks_.forget();
     }
-
-    auto begin = std::lower_bound(numbers_.begin(), numbers_.end(), first);
-    auto end = std::upper_bound(begin, numbers_.end(), lastOld);
-    std::vector<int> middle;
-    scan(first, lastNew, middle);
-    std::for_each(end, numbers_.end(), [delta](int& n) { n += delta; });
-    const auto at = numbers_.erase(begin, end);
-    const auto inserted = numbers_.insert(at, middle.begin(), middle.end());
-    checkSeams(inserted - numbers_.begin(), static_cast<qsizetype>(middle.size()));
-}
-
-void PieceIndex::checkSeams(qsizetype at, qsizetype count) const {
-    // Where the rescanned entries meet the kept ones, the list stays ascending, and the first
-    // kept entry after them, renumbered, still names a continuing piece: a wrong renumbering shows
-    // there. Constant work per edit beside the look-up of one block (none in release builds).
-    const auto size = static_cast<qsizetype>(numbers_.size());
-    const qsizetype after = at + count;
-    Q_ASSERT(at == 0 || at >= size || numbers_[at - 1] < numbers_[at]);
-    Q_ASSERT(after == 0 || after >= size || numbers_[after - 1] < numbers_[after]);
-    Q_ASSERT(after >= size || marks_.continues(document_->findBlockByNumber(numbers_[after])));
-    Q_ASSERT(size == 0 || numbers_.back() < blockCount_);
+    std::vector<int> continuing;
+    std::vector<int> nothing;
+    scan(first, lastNew, continuing, nothing);
+    splice(numbers_, first, lastNew - delta, delta, continuing);
+    splice(nothing_, first, lastNew - delta, delta, nothing);
+    Q_ASSERT(numbers_.empty() || numbers_.back() < blockCount_);
+    Q_ASSERT(nothing_.size() <= numbers_.size());
 }

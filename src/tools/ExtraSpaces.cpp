@@ -1,6 +1,6 @@
 #include "ExtraSpaces.h"
 
-#include "ParagraphPieces.h"
+#include "PieceText.h"
 
 #include <QTextBlock>
 #include <QTextCursor>
@@ -8,6 +8,8 @@
 #include <algorithm>
 
 namespace ExtraSpaces {
+
+using ParagraphPieces::Joint;
 
 std::vector<Span> find(QStringView text, bool spaceBefore, bool spaceAfter) {
     std::vector<Span> spans;
@@ -64,20 +66,22 @@ public:
 
     qsizetype run() {
         std::vector<Piece> pieces;
+        bool endsInSpace = false; // the paragraph's text so far ends in a space
         for (QTextBlock block = document_.begin(); block.isValid(); block = block.next()) {
-            // The separators between the pieces of a long paragraph stand for spaces.
-            const bool spaceBefore = pieces_.continues(block);
-            const bool spaceAfter = pieces_.continues(block.next());
+            // The separators inside a paragraph in pieces stand for a space or for nothing.
+            const Joint joint = pieces_.jointBefore(block);
+            const bool spaceBefore =
+                joint == Joint::Space || (joint == Joint::Nothing && endsInSpace);
+            const bool spaceAfter = pieces_.jointBefore(block.next()) == Joint::Space;
             const QString text = block.text();
-            const std::vector<Span> spans = find(text, spaceBefore, spaceAfter);
-            if (spaceBefore && spaceAfter &&
+            if (spaceBefore &&
                 std::all_of(text.begin(), text.end(), [](QChar c) { return c == u' '; })) {
-                // Nothing but spaces between two separators: the piece goes, and so does one
-                // separator.
-                joinNext(block);
-                block = block.previous();
+                // Nothing but spaces after a space: the piece goes, with one separator.
+                block = dropSpaces(block, joint);
                 continue;
             }
+            const std::vector<Span> spans = find(text, spaceBefore, spaceAfter);
+            endsInSpace = text.isEmpty() ? spaceBefore : text.back() == u' ';
             if (spans.empty()) {
                 continue;
             }
@@ -105,13 +109,34 @@ private:
         }
     }
 
-    // Deletes block's text and the separator after it: the next piece takes block's place.
-    void joinNext(const QTextBlock& block) {
+    // Deletes block's text, all spaces after a space, and one separator beside it: the one after
+    // it, where the next piece takes its place (that separator's space, if any, is one too many),
+    // or else the one before it, which becomes what it stood for (joint). Returns the block
+    // before the next one to look at.
+    QTextBlock dropSpaces(const QTextBlock& block, Joint joint) {
         begin();
-        removed_ += block.length();
-        cursor_.setPosition(block.position());
-        cursor_.setPosition(block.position() + block.length(), QTextCursor::KeepAnchor);
-        cursor_.removeSelectedText();
+        const int start = block.position();
+        const int end = start + block.length() - 1;
+        removed_ += block.length() - 1;
+        const QTextBlock previous = block.previous();
+        if (pieces_.continues(block.next())) {
+            removed_ += pieces_.jointBefore(block.next()) == Joint::Space ? 1 : 0;
+            // The block keeps its own format, which says what its separator stands for; Qt would
+            // give it the next one's, as it does to an emptied block.
+            const QTextBlockFormat format = block.blockFormat();
+            cursor_.setPosition(start);
+            cursor_.setPosition(end + 1, QTextCursor::KeepAnchor);
+            cursor_.removeSelectedText();
+            if (cursor_.blockFormat() != format) {
+                cursor_.setBlockFormat(format);
+            }
+            return previous;
+        }
+        const QTextCharFormat format = block.charFormat();
+        cursor_.setPosition(start - 1);
+        cursor_.setPosition(end, QTextCursor::KeepAnchor);
+        cursor_.insertText(ParagraphPieces::jointText(joint), format);
+        return cursor_.block();
     }
 
     bool holdsKeptPosition(const QTextBlock& block) const {

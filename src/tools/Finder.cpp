@@ -1,9 +1,11 @@
 #include "Finder.h"
 
 #include "LineBreaks.h"
+#include "PieceText.h"
 #include "RichEdit.h"
 
 #include <QStringMatcher>
+#include <QTextDocument>
 
 Finder::Finder(RichEdit& editor, Prompts& prompts)
     : editor_(editor), prompts_(prompts), text_(editor) {}
@@ -24,12 +26,18 @@ bool Finder::findNext(const QString& what, bool matchCase) {
     const QString& text = searchText(!matchCase);
     const QString needle =
         LineBreaks::crLfToSeparators(matchCase ? what : SearchText::foldCase(what));
-    const qsizetype at = indexOf(text, needle, editor_.qtPositionAtOrAfter(FindPos).value);
+    const QTextDocument& document = *editor_.document();
+    const qsizetype at =
+        indexOf(text, needle,
+                ParagraphPieces::textIndex(document, editor_.qtPositionAtOrAfter(FindPos).value));
     if (at < 0) {
         prompts_.centeredMessage(QStringLiteral("Текст не найден"), MsgDlgType::Confirmation, mbOK);
     } else {
-        const QtPosition start(static_cast<int>(at));
-        const QtPosition end = start + static_cast<int>(needle.size());
+        // Across a cut that stands for nothing, the occurrence starts after the cut and ends
+        // before it.
+        const QtPosition start(ParagraphPieces::qtPosition(document, static_cast<int>(at), true));
+        const QtPosition end(
+            ParagraphPieces::qtPosition(document, static_cast<int>(at + needle.size()), false));
         editor_.select(start, end);
         // The next step starts right at the end of this occurrence, so adjacent occurrences are
         // all found.

@@ -38,7 +38,7 @@ public:
     bool findNext(const QString& what, bool matchCase);
 
     // The searched text: the document's text with one QChar::ParagraphSeparator per paragraph
-    // break (indexes are the document's own positions), or its case-folded copy.
+    // break (SearchText), or its case-folded copy.
     const QString& searchText(bool folded) { return folded ? text_.folded() : text_.text(); }
 
     // Index of the first occurrence of what in text at or after from; -1 when there is none, when

@@ -1,6 +1,6 @@
 #include "SearchText.h"
 
-#include "ParagraphPieces.h"
+#include "PieceText.h"
 #include "RichEdit.h"
 
 #include <QTextDocument>
@@ -66,8 +66,9 @@ void SearchText::noteChange(int from, int removed, int added) {
 }
 
 void SearchText::update() {
+    const QTextDocument& document = *editor_.document();
     if (!textValid_) {
-        text_ = ParagraphPieces::rawText(*editor_.document());
+        text_ = ParagraphPieces::rawText(document);
         textValid_ = true;
         changed_ = false;
         return;
@@ -76,11 +77,20 @@ void SearchText::update() {
         return;
     }
     changed_ = false;
-    const qsizetype now = documentLength();
+    // The unchanged head and tail, in Qt positions of the document as it is now. The head gives
+    // up its last character: the separator before a block whose format changed may have changed
+    // what it stands for.
+    const qsizetype nowQt = documentLength();
+    const qsizetype headQt = std::clamp<qsizetype>(changedFrom_ - 1, 0, nowQt);
+    const qsizetype tailQt = std::min(unchangedTail_, nowQt - headQt);
+    // The same in indexes of the text, which leaves out the separators standing for nothing.
     const qsizetype old = text_.size();
-    const qsizetype head = std::min({changedFrom_, old, now});
-    const qsizetype tail = std::min({unchangedTail_, old - head, now - head});
-    const QString middle = ParagraphPieces::text(*editor_.document(), int(head), int(now - tail));
+    const qsizetype now = ParagraphPieces::textIndex(document, int(nowQt));
+    const qsizetype head =
+        std::min(qsizetype(ParagraphPieces::textIndex(document, int(headQt))), old);
+    const qsizetype tail =
+        std::min(now - ParagraphPieces::textIndex(document, int(nowQt - tailQt)), old - head);
+    const QString middle = ParagraphPieces::text(document, int(headQt), int(nowQt - tailQt));
     text_.replace(head, old - tail - head, middle);
     if (foldedValid_) {
         folded_.replace(head, old - tail - head, foldCase(middle));

@@ -45,7 +45,9 @@ private slots:
 
     void startsUntitledWithFocusInEditor();
     void typeSaveOpenAndSaveAsRtf();
+    void longParagraphEditedAndSaved_data();
     void longParagraphEditedAndSaved();
+    void wholeParagraphByTripleClickAndCtrlArrows();
     void caretStaysInViewAfterJumps_data();
     void caretStaysInViewAfterJumps();
     void exitWithEachAnswer_data();
@@ -140,37 +142,79 @@ void TestDocumentGui::typeSaveOpenAndSaveAsRtf() {
     QCOMPARE(prompts_.questions.size(), 1);
 }
 
-void TestDocumentGui::longParagraphEditedAndSaved() {
-    // A paragraph long enough to be held in pieces: edits where two pieces meet, through the
-    // window's keys and menu, save back exactly as the same edits of the text.
-    QString model;
+void TestDocumentGui::longParagraphEditedAndSaved_data() {
+    QTest::addColumn<QByteArray>("file");
+    QByteArray words;
     for (int i = 0; i < 6000; ++i) {
-        model += QStringLiteral("слово%1 ").arg(i);
+        words += Cp1251::encode(QStringLiteral("слово%1 ").arg(i));
     }
-    model += QStringLiteral("\r\n");
-    writeBytes(path("long.txt"), Cp1251::encode(model));
+    QByteArray random(30000, Qt::Uninitialized);
+    quint32 seed = 1;
+    for (char& byte : random) {
+        seed = seed * 1103515245U + 12345U;
+        byte = static_cast<char>(seed >> 24);
+    }
+    QTest::newRow("words") << words + "\r\n";
+    QTest::newRow("one word") << QByteArray(45000, 'x') + "\r\n";
+    QTest::newRow("base64") << random.toBase64() + "\r\n";
+}
+
+void TestDocumentGui::longParagraphEditedAndSaved() {
+    // A paragraph long enough to be held in pieces, cut at spaces or, where it has none, between
+    // characters: edits where two pieces meet, through the window's keys and menu, save back
+    // exactly as the same edits of the text.
+    QFETCH(QByteArray, file);
+    QString model = Cp1251::decode(file);
+    writeBytes(path("long.txt"), file);
     prompts_.openAnswers = {path("long.txt")};
     key(Qt::Key_O, Qt::ControlModifier);
-    const std::vector<int> separators =
-        ParagraphPieces::softSeparators(*form_->RichEdit1->document());
+    const auto separators = ParagraphPieces::softSeparators(*form_->RichEdit1->document());
     QVERIFY(!separators.empty());
-    const int at = separators.front();
+    // The program position of the first cut: the space's, or the next piece's first character's.
+    const int at = form_->RichEdit1->toPosition(QtPosition(separators.front().position)).value;
 
-    form_->RichEdit1->setSelStart(at + 1);
+    form_->RichEdit1->setSelStart(at);
+    key(Qt::Key_Delete, Qt::NoModifier);
     key(Qt::Key_Backspace, Qt::NoModifier);
-    model.remove(at, 1);
+    model.remove(at - 1, 2);
     typeText(editor(), QStringLiteral("XY  "));
-    model.insert(at, QStringLiteral("XY  "));
-    form_->RichEdit1->setSelStart(at + 2);
+    model.insert(at - 1, QStringLiteral("XY  "));
+    form_->RichEdit1->setSelStart(at + 1);
     typeText(editor(), QStringLiteral(" "));
-    model.insert(at + 2, QStringLiteral(" "));
+    model.insert(at + 1, QStringLiteral(" "));
     form_->N4Click();
-    model.remove(at + 3, 2);
+    model.remove(at + 2, 2);
     QCOMPARE(form_->RichEdit1->text(), model);
 
     prompts_.answers = {mrYes};
     key(Qt::Key_N, Qt::ControlModifier);
     QCOMPARE(readBytes(path("long.txt")), Cp1251::encode(model));
+}
+
+void TestDocumentGui::wholeParagraphByTripleClickAndCtrlArrows() {
+    // One word in pieces between two short paragraphs: a triple click in it selects all of it,
+    // Ctrl+Down and Ctrl+Up go from paragraph to paragraph past its pieces.
+    const int length = 45000;
+    writeBytes(path("word.txt"), "head\r\n" + QByteArray(length, 'x') + "\r\ntail\r\n");
+    prompts_.openAnswers = {path("word.txt")};
+    QVERIFY(form_.show());
+    key(Qt::Key_O, Qt::ControlModifier);
+    QWidget* viewport = qobject_cast<QTextEdit*>(editor())->viewport();
+    const QPoint inWord(viewport->width() / 2, viewport->height() / 2);
+    QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, inWord);
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, inWord);
+    QCOMPARE(form_->RichEdit1->selStart(), Position(6));
+    QCOMPARE(form_->RichEdit1->selLength(), length);
+
+    key(Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(form_->RichEdit1->selStart(), Position(6 + length + 2));
+    key(Qt::Key_Up, Qt::ControlModifier);
+    key(Qt::Key_Down, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(form_->RichEdit1->selStart(), Position(6));
+    QCOMPARE(form_->RichEdit1->selLength(), length + 2);
+    key(Qt::Key_Up, Qt::ControlModifier);
+    key(Qt::Key_Up, Qt::ControlModifier);
+    QCOMPARE(form_->RichEdit1->selStart(), Position(0));
 }
 
 void TestDocumentGui::caretStaysInViewAfterJumps_data() {

@@ -1,0 +1,28 @@
+#pragma once
+
+class QKeyEvent;
+class QTextCursor;
+
+// The caret and the keys in a paragraph held in pieces (ParagraphPieces), so that they act on the
+// paragraph and its text rather than on Qt's blocks.
+namespace PieceCaret {
+
+// Before a key that moves the caret or deletes one character or word towards a separator that
+// stands for nothing, right beside c: moves c over that separator (keeping the anchor where the
+// key extends the selection), so that the key reaches the character beyond it and no key press
+// goes to a separator that is no character of the text.
+void stepOverJoint(QTextCursor& c, const QKeyEvent& key);
+
+// Ctrl+Up and Ctrl+Down (with Shift: extending the selection): to the start of the paragraph, or
+// of the one before when c is at a paragraph's start; to the start of the next paragraph, or the
+// end of the text. Returns whether key was one of them.
+bool moveByParagraph(QTextCursor& c, const QKeyEvent& key);
+
+// Selects the whole paragraph holding c's position, all its pieces, as a triple click does.
+void selectParagraph(QTextCursor& c);
+
+// Whether key at c may leave a piece of a paragraph in pieces without characters: a deletion, or
+// text typed over a selection, inside such a paragraph.
+bool mayEmptyPiece(const QTextCursor& c, const QKeyEvent& key);
+
+} // namespace PieceCaret
