@@ -159,3 +159,14 @@ void Document::saveAs() {
     bind(fileName, DocFormat::Rtf);
     editor_.setModified(false);
 }
+
+void Document::restore(std::unique_ptr<QTextDocument> doc, const QString& fileName,
+                       bool hasFileName, DocFormat format) {
+    editor_.adopt(std::move(doc));
+    currentFileName_ = fileName;
+    docFile_.assign(fileName);
+    format_ = format;
+    hasFileName_ = hasFileName;
+    setTitle(hasFileName ? TitlePrefix + ShortFileName(fileName) : kNewFileTitle);
+    editor_.setModified(true);
+}

@@ -5,7 +5,9 @@
 
 #include <QObject>
 #include <QString>
+#include <memory>
 
+class QTextDocument;
 class RichEdit;
 
 // How the save after the unsaved-changes question writes the bound file.
@@ -55,6 +57,10 @@ public:
     // Loads fileName as plain lines and binds the document to it, as OpenDocument does with the
     // file picked in the dialog.
     void openFile(const QString& fileName);
+    // Shows doc, rebuilt from a recovery record, bound as it was (fileName is kept also when
+    // hasFileName is false, as New keeps it), titled as that binding gives and modified.
+    void restore(std::unique_ptr<QTextDocument> doc, const QString& fileName, bool hasFileName,
+                 DocFormat format);
 
 signals:
     void titleChanged(const QString& title);

@@ -154,10 +154,13 @@ QPoint centeredPosition(const QRect& form, const QSize& dialog) {
             form.top() + form.height() / 2 - dialog.height() / 2};
 }
 
-int CenteredMessage(const QString& text, MsgDlgType type, int buttons) {
+int CenteredMessage(const QString& text, MsgDlgType type, int buttons, const QString& caption) {
     QApplication::beep();
     QWidget* active = QApplication::activeWindow();
     MessageDialog dialog(text, type, buttons, active);
+    if (!caption.isEmpty()) {
+        dialog.setWindowTitle(caption);
+    }
     dialog.adjustSize();
     QRect over;
     if (active != nullptr) {
