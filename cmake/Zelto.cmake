@@ -1,8 +1,10 @@
-# zelto_library(<name> SOURCES ... LIBS ...): a static library of one subsystem folder.
+# zelto_library(<name> SOURCES ... LIBS ...): a static library of one layer folder. Its headers are
+# found through its own folder and those of the libraries it links, nothing else: an include of a
+# layer it does not link fails to compile.
 function(zelto_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})
-    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/src)
+    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
     target_link_libraries(${name} PUBLIC Qt6::Widgets ${ARG_LIBS})
 endfunction()
 
