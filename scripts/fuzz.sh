@@ -10,7 +10,7 @@ seconds="${1:?usage: fuzz.sh SECONDS [TARGET...]}"
 shift
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(fuzz_textfile fuzz_cp1251 fuzz_rtfwriter)
+    targets=(fuzz_textfile fuzz_cp1251 fuzz_rtfwriter fuzz_recovery)
 fi
 build="${ZELTO_FUZZ_BUILD:-$root/build/fuzz}"
 
