@@ -38,7 +38,10 @@ public:
     // in the middle of the view, one character typed there, page-down, ctrl-end; then idle-cpu,
     // the processor time in milliseconds that 5 idle seconds cost with the caret at the click),
     // "progress" (the processor time of an open without progress and with the window's progress
-    // dialog, in turns: open-cpu-no-progress, open-cpu-progress-dialog). Throws
+    // dialog, in turns: open-cpu-no-progress, open-cpu-progress-dialog), "recovery" (keys at the
+    // end without a recorder and with one, the bytes a key adds to the record, the time from the
+    // last key to a durable record, the open, and restores of a record naming the opened file and
+    // of one holding the whole document; RecoveryScenarios.cpp). Throws
     // std::invalid_argument for an unknown name.
     static QStringList sessions();
     void runSession(const QString& session, int runs, const Report& report);
@@ -58,6 +61,7 @@ private:
     void interactSession(int runs, const Report& report);
     void settleSession(const Report& report);
     void progressSession(int runs, const Report& report);
+    void recoverySession(int runs, const Report& report);
     void click(const QPoint& point);
     QList<double> savePlainRuns(int runs);
     QList<double> saveRtfRuns(int runs, const QString& name);
