@@ -19,9 +19,8 @@ void showMainWindow(TForm1& form, const QStringList& arguments, Recorder* record
     QTimer::singleShot(0, &form, [&form, fileName, recorder] {
         bool restored = false;
         if (recorder != nullptr) {
-            runGuarded([&] {
-                restored = offerRecovery(*recorder, form.document(), *form.RichEdit1);
-            });
+            runGuarded(
+                [&] { restored = offerRecovery(*recorder, form.document(), *form.RichEdit1); });
         }
         if (!restored && !fileName.isEmpty()) {
             runGuarded([&form, &fileName] { form.document().openFile(fileName); });

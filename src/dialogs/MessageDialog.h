@@ -38,5 +38,4 @@ QPoint centeredPosition(const QRect& form, const QSize& dialog);
 
 // Beeps, shows the message dialog modally centred over the active window and returns the answer:
 // mrYes, mrNo, mrOk or mrCancel. A caption given replaces the type's.
-int CenteredMessage(const QString& text, MsgDlgType type, int buttons,
-                    const QString& caption = {});
+int CenteredMessage(const QString& text, MsgDlgType type, int buttons, const QString& caption = {});

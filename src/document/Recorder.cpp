@@ -48,8 +48,7 @@ void Recorder::attach() {
     disconnect(changeConnection_);
     disconnect(modifiedConnection_);
     doc_ = editor_.document();
-    changeConnection_ =
-        connect(doc_, &QTextDocument::contentsChange, this, &Recorder::noteChange);
+    changeConnection_ = connect(doc_, &QTextDocument::contentsChange, this, &Recorder::noteChange);
     modifiedConnection_ =
         connect(doc_, &QTextDocument::modificationChanged, this, &Recorder::noteModified);
     const int length = doc_->characterCount() - 1;
@@ -116,8 +115,8 @@ void Recorder::tick() {
         const qint64 quiet = quiet_.elapsed();
         const qint64 pending = pending_.elapsed();
         if (quiet < timing_.quietMs && pending < timing_.longestMs) {
-            timer_.start(static_cast<int>(
-                std::min(timing_.quietMs - quiet, timing_.longestMs - pending)));
+            timer_.start(
+                static_cast<int>(std::min(timing_.quietMs - quiet, timing_.longestMs - pending)));
             return;
         }
         flushing_ = true;
@@ -146,8 +145,7 @@ void Recorder::startRecord() {
     RecordStart start;
     start.createdMs = QDateTime::currentMSecsSinceEpoch();
     const bool opened = base_ == Base::OpenedFile && !openedFile_.isEmpty() &&
-                        document_.HasFileName() &&
-                        document_.format() == DocFormat::PlainText &&
+                        document_.HasFileName() && document_.format() == DocFormat::PlainText &&
                         document_.CurrentFileName() == openedFile_ &&
                         FileStamp::of(openedFile_) == openedStamp_;
     if (opened) {

@@ -89,7 +89,8 @@ bool restore(Candidate& candidate, Recorder& recorder, Document& document, RichE
 } // namespace
 
 RecordReader::MakeBase recordBase(RichEdit& editor, Prompts& prompts) {
-    return [&editor, &prompts](const RecordStart& start) { return makeBase(start, editor, prompts); };
+    return
+        [&editor, &prompts](const RecordStart& start) { return makeBase(start, editor, prompts); };
 }
 
 bool offerRecovery(Recorder& recorder, Document& document, RichEdit& editor) {
@@ -108,7 +109,8 @@ bool offerRecovery(Recorder& recorder, Document& document, RichEdit& editor) {
                 RecordFolder::remove(record);
                 continue;
             }
-            candidates.push_back({std::move(record), reader.binding(), reader.commit().lastChangeMs});
+            candidates.push_back(
+                {std::move(record), reader.binding(), reader.commit().lastChangeMs});
         } catch (const RecordError&) {
             try {
                 aside << QDir::toNativeSeparators(RecordFolder::putAside(record));
@@ -120,10 +122,9 @@ bool offerRecovery(Recorder& recorder, Document& document, RichEdit& editor) {
     if (!aside.isEmpty()) {
         prompts.applicationMessage(asideMessage(aside), MsgDlgType::Warning, mbOK);
     }
-    std::stable_sort(candidates.begin(), candidates.end(),
-                     [](const Candidate& a, const Candidate& b) {
-                         return a.lastChangeMs > b.lastChangeMs;
-                     });
+    std::stable_sort(
+        candidates.begin(), candidates.end(),
+        [](const Candidate& a, const Candidate& b) { return a.lastChangeMs > b.lastChangeMs; });
     for (Candidate& candidate : candidates) {
         const QString when = QDateTime::fromMSecsSinceEpoch(candidate.lastChangeMs)
                                  .toString(QStringLiteral("dd.MM.yyyy HH:mm"));

@@ -33,8 +33,8 @@ quint32 crc32(QByteArrayView bytes, quint32 previous) {
     qsizetype n = bytes.size();
     quint32 c = ~previous;
     for (; n >= 8; p += 8, n -= 8) {
-        const quint32 lo = c ^ (quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 |
-                                quint32(p[3]) << 24);
+        const quint32 lo =
+            c ^ (quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24);
         c = t[7][lo & 0xFFU] ^ t[6][(lo >> 8) & 0xFFU] ^ t[5][(lo >> 16) & 0xFFU] ^ t[4][lo >> 24] ^
             t[3][p[4]] ^ t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]];
     }

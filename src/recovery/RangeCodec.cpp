@@ -190,8 +190,8 @@ struct Replace {
     QString text;
 
     const QTextFormat& format(quint32 ref, bool block) const {
-        if (ref >= formats.size() || (block ? !formats[ref].isBlockFormat()
-                                            : !formats[ref].isCharFormat())) {
+        if (ref >= formats.size() ||
+            (block ? !formats[ref].isBlockFormat() : !formats[ref].isCharFormat())) {
             throw RecordError("bad format reference");
         }
         return formats[ref];

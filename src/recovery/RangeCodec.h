@@ -4,7 +4,6 @@
 #include <QByteArrayView>
 #include <QHash>
 #include <QPointer>
-
 #include <QTextFormat>
 
 class QTextBlock;

@@ -138,9 +138,8 @@ LockedFile RecordFolder::create() const {
 
 std::vector<LockedFile> RecordFolder::claimOrphans() const {
     std::vector<LockedFile> claimed;
-    const QStringList names =
-        QDir(path_).entryList({QLatin1Char('*') + Record::kSuffix.toString()}, QDir::Files,
-                              QDir::Name);
+    const QStringList names = QDir(path_).entryList({QLatin1Char('*') + Record::kSuffix.toString()},
+                                                    QDir::Files, QDir::Name);
     for (const QString& name : names) {
         const QString path = path_ + QLatin1Char('/') + name;
         const int fd = openLocked(path, O_RDONLY);

@@ -65,7 +65,8 @@ void TestRecoveryGui::cleanup() {
 void TestRecoveryGui::start(const QStringList& arguments) {
     recorder_.reset();
     form_.create(prompts_);
-    recorder_ = std::make_unique<Recorder>(*form_->RichEdit1, form_->document(), prompts_, folder());
+    recorder_ =
+        std::make_unique<Recorder>(*form_->RichEdit1, form_->document(), prompts_, folder());
     showMainWindow(*form_, arguments, recorder_.get());
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     QTest::qWait(50); // the offer and the open run once the event loop does
@@ -82,8 +83,9 @@ void TestRecoveryGui::leaveRecord(const QString& text, const QString& file) {
     typeText(form->RichEdit1->widget(), text);
     recorder.flushNow();
     // A copy is what a killed editor leaves: a record nobody holds.
-    QVERIFY(QFile::copy(recorder.recordPath(),
-                        QStringLiteral("%1/%2-left.zrec").arg(recordFolder()).arg(records().size())));
+    QVERIFY(
+        QFile::copy(recorder.recordPath(),
+                    QStringLiteral("%1/%2-left.zrec").arg(recordFolder()).arg(records().size())));
 }
 
 void TestRecoveryGui::offerAtStart_data() {
@@ -93,12 +95,18 @@ void TestRecoveryGui::offerAtStart_data() {
     QTest::addColumn<QString>("text");       // in the window afterwards
     QTest::addColumn<QString>("title");
     QTest::addColumn<int>("recordsLeft");
-    QTest::newRow("Yes") << mrYes << false << false << "typed" << "Новый файл" << 1;
-    QTest::newRow("Yes, opened file") << mrYes << false << true << "typedline\r\n" << "base.txt" << 1;
-    QTest::newRow("No") << mrNo << false << false << "" << "Новый файл" << 0;
-    QTest::newRow("Cancel") << mrCancel << false << false << "" << "Новый файл" << 1;
-    QTest::newRow("Yes, zelto FILE") << mrYes << true << false << "typed" << "Новый файл" << 1;
-    QTest::newRow("Cancel, zelto FILE") << mrCancel << true << false << "arg\r\n" << "arg.txt" << 1;
+    QTest::newRow("Yes") << mrYes << false << false << "typed"
+                         << "Новый файл" << 1;
+    QTest::newRow("Yes, opened file") << mrYes << false << true << "typedline\r\n"
+                                      << "base.txt" << 1;
+    QTest::newRow("No") << mrNo << false << false << ""
+                        << "Новый файл" << 0;
+    QTest::newRow("Cancel") << mrCancel << false << false << ""
+                            << "Новый файл" << 1;
+    QTest::newRow("Yes, zelto FILE") << mrYes << true << false << "typed"
+                                     << "Новый файл" << 1;
+    QTest::newRow("Cancel, zelto FILE") << mrCancel << true << false << "arg\r\n"
+                                        << "arg.txt" << 1;
 }
 
 void TestRecoveryGui::offerAtStart() {

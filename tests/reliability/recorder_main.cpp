@@ -15,10 +15,10 @@
 #include "TypeText.h"
 
 #include <QApplication>
-#include <QTextEdit>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
+#include <QTextEdit>
 #include <cstdio>
 #include <functional>
 #include <map>

@@ -46,7 +46,8 @@ void TestKilledRecord::killedEditorIsRestored() {
         environment.insert(QStringLiteral("XDG_STATE_HOME"), state.path());
         child.setProcessEnvironment(environment);
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QCoreApplication::applicationDirPath() + QStringLiteral("/reliability_recorder"),
+        child.start(QCoreApplication::applicationDirPath() +
+                        QStringLiteral("/reliability_recorder"),
                     {kind, out.path()});
         QVERIFY(child.waitForStarted(10000));
         while (!child.canReadLine() && child.waitForReadyRead(20000)) {
