@@ -108,7 +108,7 @@ void Recorder::schedule() {
 }
 
 void Recorder::tick() {
-    if (!modified_) {
+    if (!modified_ || broken_) {
         return;
     }
     if (!flushing_) {
@@ -129,7 +129,7 @@ void Recorder::tick() {
 }
 
 void Recorder::flushNow() {
-    if (modified_) {
+    if (modified_ && !broken_) {
         timer_.stop();
         flushing_ = true;
         while (!catchUp(LLONG_MAX)) {
@@ -200,6 +200,7 @@ void Recorder::afterCommit() {
 void Recorder::endRecord() {
     timer_.stop();
     flushing_ = false;
+    broken_ = false;
     if (session_) {
         session_->file().remove();
         session_.reset();
@@ -227,11 +228,11 @@ void Recorder::checkFile() {
         }
         return;
     }
-    // Editing goes on without a record; the next catch-up tries again with a new one, which
-    // holds the whole document.
+    // Editing goes on without a record until the next one starts (after a save, say, or in
+    // another document), which tries again.
     session_->file().remove();
     session_.reset();
-    base_ = Base::Whole;
+    broken_ = true;
     flushing_ = false;
     timer_.stop();
     if (!warned_) {

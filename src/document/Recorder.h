@@ -104,6 +104,7 @@ private:
     LockedFile retiring_; // the record the current one replaces once it commits
     bool modified_ = false;
     bool flushing_ = false;
+    bool broken_ = false; // the record failed: none until the next one starts
     bool warned_ = false;
     qint64 lastChangeMs_ = 0;
     QElapsedTimer quiet_;   // since the last change

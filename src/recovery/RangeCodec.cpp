@@ -114,9 +114,8 @@ private:
             const int s = std::max(f.position(), from);
             const int e = std::min(f.position() + f.length(), end);
             if (s < e) {
-                const QTextCharFormat format = f.charFormat();
                 addText(f.text().mid(s - f.position(), e - s), f.charFormatIndex(),
-                        [&format] { return format; });
+                        [&f] { return f.charFormat(); });
             }
         }
     }

@@ -192,8 +192,9 @@ void RecordFile::syncData() {
 }
 
 void RecordFile::syncFolder() {
-    const int fd =
-        ::open(QFile::encodeName(folder_.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const QByteArray name = QFile::encodeName(folder_.path());
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-vararg)
+    const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);

@@ -25,7 +25,9 @@ QByteArray native(const QString& path) {
 // Opens path (no symbolic link followed) and locks it without waiting; -1 when it cannot be
 // opened or another process holds it.
 int openLocked(const QString& path, int flags, mode_t mode = 0) {
-    const int fd = ::open(native(path).constData(), flags | O_CLOEXEC | O_NOFOLLOW, mode);
+    const QByteArray name = native(path);
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-vararg)
+    const int fd = ::open(name.constData(), flags | O_CLOEXEC | O_NOFOLLOW, mode);
     if (fd < 0) {
         return -1;
     }
@@ -137,6 +139,16 @@ LockedFile RecordFolder::create() const {
 }
 
 std::vector<LockedFile> RecordFolder::claimOrphans() const {
+    // A record made by an editor that died before it got its name holds nothing yet.
+    for (const QString& name :
+         QDir(path_).entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden)) {
+        const QString path = path_ + QLatin1Char('/') + name;
+        const int fd = openLocked(path, O_RDONLY);
+        if (fd >= 0) {
+            ::unlink(native(path).constData());
+            ::close(fd);
+        }
+    }
     std::vector<LockedFile> claimed;
     const QStringList names = QDir(path_).entryList({QLatin1Char('*') + Record::kSuffix.toString()},
                                                     QDir::Files, QDir::Name);

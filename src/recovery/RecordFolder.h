@@ -44,6 +44,7 @@ public:
     // A new record, empty, readable only by the user and locked. Throws InOutError.
     LockedFile create() const;
     // The records whose writer is gone, each now locked by this process, oldest name first.
+    // Deletes what a writer that died while making a record left under a temporary name.
     std::vector<LockedFile> claimOrphans() const;
     // Renames a claimed record to a name that no scan takes again; returns that name. Throws
     // InOutError.
