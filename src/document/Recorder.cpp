@@ -59,6 +59,7 @@ void Recorder::attach() {
     openedFile_.clear();
     // A restored document comes in modified.
     modified_ = doc_->isModified();
+    quiet_.start();
     schedule();
 }
 

@@ -67,6 +67,7 @@ bool restore(Candidate& candidate, Recorder& recorder, Document& document, RichE
         document.restore(std::move(doc), b.fileName, b.hasFileName,
                          b.format == 1 ? DocFormat::Rtf : DocFormat::PlainText);
         recorder.takeOver(std::move(candidate.record));
+        editor.setFocus();
         return true;
     } catch (const RecordError&) {
     } catch (const SilentAbort&) {
