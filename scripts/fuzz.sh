@@ -29,6 +29,7 @@ for target in "${targets[@]}"; do
     case "$target" in
         fuzz_textfile) max_len=8192 ;;
         fuzz_rtfwriter) max_len=2048 ;;
+        fuzz_recovery) max_len=16384 ;;
         *) max_len=4096 ;;
     esac
     seeds="$root/fuzz/corpus/$target"
