@@ -176,12 +176,13 @@ $1 == "RECOVERY" { v[$2 " " $3] = $4; if (!($3 in seen)) { seen[$3] = 1; order[+
 END {
     if (n == 0) exit
     printf "\nThe recovery record, side by side in one run (keys at the end of the opened file, each drawn).\n\n"
-    printf "| size | key without / with recovery, ms | ratio | bytes per key: one catch-up each / a burst of 100 | last key to durable, ms | open, ms | restore (file + keys), ms | ratio | whole document recorded, ms (MB) | its restore, ms | ratio |\n"
-    printf "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n"
+    printf "| size | key without / with recovery, processor ms | ratio | catch-up of a key to durable, ms | bytes per key: one catch-up each / a burst of 100 | last key to durable, ms | open, ms | restore (file + keys), ms | ratio | whole document recorded, ms (MB) | its restore, ms | ratio |\n"
+    printf "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n"
     for (i = 1; i <= n; i++) {
         m = order[i]; k = v["key-recovery-on " m] / v["key-recovery-off " m]; o = v["open " m]
-        printf "| %s MB | %.2f / %.2f | %.2f (≤ 1.1 %s) | %.0f / %.1f | %.0f | %.0f | %.0f | %.2f | %.0f (%.0f) | %.0f | %.2f |\n", m, \
+        printf "| %s MB | %.2f / %.2f | %.2f (≤ 1.1 %s) | %.1f | %.0f / %.1f | %.0f | %.0f | %.0f | %.2f | %.0f (%.0f) | %.0f | %.2f |\n", m, \
             v["key-recovery-off " m], v["key-recovery-on " m], k, (k <= 1.1) ? "met" : "NOT met", \
+            v["catch-up-to-durable " m], \
             v["bytes-per-key " m], v["bytes-per-key-burst " m], v["last-key-to-durable " m], o, \
             v["restore-opened " m], v["restore-opened " m] / o, v["record-whole " m], \
             v["record-whole-bytes " m] / 1048576, v["restore-whole " m], v["restore-whole " m] / o
