@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build
-    qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev libfontconfig-dev
     fonts-liberation fonts-dejavu-core
     pandoc xvfb xauth desktop-file-utils appstream
     clang libclang-rt-14-dev

@@ -1,6 +1,16 @@
 #include "CommandLine.h"
 
+#include "FileName.h"
+
 #include <QCoreApplication>
+
+QStringList CommandLine::arguments(int argc, const char* const* argv) {
+    QStringList list;
+    for (int i = 0; i < argc; ++i) {
+        list << FileName::decode(argv[i]);
+    }
+    return list;
+}
 
 CommandLine CommandLine::parse(const QStringList& arguments) {
     CommandLine line;

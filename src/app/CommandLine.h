@@ -13,7 +13,9 @@ struct CommandLine {
     QString file;    // Run: the file to open (the first name; later ones are ignored), or empty
     QString message; // Error: what is wrong, for standard error
 
-    // arguments: as QCoreApplication::arguments() gives them, the program first.
+    // The arguments of main: a file name that is not UTF-8 keeps its bytes (FileName::decode).
+    static QStringList arguments(int argc, const char* const* argv);
+    // arguments: as arguments() gives them, the program first.
     static CommandLine parse(const QStringList& arguments);
     static QString helpText();
     static QString versionText();

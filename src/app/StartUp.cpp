@@ -3,20 +3,26 @@
 #include "CommandLine.h"
 #include "Document.h"
 #include "Errors.h"
+#include "FileName.h"
+#include "InterruptedSaves.h"
 #include "RecoveryOffer.h"
 #include "TForm1.h"
 
-#include <QFileInfo>
 #include <QTimer>
 
-void showMainWindow(TForm1& form, const QStringList& arguments, Recorder* recorder) {
+void showMainWindow(TForm1& form, Prompts& prompts, const QStringList& arguments,
+                    Recorder* recorder) {
     form.showMaximized();
     QString fileName = CommandLine::parse(arguments).file;
-    // Bound by its full name, as a file picked in the open dialog is.
     if (!fileName.isEmpty()) {
-        fileName = QFileInfo(fileName).absoluteFilePath();
+        // Bound by its full name, as a file picked in the open dialog is.
+        fileName = FileName::absolute(fileName);
     }
-    QTimer::singleShot(0, &form, [&form, fileName, recorder] {
+    QTimer::singleShot(0, &form, [&form, &prompts, fileName, recorder] {
+        // First the saves that never finished: the file named, or the one a record names, may be
+        // one of them. Then the documents that editors which ended abnormally left; when one is
+        // restored, the file named is not opened.
+        InterruptedSaves::offer(prompts);
         bool restored = false;
         if (recorder != nullptr) {
             runGuarded(

@@ -2,12 +2,15 @@
 
 #include <QStringList>
 
+class Prompts;
 class Recorder;
 class TForm1;
 
-// The last step of start-up: shows the main window maximised; then, once the event loop runs (so
-// that any box stands over the new empty document), offers the documents that editors which
-// ended abnormally left in recorder's folder, and when none is restored and the command line
-// names a file (arguments as QCoreApplication::arguments() gives them: the program first; see
-// CommandLine), opens it as Open does.
-void showMainWindow(TForm1& form, const QStringList& arguments, Recorder* recorder = nullptr);
+// The last step of start-up: shows the main window maximised and, once the event loop runs, offers
+// back the old contents of files whose save in place never finished (InterruptedSaves), then the
+// documents that editors which ended abnormally left in recorder's folder (RecoveryOffer), and
+// when none is restored opens the file the command line names, if any (arguments as
+// CommandLine::arguments gives them: the program first), as Open does, so that a box stands over
+// the new empty document.
+void showMainWindow(TForm1& form, Prompts& prompts, const QStringList& arguments,
+                    Recorder* recorder = nullptr);

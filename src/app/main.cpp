@@ -21,11 +21,7 @@ void print(std::FILE* stream, const QString& text) {
 
 int main(int argc, char* argv[]) {
     // Help and version need no window: answered before the application connects to the display.
-    QStringList raw;
-    for (int i = 0; i < argc; ++i) {
-        raw << QString::fromLocal8Bit(argv[i]);
-    }
-    const CommandLine early = CommandLine::parse(raw);
+    const CommandLine early = CommandLine::parse(CommandLine::arguments(argc, argv));
     if (early.action == CommandLine::Action::Help) {
         print(stdout, CommandLine::helpText());
         return 0;
@@ -36,8 +32,9 @@ int main(int argc, char* argv[]) {
     }
 
     Application app(argc, argv);
-    // Qt's own options (-platform, -style, ...) are gone from the arguments now.
-    const CommandLine line = CommandLine::parse(QCoreApplication::arguments());
+    // Qt's own options (-platform, -style, ...) are gone from argv now.
+    const QStringList arguments = CommandLine::arguments(argc, argv);
+    const CommandLine line = CommandLine::parse(arguments);
     if (line.action == CommandLine::Action::Error) {
         print(stderr, line.message);
         return 2;
@@ -51,7 +48,7 @@ int main(int argc, char* argv[]) {
     // Keeps a recovery record of unsaved changes; gone before the window at a normal end, which
     // takes the record with it.
     Recorder recorder(*form.RichEdit1, form.document(), prompts);
-    showMainWindow(form, QCoreApplication::arguments(), &recorder);
+    showMainWindow(form, prompts, arguments, &recorder);
     QApplication::exec();
     return 0;
 }

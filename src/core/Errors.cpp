@@ -7,7 +7,9 @@
 
 Error::Error(QString message) : message_(std::move(message)), utf8_(message_.toUtf8()) {}
 
-InOutError::InOutError(int code) : Error(messageFor(code)), code_(code) {}
+InOutError::InOutError(int code, const QString& note)
+    : Error(note.isEmpty() ? messageFor(code) : messageFor(code) + QStringLiteral(".\n") + note),
+      code_(code), note_(note) {}
 
 QString InOutError::messageFor(int code) {
     switch (code) {
@@ -51,7 +53,7 @@ int InOutError::codeFromErrno(int err) {
         return IoCode::SharingViolation;
     case ENOSPC:
     case EDQUOT:
-        return IoCode::NoSpaceOnDevice;
+        return IoCode::DiskFull;
     case EIO:
         return IoCode::DeviceError;
     default:

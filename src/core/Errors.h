@@ -25,17 +25,18 @@ constexpr int TooManyOpenFiles = 4;
 constexpr int AccessDenied = 5;
 constexpr int SharingViolation = 32;
 constexpr int ReadBeyondEnd = 100;
-constexpr int DiskFull = 101; // a write that wrote less than it was given
+constexpr int DiskFull = 101; // no room left: a full disk or quota, or a short write
 constexpr int InvalidNumericInput = 106;
-constexpr int NoSpaceOnDevice = 112;
 constexpr int DeviceError = 1117;
 } // namespace IoCode
 
 // A failed file operation, carrying the Windows-style error code its message is chosen by.
 class InOutError : public Error {
 public:
-    explicit InOutError(int code);
+    // note: what the user should know beyond the fault, on a line of its own after it.
+    explicit InOutError(int code, const QString& note = {});
     int code() const { return code_; }
+    const QString& note() const { return note_; }
 
     static QString messageFor(int code);
     // The Windows-style code for a POSIX errno value.
@@ -54,6 +55,7 @@ public:
 
 private:
     int code_;
+    QString note_;
 };
 
 // A text that should hold an integer and does not.

@@ -8,8 +8,9 @@
 
 enum class MsgDlgType { Warning, Error, Information, Confirmation };
 
-// Buttons of a message dialog; combine with |.
-enum MsgDlgButton { mbYes = 0x1, mbNo = 0x2, mbOK = 0x4, mbCancel = 0x8 };
+// Buttons of a message dialog; combine with |. mbDefaultCancel is no button: it makes Cancel the
+// default, for a question whose other answer loses data.
+enum MsgDlgButton { mbYes = 0x1, mbNo = 0x2, mbOK = 0x4, mbCancel = 0x8, mbDefaultCancel = 0x100 };
 
 // Answers of a message dialog.
 constexpr int mrOk = 1;

@@ -25,6 +25,8 @@ int slotOf(MsgDlgButton which) {
         return 2;
     case mbCancel:
         return 3;
+    case mbDefaultCancel:
+        break;
     }
     return 0;
 }
@@ -90,6 +92,9 @@ MessageDialog::MessageDialog(const QString& text, MsgDlgType type, int buttons, 
     row->addStretch(1);
 
     QPushButton* def = button(mbOK) != nullptr ? button(mbOK) : button(mbYes);
+    if ((buttons & mbDefaultCancel) != 0 && button(mbCancel) != nullptr) {
+        def = button(mbCancel);
+    }
     if (def != nullptr) {
         def->setDefault(true);
         def->setFocus();

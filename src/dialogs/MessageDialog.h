@@ -11,8 +11,8 @@ class QPushButton;
 
 // The program's message dialog: the text word-wrapped beside the icon of its type, the buttons in a
 // row below, centred. Captions and buttons are English. The default button is OK if present, else
-// Yes; Escape presses Cancel if present, else No, else OK; the title-bar close box answers
-// mrCancel.
+// Yes (Cancel with mbDefaultCancel); Escape presses Cancel if present, else No, else OK; the
+// title-bar close box answers mrCancel.
 class MessageDialog : public QDialog {
     Q_OBJECT
 public:

@@ -1,8 +1,10 @@
 #include "Document.h"
 
+#include "FileName.h"
 #include "PlainTextBuilder.h"
 #include "RichEdit.h"
 #include "RtfWriter.h"
+#include "TextFile.h"
 
 #include <QScopedValueRollback>
 #include <QTextDocument>
@@ -16,6 +18,22 @@ const QString Document::kSaveQuestion =
 const QString Document::kOpenFilter =
     QStringLiteral(".rtf|*.rtf|Текстовые файлы (*.txt)|*.txt|Все файлы|*.*");
 const QString Document::kSaveFilter = QStringLiteral(".rtf|.rtf");
+const QString Document::kChangedQuestion =
+    QStringLiteral("Файл «%1» был изменён другой программой. Перезаписать его и потерять эти "
+                   "изменения?");
+const QString Document::kUnreadNotice =
+    QStringLiteral("Чтение файла «%1» остановлено в строке %2: в ней стоит символ конца текста "
+                   "(Ctrl-Z). Остальная часть файла не показана; при сохранении в этот файл она "
+                   "останется в нём без изменений.");
+
+namespace {
+
+// Whether bytes left unread hold more than the Ctrl-Z marks that old systems put at a file's end.
+bool holdsText(const QByteArray& unread) {
+    return std::any_of(unread.begin(), unread.end(), [](char c) { return c != '\x1a'; });
+}
+
+} // namespace
 
 Document::Document(RichEdit& editor, Prompts& prompts, QObject* parent)
     : QObject(parent), editor_(editor), prompts_(prompts) {
@@ -26,11 +44,7 @@ Document::Document(RichEdit& editor, Prompts& prompts, QObject* parent)
 }
 
 QString Document::ShortFileName(const QString& path) {
-    qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
-#ifdef Q_OS_WIN
-    cut = std::max(cut, path.lastIndexOf(QLatin1Char('\\')));
-#endif
-    return path.mid(cut + 1);
+    return FileName::shortName(path);
 }
 
 void Document::setTitle(const QString& title) {
@@ -39,8 +53,7 @@ void Document::setTitle(const QString& title) {
 }
 
 void Document::formShow() {
-    setTitle(kNewFileTitle);
-    hasFileName_ = false;
+    setBinding({});
     editor_.setFocus();
 }
 
@@ -77,35 +90,50 @@ bool Document::queryClose() {
 
 void Document::reset() {
     editor_.clear();
-    setTitle(kNewFileTitle);
-    hasFileName_ = false;
+    setBinding({});
     openDialog_.fileName.clear();
     saveDialog_.fileName.clear();
 }
 
-void Document::bind(const QString& fileName, DocFormat format) {
-    currentFileName_ = fileName;
-    docFile_.assign(fileName);
-    format_ = format;
-    hasFileName_ = true;
-    setTitle(TitlePrefix + ShortFileName(fileName));
+void Document::setBinding(const DocBinding& binding) {
+    binding_ = binding;
+    setTitle(binding_.bound() ? TitlePrefix + FileName::display(ShortFileName(binding_.fileName))
+                              : kNewFileTitle);
 }
 
-void Document::writeFile(const QString& fileName, DocFormat format) {
+bool Document::mayOverwrite() {
+    const FileStamp now = FileStamp::of(binding_.fileName);
+    // A file gone or put aside is not overwritten; what is not a regular file is refused later.
+    if (!now.isRegular() || !binding_.stamp.exists() || now == binding_.stamp) {
+        return true;
+    }
+    const QString name = FileName::display(ShortFileName(binding_.fileName));
+    return prompts_.centeredMessage(kChangedQuestion.arg(name), MsgDlgType::Confirmation,
+                                    mbYes | mbCancel | mbDefaultCancel) == mrYes;
+}
+
+std::optional<FileStamp> Document::writeFile(const QString& fileName, DocFormat format) {
+    const bool bound = binding_.bound() && fileName == binding_.fileName;
+    if (bound && !mayOverwrite()) {
+        return std::nullopt;
+    }
     const QScopedValueRollback working(working_, true);
     const std::unique_ptr<Progress> progress = prompts_.startProgress(ProgressTask::Save);
     if (format == DocFormat::Rtf) {
-        RtfWriter::save(*editor_.document(), fileName, *progress);
-    } else {
-        DocFile file;
-        file.assign(fileName);
-        file.writeLines(*editor_.document(), *progress);
+        return RtfWriter::save(*editor_.document(), fileName, *progress);
     }
+    DocFile file;
+    file.assign(fileName);
+    return file.writeLines(*editor_.document(), *progress, bound ? binding_.unread : QByteArray());
 }
 
 bool Document::SaveDocument() {
-    if (hasFileName_) {
-        writeFile(docFile_.fileName(), format_);
+    if (binding_.bound()) {
+        const std::optional<FileStamp> stamp = writeFile(binding_.fileName, binding_.format);
+        if (!stamp) {
+            return false;
+        }
+        binding_.stamp = *stamp;
         editor_.setModified(false);
         saveDialog_.fileName.clear();
         return true;
@@ -117,9 +145,9 @@ bool Document::SaveDocument() {
     const DocFormat format = fileName.endsWith(QLatin1String(".rtf"), Qt::CaseInsensitive)
                                  ? DocFormat::Rtf
                                  : DocFormat::PlainText;
-    writeFile(fileName, format);
+    const std::optional<FileStamp> stamp = writeFile(fileName, format);
     saveDialog_.fileName.clear();
-    bind(fileName, format);
+    setBinding({fileName, format, *stamp, {}});
     editor_.setModified(false);
     return true;
 }
@@ -134,20 +162,29 @@ void Document::OpenDocument() {
 }
 
 void Document::openFile(const QString& fileName) {
-    const QScopedValueRollback working(working_, true);
-    DocFile file;
-    file.assign(fileName);
-    // The new text is built aside, a chunk at a time as it is read; the editor takes it only when
-    // the whole file was read, so a failed or cancelled open changes nothing.
-    PlainTextBuilder builder(*editor_.document());
+    DocFile::Read read;
     {
-        const std::unique_ptr<Progress> progress = prompts_.startProgress(ProgressTask::Open);
-        file.readLines([&builder](const QString& text) { builder.append(text); }, *progress);
+        const QScopedValueRollback working(working_, true);
+        DocFile file;
+        file.assign(fileName);
+        // The new text is built aside, a chunk at a time as it is read; the editor takes it only
+        // when the whole file was read, so a failed or cancelled open changes nothing.
+        PlainTextBuilder builder(*editor_.document());
+        {
+            const std::unique_ptr<Progress> progress = prompts_.startProgress(ProgressTask::Open);
+            read = file.readLines([&builder](const QString& text) { builder.append(text); },
+                                  *progress);
+        }
+        editor_.adopt(builder.take());
+        setBinding({fileName, DocFormat::PlainText, read.stamp, read.unread});
+        editor_.setSelStart(0);
+        editor_.scrollToTop();
     }
-    editor_.adopt(builder.take());
-    bind(fileName, DocFormat::PlainText);
-    editor_.setSelStart(0);
-    editor_.scrollToTop();
+    if (holdsText(read.unread)) {
+        prompts_.centeredMessage(kUnreadNotice.arg(FileName::display(ShortFileName(fileName)),
+                                                   QString::number(read.unreadLine)),
+                                 MsgDlgType::Information, mbOK);
+    }
 }
 
 void Document::saveAs() {
@@ -155,18 +192,15 @@ void Document::saveAs() {
         return;
     }
     const QString fileName = saveDialog_.fileName;
-    writeFile(fileName, DocFormat::Rtf);
-    bind(fileName, DocFormat::Rtf);
-    editor_.setModified(false);
+    const std::optional<FileStamp> stamp = writeFile(fileName, DocFormat::Rtf);
+    if (stamp) {
+        setBinding({fileName, DocFormat::Rtf, *stamp, {}});
+        editor_.setModified(false);
+    }
 }
 
-void Document::restore(std::unique_ptr<QTextDocument> doc, const QString& fileName,
-                       bool hasFileName, DocFormat format) {
+void Document::restore(std::unique_ptr<QTextDocument> doc, const DocBinding& binding) {
     editor_.adopt(std::move(doc));
-    currentFileName_ = fileName;
-    docFile_.assign(fileName);
-    format_ = format;
-    hasFileName_ = hasFileName;
-    setTitle(hasFileName ? TitlePrefix + ShortFileName(fileName) : kNewFileTitle);
+    setBinding(binding);
     editor_.setModified(true);
 }

@@ -1,17 +1,15 @@
 #pragma once
 
+#include "DocBinding.h"
 #include "Prompts.h"
-#include "TextFile.h"
 
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class QTextDocument;
 class RichEdit;
-
-// How the save after the unsaved-changes question writes the bound file.
-enum class DocFormat { PlainText, Rtf };
 
 // The life of a document: which file it is bound to, when its text is read or written, the
 // unsaved-changes question and the window title.
@@ -21,6 +19,10 @@ enum class DocFormat { PlainText, Rtf };
 // Reading and writing files report to the prompts' progress, which may show a dialog and handle
 // events between chunks; a command that arrives meanwhile (a close by the window system, say) is
 // refused: New, Open and Save do nothing, and the close question keeps the window open.
+//
+// A save into the bound file that another program changed since it was read or written asks
+// first, Cancel being the default. A file whose reading a Ctrl-Z ended says so once it is open,
+// and a save into it keeps the bytes left unread after the text.
 class Document : public QObject {
     Q_OBJECT
 public:
@@ -29,6 +31,8 @@ public:
     static const QString kSaveQuestion;
     static const QString kOpenFilter;
     static const QString kSaveFilter;
+    static const QString kChangedQuestion; // %1: the file's name
+    static const QString kUnreadNotice;    // %1: the file's name, %2: the line
 
     Document(RichEdit& editor, Prompts& prompts, QObject* parent = nullptr);
 
@@ -36,10 +40,12 @@ public:
     static QString ShortFileName(const QString& path);
 
     QString title() const { return title_; }
-    const QString& CurrentFileName() const { return currentFileName_; }
-    bool HasFileName() const { return hasFileName_; }
-    const DocFile& docFile() const { return docFile_; }
-    DocFormat format() const { return format_; }
+    const QString& CurrentFileName() const { return binding_.fileName; }
+    bool HasFileName() const { return binding_.bound(); }
+    DocFormat format() const { return binding_.format; }
+    const DocBinding& binding() const { return binding_; }
+    // Binds the document as binding says and titles the window after it.
+    void setBinding(const DocBinding& binding);
     FileDialogState& openDialog() { return openDialog_; }
     FileDialogState& saveDialog() { return saveDialog_; }
 
@@ -57,10 +63,9 @@ public:
     // Loads fileName as plain lines and binds the document to it, as OpenDocument does with the
     // file picked in the dialog.
     void openFile(const QString& fileName);
-    // Shows doc, rebuilt from a recovery record, bound as it was (fileName is kept also when
-    // hasFileName is false, as New keeps it), titled as that binding gives and modified.
-    void restore(std::unique_ptr<QTextDocument> doc, const QString& fileName, bool hasFileName,
-                 DocFormat format);
+    // Shows doc, rebuilt from a recovery record, bound as it was, titled as that binding gives
+    // and modified.
+    void restore(std::unique_ptr<QTextDocument> doc, const DocBinding& binding);
 
 signals:
     void titleChanged(const QString& title);
@@ -69,17 +74,18 @@ private:
     // The unsaved-changes question; true when the command may go on.
     bool settleChanges();
     void reset();
-    void bind(const QString& fileName, DocFormat format);
     void setTitle(const QString& title);
-    void writeFile(const QString& fileName, DocFormat format);
+    // Writes the document to fileName in format and returns the stamp of the written file; none
+    // when the user chose not to overwrite the bound file that another program changed.
+    std::optional<FileStamp> writeFile(const QString& fileName, DocFormat format);
+    // Whether the bound file may be written: unchanged since it was read or written, or the user
+    // said so.
+    bool mayOverwrite();
 
     RichEdit& editor_;
     Prompts& prompts_;
     QString title_;
-    QString currentFileName_;
-    bool hasFileName_ = false;
-    DocFile docFile_;
-    DocFormat format_ = DocFormat::PlainText;
+    DocBinding binding_;
     bool working_ = false; // a file is being read or written
     FileDialogState openDialog_;
     FileDialogState saveDialog_;

@@ -30,7 +30,6 @@ Recorder::Recorder(RichEdit& editor, const Document& document, Prompts& prompts,
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &Recorder::tick);
     connect(&editor_, &RichEdit::documentReplaced, this, &Recorder::attach);
-    connect(&document_, &Document::titleChanged, this, &Recorder::noteBinding);
     attach();
 }
 
@@ -55,8 +54,6 @@ void Recorder::attach() {
     spans_.reset(length);
     base_ = length == 0 ? Base::Empty : Base::OpenedFile;
     baseBlocks_ = doc_->blockCount();
-    baseBindingPending_ = base_ == Base::OpenedFile;
-    openedFile_.clear();
     // A restored document comes in modified.
     modified_ = doc_->isModified();
     quiet_.start();
@@ -66,18 +63,6 @@ void Recorder::attach() {
 void Recorder::takeOver(LockedFile record) {
     retiring_ = std::move(record);
     base_ = Base::Whole;
-}
-
-void Recorder::noteBinding() {
-    // Open binds the document it read right after the editor took it: the file is stamped now,
-    // so that a record can name it as the document's beginning.
-    if (baseBindingPending_) {
-        baseBindingPending_ = false;
-        if (document_.HasFileName() && document_.format() == DocFormat::PlainText) {
-            openedFile_ = document_.CurrentFileName();
-            openedStamp_ = FileStamp::of(openedFile_);
-        }
-    }
 }
 
 void Recorder::noteChange(int position, int removed, int added) {
@@ -256,6 +241,6 @@ qint64 Recorder::recordBytes() const {
 }
 
 RecordBinding Recorder::binding() const {
-    return {document_.CurrentFileName(), document_.HasFileName(),
-            static_cast<quint8>(document_.format() == DocFormat::Rtf ? 1 : 0)};
+    const DocBinding& b = document_.binding();
+    return {b.fileName, static_cast<quint8>(b.format == DocFormat::Rtf ? 1 : 0), b.stamp, b.unread};
 }

@@ -74,7 +74,6 @@ private:
     void attach();
     void noteChange(int position, int removed, int added);
     void noteModified(bool modified);
-    void noteBinding();
     void schedule();
     void tick();
     void startRecord();
@@ -97,9 +96,6 @@ private:
     ChangeSpans spans_;
     Base base_ = Base::Empty;
     int baseBlocks_ = 1;
-    bool baseBindingPending_ = false; // the document came from Open, which binds it next
-    QString openedFile_;
-    FileStamp openedStamp_;
     std::unique_ptr<RecordSession> session_;
     LockedFile retiring_; // the record the current one replaces once it commits
     bool modified_ = false;

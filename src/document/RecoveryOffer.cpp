@@ -2,6 +2,7 @@
 
 #include "Document.h"
 #include "Errors.h"
+#include "FileName.h"
 #include "PlainTextBuilder.h"
 #include "Prompts.h"
 #include "RecordReader.h"
@@ -27,24 +28,27 @@ std::unique_ptr<QTextDocument> makeBase(const RecordStart& start, RichEdit& edit
                                         Prompts& prompts) {
     PlainTextBuilder builder(*editor.document());
     if (start.base == Record::BaseKind::TextFile) {
-        if (FileStamp::of(start.file) != start.stamp) {
-            throw RecordError("the file the document was opened from has changed");
-        }
         DocFile file;
         file.assign(start.file);
         const std::unique_ptr<Progress> progress = prompts.startProgress(ProgressTask::Open);
+        DocFile::Read read;
         try {
-            file.readLines([&builder](const QString& text) { builder.append(text); }, *progress);
-        } catch (const InOutError&) {
+            read = file.readLines([&builder](const QString& text) { builder.append(text); },
+                                  *progress);
+        } catch (const Error&) {
             throw RecordError("the file the document was opened from cannot be read");
+        }
+        if (read.stamp != start.stamp) {
+            throw RecordError("the file the document was opened from has changed");
         }
     }
     return builder.take();
 }
 
 QString documentName(const RecordBinding& binding) {
-    return binding.hasFileName ? Document::ShortFileName(binding.fileName)
-                               : QStringLiteral("Новый файл");
+    return binding.fileName.isEmpty()
+               ? QStringLiteral("Новый файл")
+               : FileName::display(Document::ShortFileName(binding.fileName));
 }
 
 QString asideMessage(const QStringList& paths) {
@@ -64,8 +68,9 @@ bool restore(Candidate& candidate, Recorder& recorder, Document& document, RichE
         RecordReader reader(file);
         std::unique_ptr<QTextDocument> doc = reader.replay(recordBase(editor, prompts));
         const RecordBinding& b = reader.binding();
-        document.restore(std::move(doc), b.fileName, b.hasFileName,
-                         b.format == 1 ? DocFormat::Rtf : DocFormat::PlainText);
+        document.restore(
+            std::move(doc),
+            {b.fileName, b.format == 1 ? DocFormat::Rtf : DocFormat::PlainText, b.stamp, b.unread});
         recorder.takeOver(std::move(candidate.record));
         editor.setFocus();
         return true;

@@ -1,6 +1,7 @@
 #include "RichEdit.h"
 
 #include "DocumentLayout.h"
+#include "DocumentTabs.h"
 #include "LineBreaks.h"
 #include "ParagraphGeometry.h"
 #include "ParagraphPieces.h"
@@ -21,6 +22,7 @@ RichEdit::RichEdit(QWidget* parent) : QObject(parent), view_(new RichTextView(pa
     view_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     view_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     installDocument(view_->document());
+    setTabStops({}); // default stops every half inch
     // A view made without a parent widget is owned by no one else: it goes with the editor unless
     // it was given a parent meanwhile. The connection ends by itself if the view goes first.
     if (parent == nullptr) {
@@ -341,14 +343,7 @@ void RichEdit::setSelCharset(int charset) {
 // --- view ---------------------------------------------------------------------------------
 
 void RichEdit::setTabStops(const QList<qreal>& pixels) {
-    QTextOption option = document()->defaultTextOption();
-    QList<QTextOption::Tab> tabs;
-    tabs.reserve(pixels.size());
-    for (const qreal x : pixels) {
-        tabs.append(QTextOption::Tab(x, QTextOption::LeftTab));
-    }
-    option.setTabs(tabs);
-    document()->setDefaultTextOption(option);
+    DocumentTabs::set(*document(), pixels, pixelsPerTwip());
 }
 
 qreal RichEdit::pixelsPerTwip() const {

@@ -111,7 +111,7 @@ public:
     void setParaRightIndent(int twips);
 
     // --- view --------------------------------------------------------------------------------
-    // Tab stops in pixels from the left margin.
+    // Tab stops in pixels from the start of each line; past them, one every half inch.
     void setTabStops(const QList<qreal>& pixels);
     // Pixels per twip on the editor's screen.
     qreal pixelsPerTwip() const;

@@ -1,7 +1,9 @@
 #include "FileIdentity.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "FileName.h"
+#include "PosixFile.h"
+
+#include <QList>
 
 #ifdef Q_OS_UNIX
 #include <algorithm>
@@ -57,7 +59,7 @@ std::vector<std::pair<QByteArray, QByteArray>> readAttributes(const QByteArray& 
 
 FileIdentity FileIdentity::of(const QString& path) {
     FileIdentity identity;
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = FileName::encode(path);
     struct stat st {};
     if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return identity;
@@ -67,7 +69,7 @@ FileIdentity FileIdentity::of(const QString& path) {
     identity.group_ = st.st_gid;
     identity.mode_ = st.st_mode & 07777;
     identity.links_ = st.st_nlink;
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const QByteArray folder = PosixFile::folderOf(native);
     identity.folderWritable_ = ::access(folder.constData(), W_OK | X_OK) == 0;
     identity.attributes_ = readAttributes(native);
     return identity;

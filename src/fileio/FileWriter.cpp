@@ -2,69 +2,91 @@
 
 #include "Errors.h"
 #include "FileIdentity.h"
+#include "FileName.h"
 #include "InPlaceWriter.h"
+#include "ReplacingWriter.h"
 
-#include <QFileInfo>
-#include <QSaveFile>
 #include <cerrno>
+#include <cstdlib>
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
-FileWriter::FileWriter(const QString& fileName) {
-    const QFileInfo target(fileName);
-    if (target.isDir()) {
+namespace {
+
+// The file a symbolic link names, for a file that exists.
+QString resolved(const QString& fileName) {
+#ifdef Q_OS_UNIX
+    char* real = ::realpath(FileName::encode(fileName).constData(), nullptr);
+    if (real != nullptr) {
+        QString path = FileName::decode(real);
+        std::free(real); // NOLINT(cppcoreguidelines-no-malloc)
+        return path;
+    }
+#endif
+    return fileName;
+}
+
+bool writable(const QString& path) {
+#ifdef Q_OS_UNIX
+    return ::faccessat(AT_FDCWD, FileName::encode(path).constData(), W_OK, AT_EACCESS) == 0;
+#else
+    Q_UNUSED(path);
+    return true;
+#endif
+}
+
+} // namespace
+
+FileWriter::FileWriter(const QString& fileName, Progress& progress, qint64 units)
+    : progress_(progress) {
+    const FileStamp target = FileStamp::of(fileName);
+    target.refuseSpecial(fileName);
+    if (target.kind() == FileStamp::Kind::Folder) {
         InOutError::raiseErrno(EISDIR);
     }
     // A read-only target stays as it is, as it would if the file were written in place.
-    if (target.exists() && !target.isWritable()) {
+    if (target.exists() && !writable(fileName)) {
         InOutError::raiseErrno(EACCES);
     }
-    // The file a symbolic link names is the one written.
-    const QString path = target.exists() ? target.canonicalFilePath() : fileName;
+    const QString path = target.exists() ? resolved(fileName) : fileName;
     const FileIdentity identity = FileIdentity::of(path);
-    if (identity.exists() && identity.needsInPlaceWrite()) {
-        inPlace_ = std::make_unique<InPlaceWriter>(path);
-        return;
+    if (!identity.exists() || !identity.needsInPlaceWrite()) {
+        file_ = std::make_unique<ReplacingWriter>(path);
+        if (!identity.exists() || identity.applyTo(file_->handle())) {
+            progress.begin(units);
+            return;
+        }
+        file_.reset(); // never committed: the new file goes
     }
-    file_ = std::make_unique<QSaveFile>(path);
-    errno = 0;
-    if (!file_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        InOutError::raiseErrnoOr(errno, EACCES, path);
-    }
-    if (identity.exists() && !identity.applyTo(static_cast<int>(file_->handle()))) {
-        file_.reset(); // never committed: the temporary file goes
-        inPlace_ = std::make_unique<InPlaceWriter>(path);
-    }
+    inPlace_ = std::make_unique<InPlaceWriter>(path, progress, units);
+    progress_.offset = inPlace_->copied();
 }
 
-FileWriter::~FileWriter() = default; // QSaveFile removes an uncommitted temporary file
+FileWriter::~FileWriter() = default;
+
+void FileWriter::reserve(qint64 bytes) {
+    if (inPlace_) {
+        inPlace_->reserve(bytes);
+    }
+}
 
 void FileWriter::write(QByteArrayView bytes) {
     if (inPlace_) {
         inPlace_->write(bytes);
-        return;
-    }
-    errno = 0;
-    if (file_->write(bytes.data(), bytes.size()) != bytes.size()) {
-        InOutError::raiseWriteErrno(errno);
+    } else {
+        file_->write(bytes);
     }
 }
 
-void FileWriter::commit() {
+FileStamp FileWriter::commit() {
+    return inPlace_ ? inPlace_->commit() : file_->commit();
+}
+
+void FileWriter::abandon() {
     if (inPlace_) {
-        inPlace_->commit();
-        return;
+        inPlace_->abandon();
     }
-#ifdef Q_OS_UNIX
-    // QSaveFile ignores a failed flush to the disk, after which the data may never reach it; the
-    // save must fail then, before the old file is replaced. EINVAL: the file cannot be flushed.
-    if (::fdatasync(static_cast<int>(file_->handle())) != 0 && errno != EINVAL) {
-        InOutError::raiseErrno(errno);
-    }
-#endif
-    errno = 0;
-    if (!file_->commit()) {
-        InOutError::raiseErrnoOr(errno, EIO);
-    }
+    file_.reset();
 }

@@ -1,105 +1,57 @@
 #include "InPlaceWriter.h"
 
 #include "Errors.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <cerrno>
-
-QString InPlaceWriter::backupFolder() {
-    QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
-    if (cache.isEmpty() || QDir::isRelativePath(cache)) {
-        cache = QDir::homePath() + QStringLiteral("/.cache");
-    }
-    return cache + QStringLiteral("/zelto");
-}
+#include "FileName.h"
+#include "PosixFile.h"
+#include "PrivateCopy.h"
 
 #ifdef Q_OS_UNIX
-#include <cstdlib>
+#include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-constexpr qsizetype kBlock = 1 << 16;
-
-// open(2) without a mode, as nothing here creates a file through it.
-int openFile(const QByteArray& path, int flags) {
-    return ::open(path.constData(), flags | O_CLOEXEC); // NOLINT(cppcoreguidelines-pro-type-vararg)
-}
-
-// Writes all of data to fd; false when a write fails (errno set) or makes no progress (errno 0).
-bool writeAll(int fd, const char* data, qsizetype size) {
-    while (size > 0) {
-        const ssize_t done = ::write(fd, data, static_cast<size_t>(size));
-        if (done < 0 && errno == EINTR) {
-            continue;
-        }
-        if (done <= 0) {
-            if (done == 0) {
-                errno = 0;
-            }
-            return false;
-        }
-        data += done;
-        size -= done;
-    }
-    return true;
-}
-
 // Copies everything from the start of from to the start of to; false with errno set on failure.
 bool copyAll(int from, int to) {
-    if (::lseek(from, 0, SEEK_SET) < 0 || ::lseek(to, 0, SEEK_SET) < 0) {
-        return false;
-    }
-    QByteArray block(kBlock, Qt::Uninitialized);
-    for (;;) {
-        const ssize_t got = ::read(from, block.data(), block.size());
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return false;
-        }
-        if (got == 0) {
-            return true;
-        }
-        if (!writeAll(to, block.constData(), got)) {
-            return false;
-        }
-    }
+    return ::lseek(from, 0, SEEK_SET) == 0 && ::lseek(to, 0, SEEK_SET) == 0 &&
+           PosixFile::copy(from, to);
 }
 
-bool syncFile(int fd) {
-    // EINVAL: a file that cannot be synced, such as a pipe; nothing to wait for.
-    return ::fsync(fd) == 0 || errno == EINVAL;
-}
-
-void syncFolder(const QByteArray& folder) {
-    const int fd = openFile(folder, O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+bool unsupported(int err) {
+    return err == EOPNOTSUPP || err == ENOSYS || err == EINVAL;
 }
 
 } // namespace
 
-InPlaceWriter::InPlaceWriter(const QString& fileName) {
-    const QByteArray native = QFile::encodeName(fileName);
-    fd_ = openFile(native, O_RDWR);
+InPlaceWriter::InPlaceWriter(const QString& fileName, Progress& progress, qint64 units)
+    : fileName_(fileName) {
+    const QByteArray native = FileName::encode(fileName);
+    // Never waits: a pipe put in the file's place is refused below.
+    fd_ = PosixFile::open(native, O_RDWR | O_NONBLOCK);
     if (fd_ < 0) {
         InOutError::raiseErrno(errno, fileName);
     }
     try {
-        makeBackup(native);
-        if (::ftruncate(fd_, 0) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0) {
+        const FileStamp stamp = FileStamp::ofDescriptor(fd_);
+        stamp.refuseSpecial(fileName);
+        oldSize_ = stamp.size();
+        struct stat st {};
+        if (::fstat(fd_, &st) == 0) {
+            oldTimes_[0] = st.st_atim;
+            oldTimes_[1] = st.st_mtim;
+        }
+        reserved_ = oldSize_;
+        progress.begin(oldSize_ + units);
+        copy_ = std::make_unique<PrivateCopy>(native, fd_, progress);
+        if (::lseek(fd_, 0, SEEK_SET) != 0) {
             InOutError::raiseErrno(errno);
         }
     } catch (...) {
-        if (!backup_.isEmpty()) {
-            ::unlink(backup_.constData());
+        done_ = true;
+        if (copy_) {
+            copy_->remove();
         }
         close();
         throw;
@@ -113,62 +65,112 @@ InPlaceWriter::~InPlaceWriter() {
     close();
 }
 
-void InPlaceWriter::makeBackup(const QByteArray& fileName) {
-    const QString folder = backupFolder();
-    if (!QDir().mkpath(folder)) {
-        InOutError::raiseErrno(EACCES);
+void InPlaceWriter::reserve(qint64 bytes) {
+    if (bytes <= reserved_ || !canReserve_) {
+        return;
     }
-    QFile::setPermissions(folder,
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    const QByteArray nativeFolder = QFile::encodeName(folder);
-    QByteArray pattern = nativeFolder + '/' +
-                         QFile::encodeName(QFileInfo(QFile::decodeName(fileName)).fileName()) +
-                         ".XXXXXX";
-    const int copy = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (copy < 0) {
-        InOutError::raiseErrno(errno);
+#ifdef FALLOC_FL_KEEP_SIZE
+    // Past the old end only: the blocks before it are the file's already.
+    if (::fallocate(fd_, FALLOC_FL_KEEP_SIZE, reserved_, bytes - reserved_) != 0) {
+        if (!unsupported(errno)) {
+            fail(errno);
+        }
+        canReserve_ = false;
+        return;
     }
-    backup_ = pattern;
-    const bool ok = copyAll(fd_, copy) && syncFile(copy);
-    const int err = errno;
-    ::close(copy);
-    if (!ok) {
-        InOutError::raiseWriteErrno(err);
-    }
-    syncFolder(nativeFolder);
+    reserved_ = bytes;
+#else
+    canReserve_ = false;
+#endif
 }
 
 void InPlaceWriter::write(QByteArrayView bytes) {
-    if (!writeAll(fd_, bytes.data(), bytes.size())) {
-        const int err = errno;
-        restore();
-        InOutError::raiseWriteErrno(err);
+    // The last piece is held back until the commit, so that the file cannot hold its new
+    // contents whole before the record says what they are.
+    writeHeld();
+    held_ = bytes.toByteArray();
+    writtenHash_.add(bytes);
+}
+
+void InPlaceWriter::writeHeld() {
+    reserve(written_ + held_.size());
+    touched_ = true;
+    if (!PosixFile::writeAll(fd_, held_.constData(), held_.size())) {
+        fail(errno);
+    }
+    written_ += held_.size();
+    held_.clear();
+}
+
+FileStamp InPlaceWriter::commit() {
+    // Noted first, for a process that stops from here on: a file found holding these bytes is
+    // whole, and on the disk once the sync returns.
+    copy_->markFinished(written_ + held_.size(), writtenHash_.value());
+    writeHeld();
+    // Cut to the new length last: until now every old byte had its place on the disk.
+    if (::ftruncate(fd_, written_) != 0) {
+        fail(errno);
+    }
+    release(written_);
+    if (!PosixFile::sync(fd_)) {
+        fail(errno);
+    }
+    done_ = true;
+    copy_->remove();
+    copy_.reset();
+    return FileStamp::ofDescriptor(fd_);
+}
+
+void InPlaceWriter::abandon() {
+    if (!done_ && !restore()) {
+        throw InOutError(InOutError::codeFromErrno(restoreError_ != 0 ? restoreError_ : EIO),
+                         keptNote());
     }
 }
 
-void InPlaceWriter::commit() {
-    if (!syncFile(fd_)) {
-        const int err = errno;
-        restore();
-        InOutError::raiseErrno(err);
-    }
-    done_ = true;
-    ::unlink(backup_.constData());
-    backup_.clear();
+void InPlaceWriter::fail(int err) {
+    const bool back = restore();
+    throw InOutError(err == 0 ? IoCode::DiskFull : InOutError::codeFromErrno(err),
+                     back ? QString() : keptNote());
 }
 
-void InPlaceWriter::restore() noexcept {
+bool InPlaceWriter::restore() noexcept {
     done_ = true;
-    const int copy = openFile(backup_, O_RDONLY);
-    if (copy < 0) {
-        return;
+    bool ok = true;
+    if (touched_) {
+        // The old bytes go back where they were, over blocks the file still holds.
+        ok = copyAll(copy_->handle(), fd_) && ::ftruncate(fd_, oldSize_) == 0;
     }
-    const bool ok = ::ftruncate(fd_, 0) == 0 && copyAll(copy, fd_) && syncFile(fd_);
-    ::close(copy);
+    restoreError_ = ok ? 0 : errno;
+    release(oldSize_);
+    if (ok && touched_) {
+        ok = PosixFile::sync(fd_);
+        restoreError_ = ok ? 0 : errno;
+    }
     if (ok) {
-        ::unlink(backup_.constData());
-        backup_.clear();
+        // The file is as it was, its time of change too: nothing tells it was written.
+        ::futimens(fd_, oldTimes_);
+        copy_->remove();
+        copy_.reset();
     }
+    return ok;
+}
+
+void InPlaceWriter::release(qint64 end) noexcept {
+#ifdef FALLOC_FL_PUNCH_HOLE
+    if (reserved_ > end) {
+        ::fallocate(fd_, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, end, reserved_ - end);
+    }
+#endif
+    reserved_ = end;
+}
+
+QString InPlaceWriter::keptNote() const {
+    return QStringLiteral("Прежнее содержимое файла «%1» не удалось вернуть на место; оно "
+                          "сохранено в копии:\n%2\nZelto предложит восстановить файл из неё при "
+                          "следующем запуске.")
+        .arg(FileName::display(FileName::shortName(fileName_)),
+             FileName::display(FileName::decode(copy_->path())));
 }
 
 void InPlaceWriter::close() noexcept {
@@ -180,11 +182,15 @@ void InPlaceWriter::close() noexcept {
 
 #else // FileIdentity never asks for a write in place here.
 
-InPlaceWriter::InPlaceWriter(const QString&) {
+InPlaceWriter::InPlaceWriter(const QString&, Progress&, qint64) {
     InOutError::raiseErrno(EACCES);
 }
 InPlaceWriter::~InPlaceWriter() = default;
+void InPlaceWriter::reserve(qint64) {}
 void InPlaceWriter::write(QByteArrayView) {}
-void InPlaceWriter::commit() {}
+FileStamp InPlaceWriter::commit() {
+    return {};
+}
+void InPlaceWriter::abandon() {}
 
 #endif

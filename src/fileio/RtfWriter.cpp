@@ -1,7 +1,13 @@
 #include "RtfWriter.h"
 
 #include "Cp1251.h"
+#include "DocumentTabs.h"
 #include "Errors.h"
+#include "FileName.h"
+#include "FileWriter.h"
+#include "FontKind.h"
+#include "PageSetup.h"
+#include "ParagraphGeometry.h"
 #include "ParagraphPieces.h"
 #include "TextFile.h"
 #include "TextFormat.h"
@@ -36,6 +42,10 @@ struct ParaState {
     int firstLine = 0;
     int right = 0;
     bool bullet = false;
+    // Where the editor starts the first line's text, and its stop at the later lines' start (0:
+    // none), in twips from the margin.
+    int lineStart = 0;
+    int hangingStop = 0;
     friend bool operator==(const ParaState&, const ParaState&) = default;
 };
 
@@ -74,6 +84,11 @@ const std::array<QByteArray, 256>& byteEscapes() {
     return table;
 }
 
+// The font table's words for a face's kind, in the order of FontKind's values.
+constexpr std::array<const char*, 7> kFamilyWords{"\\fnil",    "\\froman", "\\fswiss", "\\fmodern",
+                                                  "\\fscript", "\\fdecor", "\\ftech"};
+constexpr std::array<const char*, 3> kPitchWords{"", "\\fprq1", "\\fprq2"};
+
 const char* alignmentControl(ParaAlignment alignment) {
     switch (alignment) {
     case ParaAlignment::Center:
@@ -89,7 +104,7 @@ const char* alignmentControl(ParaAlignment alignment) {
 class Writer {
 public:
     Writer(const QTextDocument& doc, const RtfWriter::Sink& sink, Progress& progress)
-        : doc_(doc), sink_(sink), progress_(progress) {
+        : doc_(doc), sink_(sink), progress_(progress), setStops_(DocumentTabs::setStopsTwips(doc)) {
         out_.reserve(kChunk + 4096);
     }
 
@@ -216,8 +231,11 @@ private:
         out_.append(R"({\rtf1\ansi\ansicpg1251\deff0\deflang1049{\fonttbl)");
         for (size_t i = 0; i < fontOrder_.size(); ++i) {
             const FontKey& key = fontOrder_[i];
-            out_.append("{\\f" + QByteArray::number(i) + "\\fnil\\fcharset" +
-                        QByteArray::number(key.charset) + ' ');
+            const FontKind kind = FontKind::of(key.family, key.charset);
+            out_.append("{\\f" + QByteArray::number(i) +
+                        kFamilyWords.at(static_cast<size_t>(kind.family)) + "\\fcharset" +
+                        QByteArray::number(key.charset) +
+                        kPitchWords.at(static_cast<size_t>(kind.pitch)) + ' ');
             appendText(key.family);
             out_.append(";}");
         }
@@ -231,16 +249,33 @@ private:
         if (symbolFont_ >= 0) {
             writeListTable();
         }
+        writePage();
         out_.append("\\viewkind4\\uc1");
     }
 
-    // One bullet list definition, for readers that know lists only in this form.
+    // The page and the default stops, so that every reader wraps and tabs alike.
+    void writePage() {
+        const auto word = [this](const char* name, int value) {
+            out_.append(name + QByteArray::number(value));
+        };
+        word("\\paperw", page_.paperWidth);
+        word("\\paperh", page_.paperHeight);
+        word("\\margl", page_.margin);
+        word("\\margr", page_.margin);
+        word("\\margt", page_.margin);
+        word("\\margb", page_.margin);
+        word("\\deftab", DocumentTabs::kDefaultStopTwips);
+        out_.append("\r\n");
+    }
+
+    // One bullet list definition, for readers that know lists only in this form. The tab after
+    // the bullet goes to a stop at the hanging indent (each paragraph states its own as well).
     void writeListTable() {
         const QByteArray f = QByteArray::number(symbolFont_);
         out_.append("{\\*\\listtable{\\list\\listtemplateid1\\listsimple{\\listlevel\\levelnfc23"
                     "\\leveljc0\\levelfollow0\\levelstartat1{\\leveltext\\'01\\'b7;}"
                     "{\\levelnumbers;}\\f" +
-                    f + "}\\listid1}}\r\n");
+                    f + "\\fi-200\\li200\\jclisttab\\tx200}\\listid1}}\r\n");
         out_.append(
             "{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}}\r\n");
     }
@@ -256,6 +291,12 @@ private:
         s.firstLine = -offset;
         s.right = f.intProperty(TextProperty::RightIndent);
         s.bullet = block.textList() != nullptr;
+        const ParagraphGeometry::LineStarts starts = ParagraphGeometry::lineStarts(f);
+        s.lineStart = static_cast<int>(starts.firstLine);
+        // After a bullet the text goes on at the later lines' start.
+        if (s.bullet || starts.later > starts.firstLine) {
+            s.hangingStop = static_cast<int>(starts.later);
+        }
         return s;
     }
 
@@ -266,6 +307,10 @@ private:
             const ParaState para = paraState(block);
             if (!havePara_ || para != para_) {
                 writeParaState(para);
+                // Restated after \plain: the first run's, or the paragraph mark's when empty.
+                const auto first = block.begin();
+                writeCharFormat(first.atEnd() ? block.charFormatIndex()
+                                              : first.fragment().charFormatIndex());
             }
             if (para.bullet) {
                 out_.append("{\\listtext\\f" + QByteArray::number(symbolFont_) + "\\'b7\\tab}");
@@ -285,7 +330,7 @@ private:
     }
 
     void writeParaState(const ParaState& p) {
-        out_.append("\\pard");
+        out_.append("\\pard\\plain");
         if (p.bullet) {
             const QByteArray f = QByteArray::number(symbolFont_);
             out_.append(R"(\ls1\ilvl0{\*\pn\pnlvlblt\pnf)" + f + R"(\pnindent0{\pntxtb\'b7}})");
@@ -300,9 +345,19 @@ private:
         if (p.right != 0) {
             out_.append("\\ri" + QByteArray::number(p.right));
         }
+        for (const int stop : DocumentTabs::paragraphStops(setStops_, p.lineStart, p.hangingStop,
+                                                           page_.textWidth() - p.right)) {
+            out_.append("\\tx" + QByteArray::number(stop));
+        }
         out_.append(' ');
         para_ = p;
         havePara_ = true;
+        // \plain set the character state to the reader's defaults: font, size and colour are
+        // all written again, the styles that are on.
+        char_ = CharState{};
+        char_.halfPoints = -1;
+        char_.color = -1;
+        haveChar_ = true;
     }
 
     // Writes only what differs from the current state, so runs cost little.
@@ -355,6 +410,8 @@ private:
     const RtfWriter::Sink& sink_;
     Progress& progress_;
     const ParagraphPieces::Marks pieces_;
+    const PageSetup page_ = PageSetup::local();
+    const QList<int> setStops_;
     QByteArray out_;
     QHash<FontKey, int> fonts_;
     std::vector<FontKey> fontOrder_;
@@ -380,20 +437,29 @@ QByteArray RtfWriter::toRtf(const QTextDocument& document) {
     return all;
 }
 
-void RtfWriter::save(const QTextDocument& document, const QString& fileName, Progress& progress) {
+FileStamp RtfWriter::save(const QTextDocument& document, const QString& fileName,
+                          Progress& progress) {
     std::optional<FileWriter> writer;
     try {
-        writer.emplace(fileName);
+        writer.emplace(fileName, progress, document.characterCount());
     } catch (const InOutError& e) {
         throw Error(QStringLiteral("Cannot create file \"%1\". %2")
-                        .arg(QDir::toNativeSeparators(fileName), e.message()));
+                        .arg(QDir::toNativeSeparators(FileName::display(fileName)), e.message()));
     }
     try {
-        // A cancel (SilentAbort) leaves before the commit: the writer then discards what it wrote.
-        write(
-            document, [&writer](QByteArrayView chunk) { writer->write(chunk); }, progress);
-        writer->commit();
-    } catch (const InOutError&) {
-        throw Error(QStringLiteral("Failed to Save Stream"));
+        try {
+            write(
+                document, [&writer](QByteArrayView chunk) { writer->write(chunk); },
+                writer->progress());
+        } catch (...) {
+            // A cancel (SilentAbort) or a failed write: the old file is put back.
+            writer->abandon();
+            throw;
+        }
+        return writer->commit();
+    } catch (const InOutError& e) {
+        // What the user must know beyond the failure: where the old contents are kept.
+        const QString failed = QStringLiteral("Failed to Save Stream");
+        throw Error(e.note().isEmpty() ? failed : failed + QStringLiteral(".\n") + e.note());
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileStamp.h"
 #include "Progress.h"
 
 #include <QByteArray>
@@ -24,7 +25,8 @@ public:
     static QByteArray toRtf(const QTextDocument& document);
     // Replaces fileName with the RTF of document, atomically. Throws Error: "Cannot create file
     // "%s". %s" when the file cannot be created, "Failed to Save Stream" when writing fails, and
-    // SilentAbort when progress is cancelled; the old file then stays as it was.
-    static void save(const QTextDocument& document, const QString& fileName,
-                     Progress& progress = NullProgress::instance());
+    // SilentAbort when progress is cancelled; the old file then stays as it was. Returns the stamp
+    // of the written file.
+    static FileStamp save(const QTextDocument& document, const QString& fileName,
+                          Progress& progress = NullProgress::instance());
 };

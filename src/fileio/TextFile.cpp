@@ -2,18 +2,26 @@
 
 #include "Cp1251.h"
 #include "Errors.h"
+#include "FileName.h"
+#include "FileWriter.h"
 #include "LineBreaks.h"
 #include "ParagraphPieces.h"
+#include "PosixFile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QTextDocument>
 #include <algorithm>
 #include <cerrno>
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
 constexpr unsigned char kCtrlZ = 26;
+constexpr qsizetype kUnreadChunk = 1 << 20;
 
 } // namespace
 
@@ -40,6 +48,7 @@ bool TextFile::LineDecoder::decode(QByteArrayView bytes, QString& out) {
     qsizetype i = 0;
     bool lineStart = lineStart_;
     bool skipping = skipping_;
+    qint64 line = line_;
     while (i < size) {
         if (skipping) {
             // The rest of a line that a Ctrl-Z ended: up to its line feed, or a second Ctrl-Z,
@@ -65,19 +74,26 @@ bool TextFile::LineDecoder::decode(QByteArrayView bytes, QString& out) {
         } else if (b == '\n') {
             dst[n++] = QLatin1Char('\n');
             lineStart = true;
+            ++line;
         } else if (b == '\r') {
-            lineStart = false;  // dropped; before a line feed it changes nothing
-        } else if (lineStart) { // a Ctrl-Z at the start of a line ends the text
-            ended_ = true;
-            break;
+            lineStart = false; // dropped; before a line feed it changes nothing
         } else {
+            unreadFrom_ = offset_ + i - 1;
+            unreadLine_ = line;
+            if (lineStart) { // a Ctrl-Z at the start of a line ends the text
+                ended_ = true;
+                break;
+            }
             dst[n++] = QLatin1Char('\n'); // a Ctrl-Z ends its line
             lineStart = true;
             skipping = true;
+            ++line;
         }
     }
     lineStart_ = lineStart;
     skipping_ = skipping;
+    line_ = line;
+    offset_ += size;
     out.resize(base + n);
     return !ended_;
 }
@@ -122,36 +138,91 @@ void TextFile::encodeParagraphs(const QTextDocument& document, const Sink& sink,
 
 // --- DocFile -------------------------------------------------------------------------------
 
-void DocFile::readLines(const TextSink& sink, Progress& progress, qsizetype chunkSize) const {
+qint64 DocFile::readLimit() {
+    // Positions in the editor are ints; a line break counts two.
+    qint64 limit = qint64(3) << 29;
+#ifdef Q_OS_UNIX
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pages > 0 && pageSize > 0) {
+        limit = std::min(limit, qint64(pages) * pageSize / 4);
+    }
+#endif
+    return limit;
+}
+
+void DocFile::open(QFile& file) const {
     if (fileName_.isEmpty()) {
         InOutError::raiseErrno(ENOENT);
     }
+#ifdef Q_OS_UNIX
+    // Not blocking: opening a pipe for reading waits for a writer otherwise.
+    const int fd = PosixFile::open(FileName::encode(fileName_), O_RDONLY | O_NONBLOCK);
+    if (fd < 0) {
+        InOutError::raiseErrno(errno, fileName_);
+    }
+    const FileStamp stamp = FileStamp::ofDescriptor(fd);
+    if (!stamp.isRegular()) {
+        ::close(fd);
+        stamp.refuseSpecial(fileName_);
+        InOutError::raiseErrno(EISDIR);
+    }
+    ::fcntl(fd, F_SETFL, O_RDONLY); // NOLINT(*-vararg)
+    file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
+#else
     if (QFileInfo(fileName_).isDir()) {
         InOutError::raiseErrno(EISDIR);
     }
-    QFile file(fileName_);
+    file.setFileName(fileName_);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         InOutError::raiseErrnoOr(errno, EACCES, fileName_);
     }
-    progress.begin(file.size());
+#endif
+}
+
+namespace {
+
+[[noreturn]] void refuseLarge(const QString& fileName, qint64 limit) {
+    throw Error(QStringLiteral("Файл «%1» слишком велик: Zelto открывает файлы не больше %2 МБ.")
+                    .arg(FileName::display(FileName::shortName(fileName)))
+                    .arg(limit >> 20));
+}
+
+} // namespace
+
+DocFile::Read DocFile::readLines(const TextSink& sink, Progress& progress, qsizetype chunkSize,
+                                 qint64 limit) const {
+    QFile file;
+    open(file);
+    Read result;
+    result.stamp = FileStamp::ofDescriptor(static_cast<int>(file.handle()));
+    const qint64 size = file.size();
+    if (size > limit) {
+        refuseLarge(fileName_, limit);
+    }
+    progress.begin(size);
     // One chunk of bytes and its text at a time: the file is never held whole, and both stay in
     // the processor's caches between reading, decoding and the sink.
     QByteArray bytes(chunkSize, Qt::Uninitialized);
     QString text;
     TextFile::LineDecoder decoder;
     qint64 done = 0;
-    bool more = true;
-    while (more) {
+    // Reads the next chunk into bytes; false at the end of the file.
+    const auto next = [&]() -> qint64 {
         errno = 0;
         const qint64 n = file.read(bytes.data(), chunkSize);
         if (n < 0) {
             InOutError::raiseErrnoOr(errno, EIO);
         }
-        if (n == 0) {
-            break;
-        }
         done += n;
+        if (done > limit) { // a file that grows while it is read
+            refuseLarge(fileName_, limit);
+        }
+        return n;
+    };
+    bool more = true;
+    for (qint64 n = 0; more && (n = next()) > 0;) {
         text.resize(0); // keeps the capacity
         more = decoder.decode(QByteArrayView(bytes.constData(), n), text);
         if (!text.isEmpty()) {
@@ -164,6 +235,19 @@ void DocFile::readLines(const TextSink& sink, Progress& progress, qsizetype chun
     if (!text.isEmpty()) {
         sink(text);
     }
+    if (!more) {
+        // The bytes the text leaves out, kept for the save into the same file.
+        result.unreadLine = decoder.unreadLine();
+        if (!file.seek(decoder.unreadFrom())) {
+            InOutError::raiseErrno(EIO);
+        }
+        done = decoder.unreadFrom();
+        for (qint64 n = 0; (n = next()) > 0;) {
+            result.unread.append(bytes.constData(), n);
+            progress.step(done);
+        }
+    }
+    return result;
 }
 
 QString DocFile::readLines() const {
@@ -172,18 +256,29 @@ QString DocFile::readLines() const {
     return all;
 }
 
-void DocFile::writeLines(const QTextDocument& document, Progress& progress) const {
-    FileWriter writer(fileName_);
-    // About the bytes to write: a character each, and CR LF in place of each break.
-    const qint64 total = document.characterCount() + document.blockCount();
-    progress.begin(total);
-    qint64 written = 0;
-    TextFile::encodeParagraphs(document, [&](QByteArrayView chunk) {
+FileStamp DocFile::writeLines(const QTextDocument& document, Progress& progress,
+                              QByteArrayView unread) const {
+    // At most the bytes to write: a character each, and CR LF in place of each break.
+    const qint64 total = document.characterCount() + document.blockCount() + unread.size();
+    FileWriter writer(fileName_, progress, total);
+    writer.reserve(total);
+    Progress& written = writer.progress();
+    qint64 count = 0;
+    const auto write = [&](QByteArrayView chunk) {
         writer.write(chunk);
-        written += chunk.size();
-        progress.step(std::min(written, total - 1));
-    });
-    // All written; a cancel up to here throws before the commit, and the old file stays.
-    progress.step(total);
-    writer.commit();
+        count += chunk.size();
+        written.step(std::min(count, total - 1));
+    };
+    try {
+        TextFile::encodeParagraphs(document, write);
+        for (qsizetype at = 0; at < unread.size(); at += kUnreadChunk) {
+            write(unread.sliced(at, std::min(kUnreadChunk, unread.size() - at)));
+        }
+        // All written; a cancel up to here throws before the commit, and the old file stays.
+        written.step(total);
+    } catch (...) {
+        writer.abandon();
+        throw;
+    }
+    return writer.commit();
 }

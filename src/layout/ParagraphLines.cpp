@@ -29,6 +29,20 @@ void evenTabs(QTextOption& option) {
     option.setTabStopDistance(tabs.back().position / tabs.size());
 }
 
+// A first line that starts left of the later lines has a stop where they start, as in word
+// processors: a tab there lines the first line's text up with the rest. Stops count from the
+// line's start.
+void addHangingStop(QTextOption& option, qreal at) {
+    QList<QTextOption::Tab> tabs = option.tabs();
+    const auto after = std::find_if(tabs.begin(), tabs.end(),
+                                    [at](const QTextOption::Tab& t) { return t.position >= at; });
+    if (after != tabs.end() && after->position == at) {
+        return;
+    }
+    tabs.insert(after, QTextOption::Tab(at, QTextOption::LeftTab));
+    option.setTabs(tabs);
+}
+
 } // namespace
 
 int ParagraphLines::layOut(QTextLayout& layout, const QTextBlock& block,
@@ -41,6 +55,9 @@ int ParagraphLines::layOut(QTextLayout& layout, const QTextBlock& block,
     option.setAlignment(QStyle::visualAlignment(direction, format.alignment()));
     if (format.hasProperty(QTextFormat::TabPositions)) {
         option.setTabs(format.tabPositions());
+    }
+    if (format.textIndent() < 0) {
+        addHangingStop(option, -format.textIndent());
     }
     if (block.length() > kEvenTabsLength) {
         evenTabs(option);

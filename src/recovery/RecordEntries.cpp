@@ -1,19 +1,30 @@
 #include "RecordEntries.h"
 
-#include <QFile>
-#include <sys/stat.h>
+namespace {
 
-FileStamp FileStamp::of(const QString& path) {
-    FileStamp s;
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
-        s.device = st.st_dev;
-        s.inode = st.st_ino;
-        s.size = st.st_size;
-        s.modifiedNs = static_cast<qint64>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    }
-    return s;
+void writeStamp(ByteWriter& w, const FileStamp& stamp) {
+    const FileStamp::Fields f = stamp.fields();
+    w.u8(static_cast<quint8>(f.kind));
+    w.u64(f.device);
+    w.u64(f.inode);
+    w.i64(f.size);
+    w.i64(f.modifiedNs);
 }
+
+FileStamp readStamp(ByteReader& r) {
+    const quint8 kind = r.u8();
+    if (kind > static_cast<quint8>(FileStamp::Kind::Device)) {
+        throw RecordError("unknown kind of file");
+    }
+    FileStamp::Fields f{static_cast<FileStamp::Kind>(kind), 0, 0, 0, 0};
+    f.device = r.u64();
+    f.inode = r.u64();
+    f.size = r.i64();
+    f.modifiedNs = r.i64();
+    return FileStamp::fromFields(f);
+}
+
+} // namespace
 
 QByteArray RecordStart::encode() const {
     QByteArray out;
@@ -21,10 +32,7 @@ QByteArray RecordStart::encode() const {
     w.i64(createdMs);
     w.u8(static_cast<quint8>(base));
     w.string(file);
-    w.u64(stamp.device);
-    w.u64(stamp.inode);
-    w.i64(stamp.size);
-    w.i64(stamp.modifiedNs);
+    writeStamp(w, stamp);
     w.u32(characters);
     w.u32(blocks);
     return out;
@@ -40,10 +48,7 @@ RecordStart RecordStart::decode(QByteArrayView payload) {
     }
     s.base = static_cast<Record::BaseKind>(base);
     s.file = r.string();
-    s.stamp.device = r.u64();
-    s.stamp.inode = r.u64();
-    s.stamp.size = r.i64();
-    s.stamp.modifiedNs = r.i64();
+    s.stamp = readStamp(r);
     s.characters = r.u32();
     s.blocks = r.u32();
     r.expectEnd();
@@ -54,8 +59,10 @@ QByteArray RecordBinding::encode() const {
     QByteArray out;
     ByteWriter w(out);
     w.string(fileName);
-    w.u8(hasFileName ? 1 : 0);
     w.u8(format);
+    writeStamp(w, stamp);
+    w.u32(static_cast<quint32>(unread.size()));
+    w.bytes(unread);
     return out;
 }
 
@@ -63,8 +70,9 @@ RecordBinding RecordBinding::decode(QByteArrayView payload) {
     ByteReader r(payload);
     RecordBinding b;
     b.fileName = r.string();
-    b.hasFileName = r.u8() != 0;
     b.format = r.u8();
+    b.stamp = readStamp(r);
+    b.unread = r.bytes(r.u32()).toByteArray();
     r.expectEnd();
     if (b.format > 1) {
         throw RecordError("unknown file format");

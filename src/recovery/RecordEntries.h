@@ -1,21 +1,10 @@
 #pragma once
 
+#include "FileStamp.h"
 #include "RecordFormat.h"
 
 #include <QByteArray>
 #include <QString>
-
-// What makes a file the one it was: its device, inode, size and modification time.
-struct FileStamp {
-    quint64 device = 0;
-    quint64 inode = 0;
-    qint64 size = -1; // -1: no such file
-    qint64 modifiedNs = 0;
-
-    // The stamp of the file at path, symbolic links followed.
-    static FileStamp of(const QString& path);
-    friend bool operator==(const FileStamp&, const FileStamp&) = default;
-};
 
 // How the recorded document began: empty, or as Open builds it from a text file, which then had
 // this stamp and gave characters characters (the last paragraph end not counted) in blocks
@@ -32,12 +21,14 @@ struct RecordStart {
     static RecordStart decode(QByteArrayView payload);
 };
 
-// The file the document is bound to: its name, whether the save after the question writes to it
-// without asking, and its format (0 plain lines, 1 RTF).
+// The file the document is bound to (none: an empty name), as the document keeps it: its format
+// (0 plain lines, 1 RTF), its stamp when it was last read or written, and the bytes its reading
+// left out after a Ctrl-Z.
 struct RecordBinding {
     QString fileName;
-    bool hasFileName = false;
     quint8 format = 0;
+    FileStamp stamp;
+    QByteArray unread;
 
     QByteArray encode() const;
     static RecordBinding decode(QByteArrayView payload);

@@ -10,15 +10,19 @@
 
 namespace ParagraphGeometry {
 
-void apply(QTextBlockFormat& format, qreal pixelsPerTwip) {
+LineStarts lineStarts(const QTextBlockFormat& format) {
     const long long start = format.intProperty(TextProperty::StartIndent);
     const long long offset = format.intProperty(TextProperty::Offset);
-    const long long right = format.intProperty(TextProperty::RightIndent);
     const bool bullet = format.objectIndex() >= 0;
     const long long later = std::max(0LL, start + offset);
-    const long long firstLine = bullet ? later : std::max(0LL, start);
-    format.setLeftMargin(later * pixelsPerTwip);
-    format.setTextIndent((firstLine - later) * pixelsPerTwip);
+    return {bullet ? later : std::max(0LL, start), later};
+}
+
+void apply(QTextBlockFormat& format, qreal pixelsPerTwip) {
+    const long long right = format.intProperty(TextProperty::RightIndent);
+    const LineStarts starts = lineStarts(format);
+    format.setLeftMargin(starts.later * pixelsPerTwip);
+    format.setTextIndent((starts.firstLine - starts.later) * pixelsPerTwip);
     format.setRightMargin(std::max(0LL, right) * pixelsPerTwip);
 }
 

@@ -18,6 +18,14 @@ class QTextDocument;
 // Nothing is drawn left of the left margin: a negative position counts as 0.
 namespace ParagraphGeometry {
 
+// Where the text of a paragraph's first line and of its later lines starts, in twips from the left
+// margin.
+struct LineStarts {
+    long long firstLine;
+    long long later;
+};
+LineStarts lineStarts(const QTextBlockFormat& format);
+
 // Sets format's margins from its indents and bullet; pixelsPerTwip is the screen's scale.
 void apply(QTextBlockFormat& format, qreal pixelsPerTwip);
 // Whether format is drawn as its indents and bullet say.

@@ -145,7 +145,7 @@ void TestDocument::openBindsAndTitles() {
     QCOMPARE(editor_->text(), QStringLiteral("a\r\nb\r\n"));
     QCOMPARE(doc_->title(), Document::TitlePrefix + QStringLiteral("two.txt"));
     QCOMPARE(doc_->CurrentFileName(), path("two.txt"));
-    QCOMPARE(doc_->docFile().fileName(), path("two.txt"));
+    QCOMPARE(doc_->binding().stamp, FileStamp::of(path("two.txt")));
     QVERIFY(doc_->HasFileName());
     QVERIFY(!editor_->modified());
     QCOMPARE(editor_->selStart(), 0);
@@ -351,6 +351,7 @@ void TestDocument::newResetsDialogNames() {
     QVERIFY(!editor_->modified());
     QCOMPARE(doc_->title(), Document::kNewFileTitle);
     QVERIFY(!doc_->HasFileName());
+    QVERIFY(doc_->CurrentFileName().isEmpty()); // the binding goes whole
     QVERIFY(doc_->openDialog().fileName.isEmpty());
     QVERIFY(doc_->saveDialog().fileName.isEmpty());
 }

@@ -55,6 +55,9 @@ void TestMessageDialog::buttonsDefaultAndEscape_data() {
         << int(mbYes | mbNo | mbOK | mbCancel) << QStringList{"&Yes", "&No", "OK", "Cancel"} << mrOk
         << mrCancel;
     QTest::newRow("yes only") << int(mbYes) << QStringList{"&Yes"} << mrYes << 0;
+    QTest::newRow("yes cancel, cancel is default")
+        << int(mbYes | mbCancel | mbDefaultCancel) << QStringList{"&Yes", "Cancel"} << mrCancel
+        << mrCancel;
 }
 
 void TestMessageDialog::buttonsDefaultAndEscape() {

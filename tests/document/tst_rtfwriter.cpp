@@ -9,9 +9,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
+#include <clocale>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -31,7 +34,23 @@ void collectTypes(const QJsonValue& v, QStringList& types) {
     }
 }
 
+// Counts a control word followed by its number: \\fs in \\fs16, not in \\fswiss.
+qsizetype countWord(const QByteArray& rtf, const QByteArray& word) {
+    qsizetype n = 0;
+    for (qsizetype at = rtf.indexOf(word); at >= 0; at = rtf.indexOf(word, at + 1)) {
+        const qsizetype after = at + word.size();
+        n += after < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[after])) ? 1 : 0;
+    }
+    return n;
+}
+
+// The editor's five stops when the dialog base unit is 7 pixels.
+const QList<qreal> kStops{19.25, 38.5, 59.5, 78.75, 99.75};
+
 } // namespace
+
+using EditSteps = std::function<void(RichEdit&)>;
+Q_DECLARE_METATYPE(EditSteps)
 
 class TestRtfWriter : public QObject {
     Q_OBJECT
@@ -49,6 +68,9 @@ private slots:
     void characterAttributes();
     void paragraphAttributes_data();
     void paragraphAttributes();
+    void recipientLayout_data();
+    void recipientLayout();
+    void pageFollowsTheLocalePaper();
     void onlyChangesAreWrittenBetweenRuns();
     void saveErrors();
     void pandocReadsFormatting();
@@ -195,6 +217,99 @@ void TestRtfWriter::paragraphAttributes() {
     QCOMPARE(doc.paragraphs.at(2).text, QStringLiteral("two"));
 }
 
+void TestRtfWriter::recipientLayout_data() {
+    QTest::addColumn<EditSteps>("steps");
+    QTest::addColumn<QByteArrayList>("expected");
+    const auto para = [](int at, const std::function<void(RichEdit&)>& set) {
+        return [at, set](RichEdit& e) {
+            e.select(at, 0);
+            set(e);
+        };
+    };
+    QTest::newRow("page, default stops, set stops at the margin")
+        << EditSteps([](RichEdit&) {})
+        << QByteArrayList{
+               "\\paperw11906\\paperh16838\\margl1134\\margr1134\\margt1134\\margb1134"
+               "\\deftab720",
+               "\\pard\\plain\\ql\\tx289\\tx578\\tx893\\tx1181\\tx1496 \\f0\\fs16\\cf0 x\\tab "};
+    // The editor counts stops from the line's start, and its half-inch grid past them too.
+    QTest::newRow("stops follow a first-line indent")
+        << EditSteps(para(0, [](RichEdit& e) { e.setParaStartIndent(400); }))
+        << QByteArrayList{"\\li400\\tx689\\tx978\\tx1293\\tx1581\\tx1896\\tx2560\\tx3280",
+                          "\\tx8320\\tx9040 "};
+    QTest::newRow("hanging first line: a stop at the later lines")
+        << EditSteps(para(0, [](RichEdit& e) { e.setParaOffset(400); }))
+        << QByteArrayList{"\\li400\\fi-400\\tx289\\tx400\\tx578\\tx893\\tx1181\\tx1496 "};
+    QTest::newRow("bullet: its tab goes to the hanging indent")
+        << EditSteps(para(0,
+                          [](RichEdit& e) {
+                              e.setParaOffset(200);
+                              e.setParaNumbering(ParaNumbering::Bullet);
+                          }))
+        << QByteArrayList{"\\jclisttab\\tx200}", "\\li200\\fi-200\\tx200\\tx489\\tx778",
+                          "\\f0\\fs16\\cf0 {\\listtext\\f1\\'b7\\tab}x", "{\\f1\\ftech\\fcharset2"};
+    QTest::newRow("font families and pitch")
+        << EditSteps([](RichEdit& e) {
+               e.select(0, 1);
+               e.setSelFaceName(QStringLiteral("Times New Roman"));
+               e.select(2, 1);
+               e.setSelFaceName(QStringLiteral("Liberation Mono"));
+               e.select(3, 1);
+               e.setSelFaceName(QStringLiteral("DejaVu Sans"));
+           })
+        << QByteArrayList{"{\\f0\\fswiss\\fcharset204\\fprq2 MS Sans Serif;}",
+                          "\\froman\\fcharset204\\fprq2 Times New Roman;}",
+                          "\\fmodern\\fcharset204\\fprq1 Liberation Mono;}",
+                          "\\fswiss\\fcharset204\\fprq2 DejaVu Sans;}"};
+    // A reader that resets the characters at \\pard keeps them: they follow each \\pard\\plain.
+    QTest::newRow("runs restated after \\pard\\plain")
+        << EditSteps([](RichEdit& e) {
+               e.select(0, 7);
+               e.setSelFaceName(QStringLiteral("Times New Roman"));
+               e.setSelSizeTwips(280);
+               e.setSelColor(QColor(255, 0, 0));
+               e.setSelStyles(fsBold | fsUnderline);
+               e.select(7, 0);
+               e.setParaAlignment(ParaAlignment::Center);
+           })
+        << QByteArrayList{"\\pard\\plain\\qc\\tx289\\tx578\\tx893\\tx1181\\tx1496 "
+                          "\\f1\\fs28\\cf1\\b\\ul n"};
+}
+
+void TestRtfWriter::recipientLayout() {
+    QFETCH(EditSteps, steps);
+    QFETCH(QByteArrayList, expected);
+    edit_->setTabStops(kStops);
+    edit_->setText(QStringLiteral("x\tcd\r\nnext"));
+    steps(*edit_);
+    const QByteArray rtf = RtfWriter::toRtf(*edit_->document());
+    for (const QByteArray& words : expected) {
+        QVERIFY2(rtf.contains(words), qPrintable(words + "\nnot in\n" + rtf));
+    }
+    const RtfDocument doc = RtfReader::read(rtf);
+    QVERIFY2(doc.ok, qPrintable(doc.error));
+    QCOMPARE(doc.paragraphs.at(1).text, QStringLiteral("next"));
+}
+
+void TestRtfWriter::pageFollowsTheLocalePaper() {
+    // A US locale compiled for this test: its paper is Letter.
+    QTemporaryDir dir;
+    QProcess localedef;
+    localedef.start(QStringLiteral("localedef"),
+                    {QStringLiteral("-i"), QStringLiteral("en_US"), QStringLiteral("-f"),
+                     QStringLiteral("UTF-8"), dir.filePath(QStringLiteral("en_US.UTF-8"))});
+    if (!localedef.waitForFinished(60000) || localedef.exitCode() != 0) {
+        QSKIP("localedef cannot build en_US here");
+    }
+    qputenv("LOCPATH", dir.path().toLocal8Bit());
+    const QByteArray before = std::setlocale(LC_PAPER, nullptr);
+    QVERIFY(std::setlocale(LC_PAPER, "en_US.UTF-8") != nullptr);
+    const QByteArray rtf = RtfWriter::toRtf(*edit_->document());
+    std::setlocale(LC_PAPER, before.constData());
+    qunsetenv("LOCPATH");
+    QVERIFY2(rtf.contains("\\paperw12240\\paperh15840\\margl1134"), rtf.constData());
+}
+
 void TestRtfWriter::onlyChangesAreWrittenBetweenRuns() {
     // Many plain paragraphs cost the text and one \par each, no repeated state.
     QString text;
@@ -204,7 +319,7 @@ void TestRtfWriter::onlyChangesAreWrittenBetweenRuns() {
     edit_->setText(text);
     const QByteArray rtf = RtfWriter::toRtf(*edit_->document());
     QCOMPARE(rtf.count("\\pard"), 1);
-    QCOMPARE(rtf.count("\\fs"), 1);
+    QCOMPARE(countWord(rtf, "\\fs"), 1);
     QVERIFY(rtf.size() < 1000 * 12 + 400);
 }
 

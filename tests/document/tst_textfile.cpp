@@ -1,6 +1,7 @@
 #include "Cp1251.h"
 #include "Errors.h"
 #include "FileBytes.h"
+#include "FileName.h"
 #include "TextFile.h"
 
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -31,6 +33,10 @@ class TestTextFile : public QObject {
 private slots:
     void decodeLines_data();
     void decodeLines();
+    void unreadRestIsKept_data();
+    void unreadRestIsKept();
+    void fileNamesKeepTheirBytes_data();
+    void fileNamesKeepTheirBytes();
     void encodeLines_data();
     void encodeLines();
     void readErrors_data();
@@ -98,6 +104,77 @@ void TestTextFile::decodeLines() {
     QCOMPARE(read, text);
 }
 
+void TestTextFile::unreadRestIsKept_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("unread"); // from the Ctrl-Z that ended the text
+    QTest::addColumn<int>("line");          // the line it stands in
+    QTest::newRow("no ctrl-z") << QByteArray("ab\ncd") << QByteArray() << 0;
+    QTest::newRow("ctrl-z inside a line ends nothing") << QByteArray("ab\x1a"
+                                                                     "cd\nef")
+                                                       << QByteArray() << 0;
+    QTest::newRow("at a line's start") << QByteArray("ab\r\ncd\r\n\x1a"
+                                                     "ef\0\xff\r\n",
+                                                     15)
+                                       << QByteArray("\x1a"
+                                                     "ef\0\xff\r\n",
+                                                     7)
+                                       << 3;
+    // The skipped rest of the line goes too, from its first Ctrl-Z.
+    QTest::newRow("second ctrl-z in a skipped rest") << QByteArray("ab\ncd\x1a"
+                                                                   "xy\x1a"
+                                                                   "z\nlast")
+                                                     << QByteArray("\x1a"
+                                                                   "xy\x1a"
+                                                                   "z\nlast")
+                                                     << 2;
+    QTest::newRow("only a ctrl-z at the end")
+        << QByteArray("ab\r\n\x1a") << QByteArray("\x1a") << 2;
+}
+
+void TestTextFile::unreadRestIsKept() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, unread);
+    QFETCH(int, line);
+    QTemporaryDir dir;
+    DocFile file;
+    file.assign(dir.filePath(QStringLiteral("f.txt")));
+    writeBytes(file.fileName(), bytes);
+    // In chunks of three bytes, so that the Ctrl-Z and the rest it leaves fall in any chunk.
+    const DocFile::Read read = file.readLines([](const QString&) {}, NullProgress::instance(), 3);
+    QCOMPARE(read.unread, unread);
+    QCOMPARE(read.unreadLine, line);
+    // Written back after new lines, the rest is there byte for byte.
+    file.writeLines(QTextDocument(QStringLiteral("new")), NullProgress::instance(), read.unread);
+    QCOMPARE(readBytes(file.fileName()), "new\r\n" + unread);
+}
+
+void TestTextFile::fileNamesKeepTheirBytes_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("utf-8") << QByteArray("письмо.txt") << QStringLiteral("письмо.txt");
+    QTest::newRow("windows-1251") << QByteArray("\xef\xe8\xf1\xfc\xec\xee.txt")
+                                  << QStringLiteral("письмо.txt");
+    QTest::newRow("koi8-r") << QByteArray("\xd0\xc9\xd3\xd8\xcd\xcf") << QStringLiteral("РЙУШНП");
+    QTest::newRow("utf-8 cut short") << QByteArray("a\xd0") << QStringLiteral("aР");
+    QTest::newRow("overlong slash") << QByteArray("\xc0\xaf") << QStringLiteral("АЇ");
+    QTest::newRow("a surrogate in utf-8") << QByteArray("\xed\xb2\x80") << QStringLiteral("нІЂ");
+    QTest::newRow("four bytes") << QByteArray("\xf0\x9f\x98\x80") << QStringLiteral("😀");
+}
+
+void TestTextFile::fileNamesKeepTheirBytes() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, shown);
+    const QString name = FileName::decode(bytes);
+    QCOMPARE(FileName::encode(name), bytes);
+    QCOMPARE(FileName::display(name), shown);
+    // Cut within a limit, a name never ends inside a character.
+    for (qsizetype room = 0; room <= bytes.size(); ++room) {
+        const QByteArray cut = FileName::cut(bytes, room);
+        QVERIFY(cut.size() <= room && bytes.startsWith(cut));
+        QCOMPARE(FileName::encode(FileName::decode(cut)), cut);
+    }
+}
+
 void TestTextFile::encodeLines_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("bytes");
@@ -141,6 +218,16 @@ void TestTextFile::readErrors_data() {
     QTest::newRow("folder") << QStringLiteral("sub") << QStringLiteral("File access denied");
     QTest::newRow("no read permission")
         << QStringLiteral("secret.txt") << QStringLiteral("File access denied");
+    // %1: the file's full name.
+    const QString special =
+        QStringLiteral("«%1» — не обычный файл, а %2. Zelto открывает и сохраняет только обычные "
+                       "файлы.");
+    QTest::newRow("a pipe") << QStringLiteral("pipe") << special.arg("%1", "именованный канал");
+    QTest::newRow("a link to an endless device")
+        << QStringLiteral("zero") << special.arg("%1", "устройство");
+    QTest::newRow("above the size limit")
+        << QStringLiteral("big.txt")
+        << QStringLiteral("Файл «big.txt» слишком велик: Zelto открывает файлы не больше 1 МБ.");
 }
 
 void TestTextFile::readErrors() {
@@ -150,6 +237,11 @@ void TestTextFile::readErrors() {
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
     const QString secret = dir.filePath(QStringLiteral("secret.txt"));
     writeBytes(secret, "x");
+    QVERIFY(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("pipe"))).constData(), 0600) ==
+            0);
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), dir.filePath(QStringLiteral("zero"))));
+    constexpr qint64 kLimit = 1 << 20;
+    writeBytes(dir.filePath(QStringLiteral("big.txt")), QByteArray(kLimit + 1, 'x'));
     QFile::setPermissions(secret, QFileDevice::WriteOwner);
     if (relative == QLatin1String("secret.txt") && ::geteuid() == 0) {
         QSKIP("root reads every file");
@@ -157,10 +249,10 @@ void TestTextFile::readErrors() {
     DocFile file;
     file.assign(dir.filePath(relative));
     try {
-        file.readLines();
+        file.readLines([](const QString&) {}, NullProgress::instance(), 1 << 16, kLimit);
         QFAIL("no error");
-    } catch (const InOutError& e) {
-        QCOMPARE(e.message(), message);
+    } catch (const Error& e) {
+        QCOMPARE(e.message(), QString(message).replace(QLatin1String("%1"), file.fileName()));
     }
 }
 

@@ -29,9 +29,13 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <QTextOption>
 #include <QTimer>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 class TestDocumentGui : public QObject {
     Q_OBJECT
@@ -120,6 +124,11 @@ void TestDocumentGui::typeSaveOpenAndSaveAsRtf() {
     key(Qt::Key_S, Qt::ControlModifier);
     const QByteArray rtf = readBytes(path("styled.rtf"));
     QVERIFY(rtf.startsWith("{\\rtf1\\ansi\\ansicpg1251"));
+    // The editor's first stop, as the window set it, is the file's.
+    const QList<QTextOption::Tab> stops = form_->RichEdit1->document()->defaultTextOption().tabs();
+    QVERIFY(!stops.isEmpty());
+    const int firstStop = qRound(stops[0].position / form_->RichEdit1->pixelsPerTwip());
+    QVERIFY2(rtf.contains("\\tx" + QByteArray::number(firstStop) + "\\tx"), rtf.constData());
     const RtfDocument read = RtfReader::read(rtf);
     QVERIFY(read.ok);
     QCOMPARE(read.paragraphs.value(0).text, QStringLiteral("ab"));
@@ -385,6 +394,11 @@ void TestDocumentGui::fileOnTheCommandLine_data() {
                              << "File not found";
     QTest::newRow("a folder") << QStringList{"zelto", dir_.path()} << QString() << QString()
                               << "File access denied";
+    // Refused at once: reading a pipe would wait for a writer that may never come.
+    QTest::newRow("a pipe") << QStringList{"zelto", path("pipe")} << QString() << QString()
+                            << "«" + path("pipe") +
+                                   "» — не обычный файл, а именованный канал. Zelto открывает и "
+                                   "сохраняет только обычные файлы.";
 }
 
 void TestDocumentGui::fileOnTheCommandLine() {
@@ -393,10 +407,11 @@ void TestDocumentGui::fileOnTheCommandLine() {
     QFETCH(QString, bound);
     QFETCH(QString, error);
     writeBytes(path("cl.txt"), Cp1251::encode(QStringLiteral("строка\r\nвторая")));
+    ::mkfifo(QFile::encodeName(path("pipe")).constData(), 0600);
     const QString startFolder = QDir::currentPath();
     QDir::setCurrent(dir_.path());
     form_.create(prompts_);
-    showMainWindow(*form_, arguments);
+    showMainWindow(*form_, prompts_, arguments);
     QDir::setCurrent(startFolder);
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     QTRY_COMPARE(errors_, error.isEmpty() ? QStringList() : QStringList{error});
@@ -511,7 +526,14 @@ void TestDocumentGui::realDialogs() {
 }
 
 // The file commands that report progress and can be cancelled half-way.
-enum class LongWork { Open, SaveAsRtf, SaveAfterYesToNew, SaveAfterYesToOpen, SaveAfterYesToClose };
+enum class LongWork {
+    Open,
+    SaveAsRtf,
+    SaveAfterYesToNew,
+    SaveInPlaceAfterYesToNew, // the file has a second link: its old bytes are copied aside first
+    SaveAfterYesToOpen,
+    SaveAfterYesToClose
+};
 
 void TestDocumentGui::cancelledLongWorkChangesNothing_data() {
     QTest::addColumn<LongWork>("work");
@@ -520,6 +542,7 @@ void TestDocumentGui::cancelledLongWorkChangesNothing_data() {
         {LongWork::Open, "open"},
         {LongWork::SaveAsRtf, "save as RTF"},
         {LongWork::SaveAfterYesToNew, "save after Yes to New"},
+        {LongWork::SaveInPlaceAfterYesToNew, "save in place after Yes to New"},
         {LongWork::SaveAfterYesToOpen, "save after Yes to Open"},
         {LongWork::SaveAfterYesToClose, "save after Yes to the close box"}};
     for (const auto& [work, name] : works) {
@@ -543,6 +566,12 @@ void TestDocumentGui::cancelledLongWorkChangesNothing() {
     }
     writeBytes(bigFile, big);
     writeBytes(rtfFile, "old");
+    const QString copies = dir.filePath(QStringLiteral("cache"));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(copies));
+    if (work == LongWork::SaveInPlaceAfterYesToNew) {
+        QVERIFY(::link(QFile::encodeName(bigFile).constData(),
+                       QFile::encodeName(dir.filePath(QStringLiteral("second"))).constData()) == 0);
+    }
     if (work == LongWork::Open) {
         typeText(editor(), QStringLiteral("typed"));
     } else {
@@ -574,6 +603,7 @@ void TestDocumentGui::cancelledLongWorkChangesNothing() {
         key(Qt::Key_S, Qt::ControlModifier);
         break;
     case LongWork::SaveAfterYesToNew:
+    case LongWork::SaveInPlaceAfterYesToNew:
         key(Qt::Key_N, Qt::ControlModifier);
         break;
     case LongWork::SaveAfterYesToClose: {
@@ -594,8 +624,14 @@ void TestDocumentGui::cancelledLongWorkChangesNothing() {
     QVERIFY(form_->RichEdit1->modified());
     QCOMPARE(readBytes(bigFile), big);
     QCOMPARE(readBytes(rtfFile), QByteArray("old"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-             (QStringList{"big.txt", "old.rtf"})); // no temporary file left behind
+    QStringList files{"big.txt", "old.rtf"};
+    if (work == LongWork::SaveInPlaceAfterYesToNew) {
+        files << "second";
+    }
+    // No temporary file left behind, nor a private copy.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), files);
+    QCOMPARE(QDir(copies + QStringLiteral("/zelto")).entryList(QDir::Files | QDir::Hidden),
+             QStringList());
 }
 
 // The progress dialog of the real prompts: never for short work; for long work, over the main

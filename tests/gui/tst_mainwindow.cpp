@@ -31,6 +31,7 @@
 #include <QTextLayout>
 #include <QTimer>
 #include <QToolButton>
+#include <cmath>
 #include <memory>
 
 class TestMainWindow : public QObject {
@@ -426,6 +427,20 @@ void TestMainWindow::tabInsertsTabAndKeepsFocus() {
     QCOMPARE(qRound(line.cursorToX(2) - line.x()), qRound(stops[0]));
     QCOMPARE(qRound(line.cursorToX(4) - line.x()), qRound(stops[1]));
     QCOMPARE(qRound(line.cursorToX(5) - line.x()), qRound(stops[2]));
+
+    // Past the five, a stop every half inch, as word processors have them.
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(form_->windowHandle(), Qt::Key_Tab);
+    }
+    const qreal halfInch = 720 * form_->RichEdit1->pixelsPerTwip();
+    const qreal pastFive = (std::floor(stops[4] / halfInch) + 1) * halfInch;
+    QCOMPARE(qRound(line.cursorToX(8) - line.x()), qRound(pastFive));
+
+    // A hanging first line has a stop where the later lines start.
+    const qreal hanging = (stops[0] + stops[1]) / 2;
+    form_->RichEdit1->setParaOffset(qRound(hanging / form_->RichEdit1->pixelsPerTwip()));
+    const QTextLine first = form_->RichEdit1->document()->firstBlock().layout()->lineAt(0);
+    QCOMPARE(qRound(first.cursorToX(4) - first.x()), qRound(hanging));
 }
 
 void TestMainWindow::rightClickOpensTheContextMenu() {

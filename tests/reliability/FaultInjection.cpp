@@ -163,6 +163,18 @@ int fsync(int fd) {
     return real(fd);
 }
 
+#define ZELTO_FALLOCATE(name)                                                                      \
+    int name(int fd, int mode, off_t offset, off_t len) {                                          \
+        static const auto real = next<int (*)(int, int, off_t, off_t)>(#name);                     \
+        if (hits(Fault::Call::Allocate) && fdUnder(fd)) {                                          \
+            return fail();                                                                         \
+        }                                                                                          \
+        return real(fd, mode, offset, len);                                                        \
+    }
+ZELTO_FALLOCATE(fallocate)
+ZELTO_FALLOCATE(fallocate64)
+#undef ZELTO_FALLOCATE
+
 int linkat(int olddirfd, const char* oldpath, int newdirfd, const char* newpath, int flags) {
     static const auto real = next<int (*)(int, const char*, int, const char*, int)>("linkat");
     if (hits(Fault::Call::Link) && under(newpath)) {

@@ -3,8 +3,9 @@
 #include <QString>
 
 // Faults of the file system, injected under the program's file layer: the test executable defines
-// open, write, fdatasync, linkat and rename itself, so that the calls Qt makes for files inside one
-// folder fail as a full or broken disk would make them fail. Calls on any other file go through.
+// open, write, fdatasync, fsync, fallocate, linkat and rename itself, so that the calls Qt makes
+// for files inside one folder fail as a full or broken disk would make them fail. Calls on any
+// other file go through.
 namespace Fault {
 
 enum class Call {
@@ -12,8 +13,9 @@ enum class Call {
     Sync,
     Link,
     Rename,
-    Create,      // an open that may create a file (O_CREAT or O_TMPFILE)
-    OpenForWrite // any open for writing, as on a read-only file system
+    Create,       // an open that may create a file (O_CREAT or O_TMPFILE)
+    OpenForWrite, // any open for writing, as on a read-only file system
+    Allocate      // reserving room for a file
 };
 
 // From now on, calls of kind call on files under folder fail with err. A write first lets

@@ -4,7 +4,7 @@
 #include "Cp1251.h"
 #include "ErrorCapture.h"
 #include "FileBytes.h"
-#include "InPlaceWriter.h"
+#include "PrivateCopy.h"
 #include "RichEdit.h"
 #include "ScriptedPrompts.h"
 #include "TForm1.h"
@@ -206,8 +206,7 @@ void TestFileIdentity::saveKeepsIdentity() {
     QCOMPARE(attribute(file, "system.posix_acl_access"), acl);
     QCOMPARE(attribute(file, "user.zelto"), user);
     // No copy of the old contents is left behind, and nothing beside the file.
-    QCOMPARE(QDir(InPlaceWriter::backupFolder()).entryList(QDir::Files | QDir::Hidden),
-             QStringList());
+    QCOMPARE(QDir(PrivateCopy::folder()).entryList(QDir::Files | QDir::Hidden), QStringList());
     QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{"doc.txt"});
 }

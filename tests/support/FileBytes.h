@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTest>
 #include <csignal>
+#include <cstdio>
 #include <sys/resource.h>
 
 // A file's whole contents, or "<missing>" when it cannot be read, so that a comparison names the
@@ -19,6 +20,27 @@ inline void writeBytes(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     QCOMPARE(f.write(bytes), qint64(bytes.size()));
+}
+
+// The same for a name given as the system's bytes, which need not be UTF-8.
+inline QByteArray readNative(const QByteArray& path) {
+    QByteArray bytes = "<missing>";
+    if (std::FILE* f = std::fopen(path.constData(), "rb")) {
+        bytes.clear();
+        char block[4096];
+        for (size_t n; (n = std::fread(block, 1, sizeof block, f)) > 0;) {
+            bytes.append(block, static_cast<qsizetype>(n));
+        }
+        std::fclose(f);
+    }
+    return bytes;
+}
+
+inline void writeNative(const QByteArray& path, const QByteArray& bytes) {
+    std::FILE* f = std::fopen(path.constData(), "wb");
+    QVERIFY(f != nullptr);
+    QCOMPARE(std::fwrite(bytes.constData(), 1, bytes.size(), f), size_t(bytes.size()));
+    QCOMPARE(std::fclose(f), 0);
 }
 
 // Limits the size of any file this process writes for as long as it lives, so that a write fails

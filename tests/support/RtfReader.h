@@ -186,6 +186,8 @@ private:
             next.align = p.align;
             next.li = p.li, next.fi = p.fi, next.ri = p.ri, next.bullet = p.bullet;
             doc_.paragraphs.append(next);
+        } else if (w == "plain") {
+            ch = RtfChar();
         } else if (w == "pard") {
             p.align = 'l', p.li = p.fi = p.ri = 0, p.bullet = false;
         } else if (w == "ql" || w == "qc" || w == "qr") {
