@@ -130,14 +130,16 @@ void Recorder::flushNow() {
 void Recorder::startRecord() {
     RecordStart start;
     start.createdMs = QDateTime::currentMSecsSinceEpoch();
-    const bool opened = base_ == Base::OpenedFile && !openedFile_.isEmpty() &&
-                        document_.HasFileName() && document_.format() == DocFormat::PlainText &&
-                        document_.CurrentFileName() == openedFile_ &&
-                        FileStamp::of(openedFile_) == openedStamp_;
+    // A document that Open read and nothing changed since is that file's text, while the file
+    // is as it was read.
+    const DocBinding& bound = document_.binding();
+    const bool opened = base_ == Base::OpenedFile && bound.bound() &&
+                        bound.format == DocFormat::PlainText && bound.stamp.isRegular() &&
+                        FileStamp::of(bound.fileName) == bound.stamp;
     if (opened) {
         start.base = Record::BaseKind::TextFile;
-        start.file = openedFile_;
-        start.stamp = openedStamp_;
+        start.file = bound.fileName;
+        start.stamp = bound.stamp;
         start.characters = static_cast<quint32>(spans_.recordedLength());
         start.blocks = static_cast<quint32>(baseBlocks_);
     } else if (base_ != Base::Empty) {

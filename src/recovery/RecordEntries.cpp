@@ -1,5 +1,9 @@
 #include "RecordEntries.h"
 
+#include "Crc32.h"
+
+#include <QFile>
+
 namespace {
 
 void writeStamp(ByteWriter& w, const FileStamp& stamp) {
@@ -97,4 +101,36 @@ RecordCommit RecordCommit::decode(QByteArrayView payload) {
     c.sequence = r.u64();
     r.expectEnd();
     return c;
+}
+
+std::optional<std::pair<quint32, qint64>> fileSum(const QString& path,
+                                                  const std::optional<FileStamp>& stamp) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    const auto same = [&] {
+        return !stamp || FileStamp::ofDescriptor(static_cast<int>(file.handle())) == *stamp;
+    };
+    if (!same()) {
+        return std::nullopt;
+    }
+    quint32 crc = 0;
+    qint64 size = 0;
+    QByteArray chunk(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = file.read(chunk.data(), chunk.size());
+        if (n < 0) {
+            return std::nullopt;
+        }
+        if (n == 0) {
+            break;
+        }
+        crc = crc32(QByteArrayView(chunk.constData(), n), crc);
+        size += n;
+    }
+    if (!same()) {
+        return std::nullopt;
+    }
+    return std::pair{crc, size};
 }

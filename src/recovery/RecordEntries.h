@@ -5,10 +5,13 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
+#include <utility>
 
 // How the recorded document began: empty, or as Open builds it from a text file, which then had
 // this stamp and gave characters characters (the last paragraph end not counted) in blocks
-// blocks.
+// blocks. The file's bytes were summed later (a BaseSum entry), when they could be: a file put
+// back with the same bytes but another stamp still serves.
 struct RecordStart {
     Record::BaseKind base = Record::BaseKind::Empty;
     QString file;
@@ -16,6 +19,7 @@ struct RecordStart {
     quint32 characters = 0;
     quint32 blocks = 1;
     qint64 createdMs = 0;
+    std::optional<std::pair<quint32, qint64>> sum; // CRC-32 and size of the file's bytes
 
     QByteArray encode() const;
     static RecordStart decode(QByteArrayView payload);
@@ -45,3 +49,8 @@ struct RecordCommit {
     QByteArray encode() const;
     static RecordCommit decode(QByteArrayView payload);
 };
+
+// The CRC-32 and size of the bytes of the file at path, read through. None when it cannot be read
+// or when stamp is given and the file is not (or stops being) the one it stamps.
+std::optional<std::pair<quint32, qint64>> fileSum(const QString& path,
+                                                  const std::optional<FileStamp>& stamp = {});

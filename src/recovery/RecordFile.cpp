@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -33,6 +34,10 @@ quint64 RecordFile::append(QByteArray bytes) {
     const quint64 ticket = ++nextTicket_;
     push(Op{Op::Append, std::move(bytes), ticket, {}});
     return ticket;
+}
+
+void RecordFile::appendMade(std::function<QByteArray()> make) {
+    push(Op{Op::Append, {}, 0, {}, std::move(make)});
 }
 
 void RecordFile::replace(LockedFile target) {
@@ -111,7 +116,7 @@ void RecordFile::process(std::vector<Op>& ops) {
         switch (op.kind) {
         case Op::Append:
             doAppend(op);
-            last = op.ticket;
+            last = std::max(last, op.ticket);
             break;
         case Op::Replace:
             doReplace(op);
@@ -135,6 +140,7 @@ void RecordFile::doAppend(const Op& op) {
     if (removed_) {
         return;
     }
+    const QByteArray bytes = op.make ? op.make() : op.bytes;
     if (!file_.isOpen()) {
         try {
             LockedFile made = folder_.create();
@@ -147,8 +153,8 @@ void RecordFile::doAppend(const Op& op) {
         }
         syncFolder();
     }
-    const char* p = op.bytes.constData();
-    qsizetype left = op.bytes.size();
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
     while (left > 0) {
         const ssize_t n = ::write(file_.fd(), p, static_cast<size_t>(left));
         if (n < 0 && errno == EINTR) {

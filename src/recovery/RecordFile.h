@@ -26,6 +26,9 @@ public:
 
     // Queues bytes to append; returns their ticket, counted from 1.
     quint64 append(QByteArray bytes);
+    // Queues bytes that make() gives on the writing thread (none: nothing), for work that reads
+    // files.
+    void appendMade(std::function<QByteArray()> make);
     // Queues: once what came before is durable, the record takes target's name, replacing it,
     // and target's lock is let go. For a newer record of the same document, or one it restored.
     void replace(LockedFile target);
@@ -52,6 +55,7 @@ private:
         QByteArray bytes;
         quint64 ticket = 0;
         LockedFile target;
+        std::function<QByteArray()> make;
     };
 
     void push(Op op);

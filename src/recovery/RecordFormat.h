@@ -24,6 +24,7 @@ enum class EntryType : quint8 {
     Binding = 2, // the file the document is bound to, and how
     Replace = 3, // a stretch of the document replaced by text with its formats
     Commit = 4,  // the entries before it make a state the document had
+    BaseSum = 5, // the CRC-32 and size of the bytes of a text file the document began as
 };
 
 enum class BaseKind : quint8 { Empty = 0, TextFile = 1 };

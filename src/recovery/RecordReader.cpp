@@ -38,6 +38,14 @@ RecordReader::RecordReader(QIODevice& device) : device_(device) {
             break;
         case Record::EntryType::Replace:
             break;
+        case Record::EntryType::BaseSum: {
+            ByteReader r(entry.payload);
+            const quint32 crc = r.u32();
+            const qint64 size = r.i64();
+            r.expectEnd();
+            start_.sum = std::pair{crc, size};
+            break;
+        }
         default:
             throw RecordError("unknown entry");
         }

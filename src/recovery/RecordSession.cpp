@@ -10,6 +10,19 @@ RecordSession::RecordSession(RecordFolder folder, const RecordStart& start)
     QByteArray head(Record::kMagic.data(), Record::kMagic.size());
     appendEntry(head, Record::EntryType::Start, start.encode());
     file_.append(std::move(head));
+    if (start.base == Record::BaseKind::TextFile) {
+        file_.appendMade([path = start.file, stamp = start.stamp] {
+            QByteArray entry;
+            if (const auto sum = fileSum(path, stamp)) {
+                QByteArray payload;
+                ByteWriter w(payload);
+                w.u32(sum->first);
+                w.i64(sum->second);
+                appendEntry(entry, Record::EntryType::BaseSum, payload);
+            }
+            return entry;
+        });
+    }
 }
 
 bool RecordSession::flush(const QTextDocument& document, ChangeSpans& spans, int budget) {

@@ -67,7 +67,7 @@ void TestRecoveryGui::start(const QStringList& arguments) {
     form_.create(prompts_);
     recorder_ =
         std::make_unique<Recorder>(*form_->RichEdit1, form_->document(), prompts_, folder());
-    showMainWindow(*form_, arguments, recorder_.get());
+    showMainWindow(*form_, prompts_, arguments, recorder_.get());
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     QTest::qWait(50); // the offer and the open run once the event loop does
 }
@@ -90,50 +90,63 @@ void TestRecoveryGui::leaveRecord(const QString& text, const QString& file) {
 
 void TestRecoveryGui::offerAtStart_data() {
     QTest::addColumn<int>("answer");
-    QTest::addColumn<bool>("withFile");      // started as zelto FILE
-    QTest::addColumn<bool>("recordOfAFile"); // the record's document was opened from a file
-    QTest::addColumn<QString>("text");       // in the window afterwards
+    QTest::addColumn<bool>("withFile");        // started as zelto FILE
+    QTest::addColumn<bool>("recordOfAFile");   // the record's document was opened from a file
+    QTest::addColumn<QByteArray>("baseLater"); // what that file holds at the start, if rewritten
+    QTest::addColumn<QString>("text");         // in the window afterwards
     QTest::addColumn<QString>("title");
     QTest::addColumn<int>("recordsLeft");
-    QTest::newRow("Yes") << mrYes << false << false << "typed"
-                         << "Новый файл" << 1;
-    QTest::newRow("Yes, opened file") << mrYes << false << true << "typedline\r\n"
-                                      << "base.txt" << 1;
-    QTest::newRow("No") << mrNo << false << false << ""
-                        << "Новый файл" << 0;
-    QTest::newRow("Cancel") << mrCancel << false << false << ""
-                            << "Новый файл" << 1;
-    QTest::newRow("Yes, zelto FILE") << mrYes << true << false << "typed"
-                                     << "Новый файл" << 1;
-    QTest::newRow("Cancel, zelto FILE") << mrCancel << true << false << "arg\r\n"
-                                        << "arg.txt" << 1;
+    QTest::addColumn<int>("messages");
+    const QByteArray same;
+    const QString untitled = QStringLiteral("Новый файл");
+    QTest::newRow("Yes") << mrYes << false << false << same << "typed" << untitled << 1 << 1;
+    QTest::newRow("Yes, opened file") << mrYes << false << true << same << "typedline\r\n"
+                                      << "base.txt" << 1 << 1;
+    QTest::newRow("Yes, opened file put back with the same bytes")
+        << mrYes << false << true << QByteArray("line") << "typedline\r\n"
+        << "base.txt" << 1 << 1;
+    QTest::newRow("Yes, opened file changed since")
+        << mrYes << false << true << QByteArray("lime") << "" << untitled << 0 << 2;
+    QTest::newRow("No") << mrNo << false << false << same << "" << untitled << 0 << 1;
+    QTest::newRow("Cancel") << mrCancel << false << false << same << "" << untitled << 1 << 1;
+    QTest::newRow("Yes, zelto FILE")
+        << mrYes << true << false << same << "typed" << untitled << 1 << 1;
+    QTest::newRow("Cancel, zelto FILE") << mrCancel << true << false << same << "arg\r\n"
+                                        << "arg.txt" << 1 << 1;
 }
 
 void TestRecoveryGui::offerAtStart() {
     QFETCH(int, answer);
     QFETCH(bool, withFile);
     QFETCH(bool, recordOfAFile);
+    QFETCH(QByteArray, baseLater);
     QFETCH(QString, text);
     QFETCH(QString, title);
     QFETCH(int, recordsLeft);
+    QFETCH(int, messages);
     const QString base = dir_->filePath(QStringLiteral("base.txt"));
     writeBytes(base, "line");
     writeBytes(dir_->filePath(QStringLiteral("arg.txt")), "arg");
     leaveRecord(QStringLiteral("typed"), recordOfAFile ? base : QString());
+    if (!baseLater.isEmpty()) {
+        QTest::qWait(10); // another modification time
+        writeBytes(base, baseLater);
+    }
     prompts_.answers = {answer};
     QStringList arguments{QStringLiteral("zelto")};
     if (withFile) {
         arguments << dir_->filePath(QStringLiteral("arg.txt"));
     }
     start(arguments);
-    QCOMPARE(prompts_.questions.size(), 1);
+    QCOMPARE(prompts_.questions.size(), messages);
     QVERIFY2(prompts_.questions[0].contains(recordOfAFile ? "«base.txt»" : "«Новый файл»"),
              qPrintable(prompts_.questions[0]));
     QCOMPARE(form_->RichEdit1->text(), text);
     QCOMPARE(form_->windowTitle(), Document::TitlePrefix + title);
-    QCOMPARE(form_->RichEdit1->modified(), answer == mrYes);
+    const bool restored = answer == mrYes && messages == 1;
+    QCOMPARE(form_->RichEdit1->modified(), restored);
     QCOMPARE(form_->document().HasFileName(), title != "Новый файл");
-    if (answer == mrYes) {
+    if (restored) {
         // The window's own record takes the place of the one it restored.
         recorder_->flushNow();
         QTRY_COMPARE(records(), QStringList{QFileInfo(recorder_->recordPath()).fileName()});
