@@ -9,6 +9,7 @@
 #include <functional>
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
+#include <time.h>
 #endif
 
 // Timing and memory of the running process.
@@ -41,6 +42,23 @@ inline double cpuTime() {
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 #else
     return 0;
+#endif
+}
+
+// Processor time in milliseconds that action costs the calling thread: what a key costs the
+// window, whatever else the machine runs meanwhile.
+inline double threadCpu(const std::function<void()>& action) {
+#ifdef Q_OS_UNIX
+    const auto now = [] {
+        timespec t{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+    };
+    const double before = now();
+    action();
+    return now() - before;
+#else
+    return time(action);
 #endif
 }
 

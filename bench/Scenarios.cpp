@@ -60,7 +60,8 @@ Scenarios::~Scenarios() {
 
 QStringList Scenarios::sessions() {
     return {QStringLiteral("view"),     QStringLiteral("edit"),   QStringLiteral("squeeze"),
-            QStringLiteral("interact"), QStringLiteral("settle"), QStringLiteral("progress")};
+            QStringLiteral("interact"), QStringLiteral("settle"), QStringLiteral("progress"),
+            QStringLiteral("recovery")};
 }
 
 void Scenarios::runSession(const QString& session, int runs, const Report& report) {
@@ -76,6 +77,8 @@ void Scenarios::runSession(const QString& session, int runs, const Report& repor
         settleSession(report);
     } else if (session == QLatin1String("progress")) {
         progressSession(runs, report);
+    } else if (session == QLatin1String("recovery")) {
+        recoverySession(runs, report);
     } else {
         throw std::invalid_argument("unknown session: " + session.toStdString());
     }

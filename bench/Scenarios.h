@@ -39,7 +39,10 @@ public:
     // file's first megabyte there and undo-paste, page-down, ctrl-end; then idle-cpu, the
     // processor time in milliseconds that 5 idle seconds cost with the caret at the click),
     // "progress" (the processor time of an open without progress and with the window's progress
-    // dialog, in turns: open-cpu-no-progress, open-cpu-progress-dialog). Throws
+    // dialog, in turns: open-cpu-no-progress, open-cpu-progress-dialog), "recovery" (keys at the
+    // end without a recorder and with one, the bytes a key adds to the record, the time from the
+    // last key to a durable record, the open, and restores of a record naming the opened file and
+    // of one holding the whole document; RecoveryScenarios.cpp). Throws
     // std::invalid_argument for an unknown name.
     static QStringList sessions();
     void runSession(const QString& session, int runs, const Report& report);
@@ -59,6 +62,7 @@ private:
     void interactSession(int runs, const Report& report);
     void settleSession(const Report& report);
     void progressSession(int runs, const Report& report);
+    void recoverySession(int runs, const Report& report);
     void click(const QPoint& point);
     // The text of the file's first bytes.
     QString fileStart(qsizetype bytes) const;

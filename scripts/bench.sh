@@ -20,7 +20,9 @@
 # time settles the scroll bar (the settle session). At the largest size, the open's own targets:
 # its ratio to iconv, its time per MB against the next smaller size, its peak memory over the file
 # size, and what the progress dialog adds to it (the processor time of the same open without
-# progress and with the dialog, in turns).
+# progress and with the dialog, in turns). For each size, the recovery record: a key with and
+# without it, the bytes a key adds to it, the time from the last key to a durable record, and its
+# restores beside the open.
 # Not part of the test command.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -194,12 +196,34 @@ END {
 }' "$1"
 }
 
+# print_recovery_table RESULTS: what the recovery record costs and gives, per size.
+print_recovery_table() {
+    awk '
+$1 == "RECOVERY" { v[$2 " " $3] = $4; if (!($3 in seen)) { seen[$3] = 1; order[++n] = $3 } }
+END {
+    if (n == 0) exit
+    printf "\nThe recovery record, side by side in one run (keys at the end of the opened file, each drawn).\n\n"
+    printf "| size | key without / with recovery, processor ms | ratio | catch-up of a key to durable, ms | bytes per key: one catch-up each / a burst of 100 | last key to durable, ms | open, ms | restore (file + keys), ms | ratio | whole document recorded, ms (MB) | its restore, ms | ratio |\n"
+    printf "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n"
+    for (i = 1; i <= n; i++) {
+        m = order[i]; k = v["key-recovery-on " m] / v["key-recovery-off " m]; o = v["open " m]
+        printf "| %s MB | %.2f / %.2f | %.2f (≤ 1.1 %s) | %.1f | %.0f / %.1f | %.0f | %.0f | %.0f | %.2f | %.0f (%.0f) | %.0f | %.2f |\n", m, \
+            v["key-recovery-off " m], v["key-recovery-on " m], k, (k <= 1.1) ? "met" : "NOT met", \
+            v["catch-up-to-durable " m], \
+            v["bytes-per-key " m], v["bytes-per-key-burst " m], v["last-key-to-durable " m], o, \
+            v["restore-opened " m], v["restore-opened " m] / o, v["record-whole " m], \
+            v["record-whole-bytes " m] / 1048576, v["restore-whole " m], v["restore-whole " m] / o
+    }
+}' "$1"
+}
+
 if [ "${1:-}" = "--table" ]; then
     # Prints the table of saved raw results again: scripts/bench.sh --table FILE ["1 10 100"]
     print_table "$2" "${3:-$sizes}"
     print_open_table "$2" "${3:-$sizes}"
     print_settle_table "$2"
     print_paragraph_table "$2"
+    print_recovery_table "$2"
     exit 0
 fi
 
@@ -250,6 +274,8 @@ for mb in $sizes; do
     done
     "$bench" session settle "$file" "$work" 1 2>/dev/null |
         awk -v mb="$mb" '$1 == "RESULT" { print "SETTLE", $2, mb, $4 }' >>"$results"
+    "$bench" session recovery "$file" "$work" "$runs" 2>/dev/null |
+        awk -v mb="$mb" '$1 == "RESULT" { print "RECOVERY", $2, mb, $4 }' >>"$results"
     if [ "$mb" = "$largest" ]; then
         "$bench" session progress "$file" "$work" "$runs" 2>/dev/null |
             awk '$1 == "RESULT" { print "PROGRESS", $2, $3, $4 }' >>"$results"
@@ -306,3 +332,4 @@ print_table "$results" "$sizes"
 print_open_table "$results" "$sizes"
 print_settle_table "$results"
 print_paragraph_table "$results"
+print_recovery_table "$results"

@@ -10,7 +10,7 @@ seconds="${1:?usage: fuzz.sh SECONDS [TARGET...]}"
 shift
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(fuzz_textfile fuzz_cp1251 fuzz_rtfwriter)
+    targets=(fuzz_textfile fuzz_cp1251 fuzz_rtfwriter fuzz_recovery)
 fi
 build="${ZELTO_FUZZ_BUILD:-$root/build/fuzz}"
 
@@ -29,6 +29,7 @@ for target in "${targets[@]}"; do
     case "$target" in
         fuzz_textfile) max_len=8192 ;;
         fuzz_rtfwriter) max_len=2048 ;;
+        fuzz_recovery) max_len=16384 ;;
         *) max_len=4096 ;;
     esac
     seeds="$root/fuzz/corpus/$target"

@@ -29,6 +29,10 @@ int AppPrompts::centeredMessage(const QString& text, MsgDlgType type, int button
     return CenteredMessage(text, type, buttons);
 }
 
+int AppPrompts::applicationMessage(const QString& text, MsgDlgType type, int buttons) {
+    return CenteredMessage(text, type, buttons, Application::title());
+}
+
 bool AppPrompts::runOpenDialog(FileDialogState& state) {
     return runFileDialog(state, QFileDialog::AcceptOpen);
 }

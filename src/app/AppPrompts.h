@@ -14,6 +14,7 @@ public:
     AppPrompts();
 
     int centeredMessage(const QString& text, MsgDlgType type, int buttons) override;
+    int applicationMessage(const QString& text, MsgDlgType type, int buttons) override;
     bool runOpenDialog(FileDialogState& state) override;
     bool runSaveDialog(FileDialogState& state) override;
     bool runFontDialog(TextFont& font) override;

@@ -2,6 +2,7 @@
 #include "AppPrompts.h"
 #include "Application.h"
 #include "CommandLine.h"
+#include "Recorder.h"
 #include "StartUp.h"
 #include "TForm1.h"
 #include "Tabzac.h"
@@ -44,7 +45,10 @@ int main(int argc, char* argv[]) {
     Form1 = &form;
     Tabzac paragraphDialog(&form);
     abzac = &paragraphDialog;
-    showMainWindow(form, prompts, arguments);
+    // Keeps a recovery record of unsaved changes; gone before the window at a normal end, which
+    // takes the record with it.
+    Recorder recorder(*form.RichEdit1, form.document(), prompts);
+    showMainWindow(form, prompts, arguments, &recorder);
     QApplication::exec();
     return 0;
 }

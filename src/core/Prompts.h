@@ -35,6 +35,11 @@ public:
     // Beeps, shows a modal message centred over the active window, returns mrYes, mrNo, mrOk or
     // mrCancel.
     virtual int centeredMessage(const QString& text, MsgDlgType type, int buttons) = 0;
+    // The same, captioned with the application's title instead of the dialog type: for what the
+    // program says on its own, outside any command.
+    virtual int applicationMessage(const QString& text, MsgDlgType type, int buttons) {
+        return centeredMessage(text, type, buttons);
+    }
     // Run the open or save dialog on state; true with state.fileName set when the user chose a
     // file, false when cancelled. The dialog updates state.filterIndex either way.
     virtual bool runOpenDialog(FileDialogState& state) = 0;

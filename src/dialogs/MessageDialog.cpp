@@ -158,10 +158,13 @@ QPoint centeredPosition(const QRect& form, const QSize& dialog) {
     return FramePlacement::centredOver(form, dialog, FramePlacement::Halving::EachSize);
 }
 
-int CenteredMessage(const QString& text, MsgDlgType type, int buttons) {
+int CenteredMessage(const QString& text, MsgDlgType type, int buttons, const QString& caption) {
     QApplication::beep();
     QWidget* active = QApplication::activeWindow();
     MessageDialog dialog(text, type, buttons, active);
+    if (!caption.isEmpty()) {
+        dialog.setWindowTitle(caption);
+    }
     dialog.adjustSize();
     QRect over;
     if (active != nullptr) {

@@ -37,5 +37,5 @@ private:
 QPoint centeredPosition(const QRect& form, const QSize& dialog);
 
 // Beeps, shows the message dialog modally centred over the active window and returns the answer:
-// mrYes, mrNo, mrOk or mrCancel.
-int CenteredMessage(const QString& text, MsgDlgType type, int buttons);
+// mrYes, mrNo, mrOk or mrCancel. A caption given replaces the type's.
+int CenteredMessage(const QString& text, MsgDlgType type, int buttons, const QString& caption = {});

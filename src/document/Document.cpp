@@ -198,3 +198,9 @@ void Document::saveAs() {
         editor_.setModified(false);
     }
 }
+
+void Document::restore(std::unique_ptr<QTextDocument> doc, const DocBinding& binding) {
+    editor_.adopt(std::move(doc));
+    setBinding(binding);
+    editor_.setModified(true);
+}

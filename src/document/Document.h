@@ -5,8 +5,10 @@
 
 #include <QObject>
 #include <QString>
+#include <memory>
 #include <optional>
 
+class QTextDocument;
 class RichEdit;
 
 // The life of a document: which file it is bound to, when its text is read or written, the
@@ -61,6 +63,9 @@ public:
     // Loads fileName as plain lines and binds the document to it, as OpenDocument does with the
     // file picked in the dialog.
     void openFile(const QString& fileName);
+    // Shows doc, rebuilt from a recovery record, bound as it was, titled as that binding gives
+    // and modified.
+    void restore(std::unique_ptr<QTextDocument> doc, const DocBinding& binding);
 
 signals:
     void titleChanged(const QString& title);

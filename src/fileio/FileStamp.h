@@ -24,6 +24,25 @@ public:
     bool isRegular() const { return kind_ == Kind::Regular; }
     qint64 size() const { return size_; }
 
+    // What the stamp holds, to keep it in a file and read it back.
+    struct Fields {
+        Kind kind;
+        quint64 device;
+        quint64 inode;
+        qint64 size;
+        qint64 modifiedNs;
+    };
+    Fields fields() const { return {kind_, device_, inode_, size_, modifiedNs_}; }
+    static FileStamp fromFields(const Fields& f) {
+        FileStamp s;
+        s.kind_ = f.kind;
+        s.device_ = f.device;
+        s.inode_ = f.inode;
+        s.size_ = f.size;
+        s.modifiedNs_ = f.modifiedNs;
+        return s;
+    }
+
     // Same kind, file, size and modification time.
     bool operator==(const FileStamp& other) const = default;
 

@@ -16,6 +16,7 @@
 #include <QHash>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextList>
 #include <array>
 #include <cmath>
 #include <optional>
@@ -187,17 +188,42 @@ private:
         return s;
     }
 
-    // Fonts and colours of every character format the document holds, in the order of the
-    // format collection, which is what a run's charFormatIndex() counts in.
+    // Fonts and colours of the character formats the text uses, numbered in the order of their
+    // first use, so that the tables depend on the text alone and not on formats the document
+    // held once (the collection keeps every format ever used). States are kept by format index,
+    // which is what a run's charFormatIndex() counts in.
     void collectTables() {
         const QList<QTextFormat> formats = doc_.allFormats();
         states_.resize(formats.size());
+        std::vector<signed char> seen(formats.size(), 0); // block formats: 1 bullet, -1 none
+        const auto use = [&](int index) {
+            if (index >= 0 && index < formats.size() && seen[index] == 0 &&
+                formats[index].isCharFormat()) {
+                seen[index] = 1;
+                states_[index] = charState(formats[index].toCharFormat());
+            }
+        };
+        const auto bulleted = [&](const QTextBlock& block) {
+            const int index = block.blockFormatIndex();
+            if (index < 0 || index >= formats.size()) {
+                return false;
+            }
+            if (seen[index] == 0) {
+                const int object = formats[index].objectIndex();
+                seen[index] = qobject_cast<const QTextList*>(doc_.object(object)) ? 1 : -1;
+            }
+            return seen[index] > 0;
+        };
         fontIndex({doc_.defaultFont().family(), kDefaultCharsetOut});
-        for (qsizetype i = 0; i < formats.size(); ++i) {
-            if (formats[i].isCharFormat()) {
-                states_[i] = charState(formats[i].toCharFormat());
-            } else if (formats[i].isListFormat() && symbolFont_ < 0) {
+        for (QTextBlock block = doc_.begin(); block.isValid(); block = block.next()) {
+            if (symbolFont_ < 0 && !pieces_.continues(block) && bulleted(block)) {
                 symbolFont_ = fontIndex({QStringLiteral("Symbol"), Charset::Symbol});
+            }
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                use(it.fragment().charFormatIndex());
+            }
+            if (pieces_.continues(block.next())) {
+                use(block.next().charFormatIndex());
             }
         }
     }

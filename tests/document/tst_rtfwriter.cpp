@@ -99,6 +99,17 @@ void TestRtfWriter::headerAndTables() {
     QCOMPARE(doc.charsets.value(p.chars[1].font), 2);
     QCOMPARE(doc.colors.value(p.chars[1].cf), qRgb(255, 0, 0));
     QCOMPARE(doc.colors.size(), 2);
+
+    // The tables list what the text uses, in the order of use: a face and a colour the document
+    // no longer shows are gone, whatever the document's formats once held.
+    edit_->select(Position(0), 1);
+    edit_->setSelFaceName(QStringLiteral("Courier New"));
+    edit_->setSelColor(QColor(0, 0, 255));
+    edit_->select(Position(0), 1);
+    edit_->replaceSelection(QString());
+    const RtfDocument later = RtfReader::read(RtfWriter::toRtf(*edit_->document()));
+    QCOMPARE(later.fonts.values(), QStringList({"MS Sans Serif", "Arial"}));
+    QCOMPARE(later.colors, QList<QRgb>({0, qRgb(255, 0, 0)}));
 }
 
 void TestRtfWriter::textEscapes_data() {

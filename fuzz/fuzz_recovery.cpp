@@ -1,0 +1,69 @@
+// The recovery record reader: any bytes are read without a crash or a hang, as a record (up to its
+// last whole commit), as nothing, or refused with RecordError. A record that replays gives a
+// document as long as its last commit says, and that document, recorded afresh whole, replays to
+// the same blocks, formats and text (compared by its RTF).
+#include "FuzzSupport.h"
+#include "RangeCodec.h"
+#include "RecordReader.h"
+#include "RtfWriter.h"
+
+#include <QBuffer>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <cstdint>
+
+namespace {
+
+// A text-file base stands for a small fixed document: the target reads no file.
+std::unique_ptr<QTextDocument> base(const RecordStart& start) {
+    auto doc = std::make_unique<QTextDocument>();
+    if (start.base == Record::BaseKind::TextFile) {
+        QTextCursor(doc.get()).insertText(QStringLiteral("первая строка\nsecond line"));
+    }
+    return doc;
+}
+
+std::unique_ptr<QTextDocument> read(const QByteArray& bytes) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    RecordReader reader(buffer);
+    return reader.empty() ? nullptr : reader.replay(base);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    startFuzzApplication();
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    std::unique_ptr<QTextDocument> doc;
+    quint32 committed = 0;
+    try {
+        QBuffer buffer;
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        RecordReader reader(buffer);
+        if (reader.empty()) {
+            return 0;
+        }
+        committed = reader.commit().characters;
+        doc = reader.replay(base);
+    } catch (const RecordError&) {
+        return 0;
+    }
+    const int length = doc->characterCount() - 1;
+    FUZZ_CHECK(static_cast<quint32>(length) == committed, "replayed %d characters, committed %u",
+               length, committed);
+
+    // The replayed document recorded whole, as a record that begins empty.
+    QByteArray again(Record::kMagic.data(), Record::kMagic.size());
+    appendEntry(again, Record::EntryType::Start, RecordStart().encode());
+    appendEntry(again, Record::EntryType::Replace, RangeCodec::encode(*doc, 0, 0, 0, length));
+    appendEntry(again, Record::EntryType::Commit,
+                RecordCommit{0, static_cast<quint32>(length), 1}.encode());
+    const std::unique_ptr<QTextDocument> copy = read(again);
+    FUZZ_CHECK(copy != nullptr, "the document recorded afresh does not replay");
+    FUZZ_CHECK(RtfWriter::toRtf(*copy) == RtfWriter::toRtf(*doc),
+               "the document recorded afresh replays differently");
+    return 0;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "ChangeSpans.h"
+#include "RecordEntries.h"
+#include "RecordFile.h"
+
+#include <optional>
+
+class QTextDocument;
+
+// Writes the record of a live document: its start, then at each flush the changed stretches
+// (ChangeSpans) as Replace entries, and a commit with the binding when it changed. Writing the
+// stretches may be spread over many calls, so that a long one (the whole of a large document)
+// holds the user's thread only briefly at a time; only the commit that ends them makes them count.
+class RecordSession {
+public:
+    RecordSession(RecordFolder folder, const RecordStart& start);
+
+    // Records the front of spans, about budget characters (a stretch of no characters counts as
+    // one). True when none is left.
+    bool flush(const QTextDocument& document, ChangeSpans& spans, int budget);
+    // Once flush() recorded everything: the binding when it changed, and a commit.
+    void commit(const QTextDocument& document, const RecordBinding& binding, qint64 lastChangeMs,
+                quint64 sequence);
+
+    RecordFile& file() { return file_; }
+    // Commits written so far.
+    quint64 commits() const { return commits_; }
+    // The ticket of the last commit's bytes (RecordFile::durable() reaches it once it is durable).
+    quint64 lastCommitTicket() const { return commitTicket_; }
+
+private:
+    RecordFile file_;
+    std::optional<RecordBinding> binding_;
+    quint64 commits_ = 0;
+    quint64 commitTicket_ = 0;
+};

@@ -1,0 +1,254 @@
+// Recovery through the main window: what the start-up offer does with each answer, with several
+// records and with a file on the command line; which ends remove the record; a record that cannot
+// be read; a folder that cannot be written.
+#include "Document.h"
+#include "FileBytes.h"
+#include "MainWindowFixture.h"
+#include "Recorder.h"
+#include "RichEdit.h"
+#include "ScriptedPrompts.h"
+#include "StartUp.h"
+#include "TForm1.h"
+#include "TypeText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <functional>
+#include <memory>
+
+class TestRecoveryGui : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void offerAtStart_data();
+    void offerAtStart();
+    void severalRecordsNewestFirst();
+    void unreadableRecordPutAsideAndToldOnce();
+    void cleanEndRemovesRecord_data();
+    void cleanEndRemovesRecord();
+    void folderThatCannotBeWrittenToldOnce_data();
+    void folderThatCannotBeWrittenToldOnce();
+
+private:
+    QString recordFolder() const { return dir_->filePath(QStringLiteral("zelto/recovery")); }
+    RecordFolder folder() const { return {recordFolder(), dir_->path()}; }
+    QStringList records() const {
+        return QDir(recordFolder()).entryList({QStringLiteral("*.zrec")}, QDir::Files);
+    }
+    // Starts the window with its recorder, as the program does, and lets the start-up run.
+    void start(const QStringList& arguments = {QStringLiteral("zelto")});
+    // Leaves the record of a document that an editor killed after typing text (after opening
+    // file first, when one is given).
+    void leaveRecord(const QString& text, const QString& file = {});
+    QWidget* editor() const { return form_->RichEdit1->widget(); }
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    ScriptedPrompts prompts_;
+    MainWindowFixture form_;
+    std::unique_ptr<Recorder> recorder_;
+};
+
+void TestRecoveryGui::init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    prompts_ = ScriptedPrompts();
+}
+
+void TestRecoveryGui::cleanup() {
+    recorder_.reset();
+    form_.reset();
+}
+
+void TestRecoveryGui::start(const QStringList& arguments) {
+    recorder_.reset();
+    form_.create(prompts_);
+    recorder_ =
+        std::make_unique<Recorder>(*form_->RichEdit1, form_->document(), prompts_, folder());
+    showMainWindow(*form_, prompts_, arguments, recorder_.get());
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    QTest::qWait(50); // the offer and the open run once the event loop does
+}
+
+void TestRecoveryGui::leaveRecord(const QString& text, const QString& file) {
+    ScriptedPrompts prompts;
+    MainWindowFixture form;
+    form.create(prompts);
+    Recorder recorder(*form->RichEdit1, form->document(), prompts, folder());
+    if (!file.isEmpty()) {
+        form->document().openFile(file);
+    }
+    typeText(form->RichEdit1->widget(), text);
+    recorder.flushNow();
+    // A copy is what a killed editor leaves: a record nobody holds.
+    QVERIFY(
+        QFile::copy(recorder.recordPath(),
+                    QStringLiteral("%1/%2-left.zrec").arg(recordFolder()).arg(records().size())));
+}
+
+void TestRecoveryGui::offerAtStart_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("withFile");        // started as zelto FILE
+    QTest::addColumn<bool>("recordOfAFile");   // the record's document was opened from a file
+    QTest::addColumn<QByteArray>("baseLater"); // what that file holds at the start, if rewritten
+    QTest::addColumn<QString>("text");         // in the window afterwards
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("recordsLeft");
+    QTest::addColumn<int>("messages");
+    const QByteArray same;
+    const QString untitled = QStringLiteral("Новый файл");
+    QTest::newRow("Yes") << mrYes << false << false << same << "typed" << untitled << 1 << 1;
+    QTest::newRow("Yes, opened file") << mrYes << false << true << same << "typedline\r\n"
+                                      << "base.txt" << 1 << 1;
+    QTest::newRow("Yes, opened file put back with the same bytes")
+        << mrYes << false << true << QByteArray("line") << "typedline\r\n"
+        << "base.txt" << 1 << 1;
+    QTest::newRow("Yes, opened file changed since")
+        << mrYes << false << true << QByteArray("lime") << "" << untitled << 0 << 2;
+    QTest::newRow("No") << mrNo << false << false << same << "" << untitled << 0 << 1;
+    QTest::newRow("Cancel") << mrCancel << false << false << same << "" << untitled << 1 << 1;
+    QTest::newRow("Yes, zelto FILE")
+        << mrYes << true << false << same << "typed" << untitled << 1 << 1;
+    QTest::newRow("Cancel, zelto FILE") << mrCancel << true << false << same << "arg\r\n"
+                                        << "arg.txt" << 1 << 1;
+}
+
+void TestRecoveryGui::offerAtStart() {
+    QFETCH(int, answer);
+    QFETCH(bool, withFile);
+    QFETCH(bool, recordOfAFile);
+    QFETCH(QByteArray, baseLater);
+    QFETCH(QString, text);
+    QFETCH(QString, title);
+    QFETCH(int, recordsLeft);
+    QFETCH(int, messages);
+    const QString base = dir_->filePath(QStringLiteral("base.txt"));
+    writeBytes(base, "line");
+    writeBytes(dir_->filePath(QStringLiteral("arg.txt")), "arg");
+    leaveRecord(QStringLiteral("typed"), recordOfAFile ? base : QString());
+    if (!baseLater.isEmpty()) {
+        QTest::qWait(10); // another modification time
+        writeBytes(base, baseLater);
+    }
+    prompts_.answers = {answer};
+    QStringList arguments{QStringLiteral("zelto")};
+    if (withFile) {
+        arguments << dir_->filePath(QStringLiteral("arg.txt"));
+    }
+    start(arguments);
+    QCOMPARE(prompts_.questions.size(), messages);
+    QVERIFY2(prompts_.questions[0].contains(recordOfAFile ? "«base.txt»" : "«Новый файл»"),
+             qPrintable(prompts_.questions[0]));
+    QCOMPARE(form_->RichEdit1->text(), text);
+    QCOMPARE(form_->windowTitle(), Document::TitlePrefix + title);
+    const bool restored = answer == mrYes && messages == 1;
+    QCOMPARE(form_->RichEdit1->modified(), restored);
+    QCOMPARE(form_->document().HasFileName(), title != "Новый файл");
+    if (restored) {
+        // The window's own record takes the place of the one it restored.
+        recorder_->flushNow();
+        QTRY_COMPARE(records(), QStringList{QFileInfo(recorder_->recordPath()).fileName()});
+    }
+    QCOMPARE(records().size(), recordsLeft);
+}
+
+void TestRecoveryGui::severalRecordsNewestFirst() {
+    leaveRecord(QStringLiteral("older"));
+    QTest::qWait(5);
+    leaveRecord(QStringLiteral("newer"));
+    prompts_.answers = {mrCancel, mrYes};
+    start();
+    QCOMPARE(prompts_.questions.size(), 2);
+    QCOMPARE(form_->RichEdit1->text(), QStringLiteral("older"));
+    // The newer one, kept by Cancel, is offered again at the next start.
+    prompts_ = ScriptedPrompts();
+    prompts_.answers = {mrNo};
+    recorder_->flushNow();
+    start();
+    QCOMPARE(prompts_.questions.size(), 1);
+    QCOMPARE(form_->RichEdit1->text(), QString());
+}
+
+void TestRecoveryGui::unreadableRecordPutAsideAndToldOnce() {
+    QDir().mkpath(recordFolder());
+    writeBytes(recordFolder() + QStringLiteral("/broken.zrec"), "not a record at all");
+    start();
+    QCOMPARE(prompts_.questions.size(), 1);
+    QVERIFY(prompts_.questions[0].contains(QStringLiteral("broken.unreadable")));
+    QVERIFY(QFile::exists(recordFolder() + QStringLiteral("/broken.unreadable")));
+    start();
+    QCOMPARE(prompts_.questions.size(), 1);
+}
+
+void TestRecoveryGui::cleanEndRemovesRecord_data() {
+    QTest::addColumn<std::function<void(TestRecoveryGui*, TForm1&, ScriptedPrompts&)>>("end");
+    using End = std::function<void(TestRecoveryGui*, TForm1&, ScriptedPrompts&)>;
+    QTest::newRow("Сохранить...") << End([](TestRecoveryGui* t, TForm1& f, ScriptedPrompts& p) {
+        p.saveAnswers = {t->dir_->filePath("saved.rtf")};
+        f.N7Click();
+    });
+    QTest::newRow("Yes at New") << End([](TestRecoveryGui* t, TForm1& f, ScriptedPrompts& p) {
+        p.answers = {mrYes};
+        p.saveAnswers = {t->dir_->filePath("saved.txt")};
+        f.N5Click();
+    });
+    QTest::newRow("No at New") << End([](TestRecoveryGui*, TForm1& f, ScriptedPrompts& p) {
+        p.answers = {mrNo};
+        f.N5Click();
+    });
+    QTest::newRow("No at Open") << End([](TestRecoveryGui* t, TForm1& f, ScriptedPrompts& p) {
+        writeBytes(t->dir_->filePath("other.txt"), "other");
+        p.answers = {mrNo};
+        p.openAnswers = {t->dir_->filePath("other.txt")};
+        f.N6Click();
+    });
+    QTest::newRow("No at exit") << End([](TestRecoveryGui* t, TForm1& f, ScriptedPrompts& p) {
+        p.answers = {mrNo};
+        QVERIFY(f.close());
+        t->recorder_.reset(); // the program's end
+    });
+}
+
+void TestRecoveryGui::cleanEndRemovesRecord() {
+    using End = std::function<void(TestRecoveryGui*, TForm1&, ScriptedPrompts&)>;
+    QFETCH(End, end);
+    start();
+    typeText(editor(), QStringLiteral("work"));
+    recorder_->flushNow();
+    QCOMPARE(records().size(), 1);
+    end(this, *form_, prompts_);
+    if (recorder_) {
+        recorder_->flushNow();
+    }
+    QCOMPARE(QDir(recordFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void TestRecoveryGui::folderThatCannotBeWrittenToldOnce_data() {
+    QTest::addColumn<QString>("blocker"); // a file in place of this folder
+    QTest::newRow("a file in the folder's place") << "zelto";
+    QTest::newRow("no home") << "";
+}
+
+void TestRecoveryGui::folderThatCannotBeWrittenToldOnce() {
+    QFETCH(QString, blocker);
+    if (blocker.isEmpty()) {
+        dir_->remove(); // the folder the record would go under is gone
+    } else {
+        writeBytes(dir_->filePath(blocker), "");
+    }
+    start();
+    for (int i = 0; i < 5; ++i) {
+        typeText(editor(), QStringLiteral("abc"));
+        recorder_->flushNow();
+        QTest::qWait(20);
+    }
+    QCOMPARE(form_->RichEdit1->text(), QStringLiteral("abcabcabcabcabc"));
+    QCOMPARE(prompts_.questions.size(), 1);
+    QVERIFY2(prompts_.questions[0].contains(QDir::toNativeSeparators(recordFolder())),
+             qPrintable(prompts_.questions[0]));
+}
+
+QTEST_MAIN(TestRecoveryGui)
+#include "tst_recovery_gui.moc"
