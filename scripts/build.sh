@@ -4,6 +4,12 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 dir="$1"; shift
 if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$root" -B "$dir" -G Ninja "$@"
+    # ccache, where installed, makes a rebuild of unchanged sources (another clone, the sanitizer
+    # build after a branch switch) a cache look-up.
+    launcher=()
+    if command -v ccache >/dev/null 2>&1; then
+        launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    fi
+    cmake -S "$root" -B "$dir" -G Ninja "${launcher[@]}" "$@"
 fi
 cmake --build "$dir" --parallel "$(nproc)"

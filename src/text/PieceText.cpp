@@ -1,7 +1,6 @@
 #include "PieceText.h"
 
 #include "LineBreaks.h"
-
 #include "PieceIndex.h"
 
 #include <QTextBlock>
