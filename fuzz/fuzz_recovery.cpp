@@ -2,6 +2,7 @@
 // last whole commit), as nothing, or refused with RecordError. A record that replays gives a
 // document as long as its last commit says, and that document, recorded afresh whole, replays to
 // the same blocks, formats and text (compared by its RTF).
+#include "Crc32.h"
 #include "FuzzSupport.h"
 #include "RangeCodec.h"
 #include "RecordReader.h"
@@ -10,6 +11,7 @@
 #include <QBuffer>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QtEndian>
 #include <cstdint>
 
 namespace {
@@ -31,11 +33,27 @@ std::unique_ptr<QTextDocument> read(const QByteArray& bytes) {
     return reader.empty() ? nullptr : reader.replay(base);
 }
 
-} // namespace
+// The bytes with every entry's checksum made right, so that the mutations reach the entries'
+// contents and not only the checksums that guard them.
+QByteArray withChecksums(QByteArray bytes) {
+    if (!bytes.startsWith(Record::kMagic)) {
+        return bytes;
+    }
+    qsizetype at = Record::kMagic.size();
+    while (bytes.size() - at >= Record::kEntryOverhead) {
+        const auto length = qFromLittleEndian<quint32>(bytes.constData() + at);
+        if (length > bytes.size() - at - Record::kEntryOverhead) {
+            break;
+        }
+        const qsizetype end = at + 5 + length;
+        qToLittleEndian(crc32(QByteArrayView(bytes).sliced(at, end - at)), bytes.data() + end);
+        at = end + 4;
+    }
+    return bytes;
+}
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    startFuzzApplication();
-    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+// Reads bytes as a record and checks what it gives.
+void check(const QByteArray& bytes) {
     std::unique_ptr<QTextDocument> doc;
     quint32 committed = 0;
     try {
@@ -44,12 +62,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         buffer.open(QIODevice::ReadOnly);
         RecordReader reader(buffer);
         if (reader.empty()) {
-            return 0;
+            return;
         }
         committed = reader.commit().characters;
         doc = reader.replay(base);
     } catch (const RecordError&) {
-        return 0;
+        return;
     }
     const int length = doc->characterCount() - 1;
     FUZZ_CHECK(static_cast<quint32>(length) == committed, "replayed %d characters, committed %u",
@@ -65,5 +83,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(copy != nullptr, "the document recorded afresh does not replay");
     FUZZ_CHECK(RtfWriter::toRtf(*copy) == RtfWriter::toRtf(*doc),
                "the document recorded afresh replays differently");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    startFuzzApplication();
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    check(bytes);
+    check(withChecksums(bytes));
     return 0;
 }
