@@ -206,12 +206,14 @@ void TestPieces::editsKeepTheText_data() {
     const auto inserted = [](int offset, const QString& what) {
         return Expect([=](QString& t, int sep) { t.insert(sep + offset, what); });
     };
-    // The separator at sep, among the document's separators inside paragraphs.
+    // The Qt positions of the separator at sep, among the document's separators inside
+    // paragraphs, and of the one after it.
     const auto separatorAt = [](RichEdit& e, int sep) {
         const auto soft = ParagraphPieces::softSeparators(*e.document());
         const int qt = e.toQtPosition(sep).value;
-        return std::find_if(soft.begin(), soft.end(),
-                            [qt](const auto& s) { return s.position >= qt - 1; });
+        const auto at = std::find_if(soft.begin(), soft.end(),
+                                     [qt](const auto& s) { return s.position >= qt - 1; });
+        return std::pair{at->position, (at + 1)->position};
     };
     const auto typed = [](int offset, const QString& what) {
         return Edit([=](RichEdit& e, int sep) {
@@ -292,9 +294,9 @@ void TestPieces::editsKeepTheText_data() {
     // squeezing leaves one space for the separators and the spaces between them.
     const auto span = std::make_shared<std::pair<int, int>>();
     const auto nextPiece = [span, separatorAt](RichEdit& e, int sep) {
-        const auto at = separatorAt(e, sep);
-        const Position start = e.toPosition(QtPosition(at->position + 1));
-        *span = {start.value, e.toPosition(QtPosition((at + 1)->position)) - start};
+        const auto [at, next] = separatorAt(e, sep);
+        const Position start = e.toPosition(QtPosition(at + 1));
+        *span = {start.value, e.toPosition(QtPosition(next)) - start};
         e.select(span->first, span->second);
     };
     row("a piece emptied by deletion", both, Edit([nextPiece](RichEdit& e, int sep) {
