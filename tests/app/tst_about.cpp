@@ -40,8 +40,6 @@ private slots:
     void init();
     void cleanup();
 
-    void centredOver_data();
-    void centredOver();
     void createdOnceAndReopensWhereItStood();
     void firstShowingCentresOverMainWindow();
     void keys_data();
@@ -78,28 +76,6 @@ bool TestAbout::showAbout(const std::function<void(TForm3*)>& act) {
     // Through the menu entry, as the user chooses "О программе".
     form_->N34->trigger();
     return shown;
-}
-
-void TestAbout::centredOver_data() {
-    QTest::addColumn<QRect>("owner");
-    QTest::addColumn<QSize>("box");
-    QTest::addColumn<QPoint>("expected");
-    QTest::newRow("even halves") << QRect(0, 0, 800, 600) << QSize(260, 100) << QPoint(270, 250);
-    QTest::newRow("odd differences truncate")
-        << QRect(0, 0, 801, 601) << QSize(260, 100) << QPoint(270, 250);
-    QTest::newRow("owner away from the origin")
-        << QRect(211, 141, 798, 480) << QSize(266, 125) << QPoint(477, 318);
-    QTest::newRow("owner off screen to the left")
-        << QRect(-8, -8, 1296, 1040) << QSize(266, 125) << QPoint(507, 449);
-    QTest::newRow("box wider than owner truncates toward zero")
-        << QRect(100, 100, 101, 51) << QSize(260, 103) << QPoint(21, 74);
-}
-
-void TestAbout::centredOver() {
-    QFETCH(QRect, owner);
-    QFETCH(QSize, box);
-    QFETCH(QPoint, expected);
-    QCOMPARE(FramePlacement::centredOver(owner, box), expected);
 }
 
 void TestAbout::createdOnceAndReopensWhereItStood() {

@@ -1,4 +1,5 @@
 #include "FileFilters.h"
+#include "FramePlacement.h"
 #include "MessageDialog.h"
 
 #include <QApplication>
@@ -19,6 +20,8 @@ private slots:
     void centeredPosition_data();
     void centeredPosition();
     void centeredMessageIsModalOverActiveWindow();
+    void centredOver_data();
+    void centredOver();
     void fileDialogFilters_data();
     void fileDialogFilters();
 };
@@ -168,6 +171,28 @@ void TestMessageDialog::fileDialogFilters() {
     QFETCH(QString, filter);
     QFETCH(QStringList, nameFilters);
     QCOMPARE(toNameFilters(filter), nameFilters);
+}
+
+void TestMessageDialog::centredOver_data() {
+    QTest::addColumn<QRect>("owner");
+    QTest::addColumn<QSize>("box");
+    QTest::addColumn<QPoint>("expected");
+    QTest::newRow("even halves") << QRect(0, 0, 800, 600) << QSize(260, 100) << QPoint(270, 250);
+    QTest::newRow("odd differences truncate")
+        << QRect(0, 0, 801, 601) << QSize(260, 100) << QPoint(270, 250);
+    QTest::newRow("owner away from the origin")
+        << QRect(211, 141, 798, 480) << QSize(266, 125) << QPoint(477, 318);
+    QTest::newRow("owner off screen to the left")
+        << QRect(-8, -8, 1296, 1040) << QSize(266, 125) << QPoint(507, 449);
+    QTest::newRow("box wider than owner truncates toward zero")
+        << QRect(100, 100, 101, 51) << QSize(260, 103) << QPoint(21, 74);
+}
+
+void TestMessageDialog::centredOver() {
+    QFETCH(QRect, owner);
+    QFETCH(QSize, box);
+    QFETCH(QPoint, expected);
+    QCOMPARE(FramePlacement::centredOver(owner, box), expected);
 }
 
 QTEST_MAIN(TestMessageDialog)
