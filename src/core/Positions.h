@@ -3,14 +3,23 @@
 #include <QDebug>
 #include <compare>
 
-// The two ways of counting places in the editor's text, as two types that do not mix.
+// The three ways of counting places in the editor's text, as three types that do not mix.
 //
 // A Position counts the text as the program sees it: every paragraph break is two characters, CR
 // and LF. Selection start, search positions and FindPos are Positions. It is made from a plain
 // number without ceremony, since that is how the program writes them.
 //
-// A QtPosition counts the text as Qt's document holds it: one separator per paragraph break. Only
-// the editor adapter (RichEdit) converts between the two, in O(log n).
+// A QtPosition counts the text as Qt's document holds it: one separator per block break, including
+// the separators inside a very long paragraph held in pieces (ParagraphPieces), which stand for a
+// space or for nothing.
+//
+// A TextIndex counts the text as the search reads it (ParagraphPieces::rawText): one separator per
+// paragraph break, a space where a piece separator stands for one, and nothing where it stands for
+// nothing. It indexes the search's copy of the text.
+//
+// The editor adapter (RichEdit) converts between Position and QtPosition; the piece model
+// (ParagraphPieces::textIndex and qtPosition) between QtPosition and TextIndex. Both cost
+// O(log n), and nothing else converts.
 struct Position {
     int value = 0;
 
@@ -42,4 +51,19 @@ struct QtPosition {
     friend QDebug operator<<(QDebug debug, QtPosition p) {
         return debug << "QtPosition" << p.value;
     }
+};
+
+struct TextIndex {
+    int value = 0;
+
+    constexpr TextIndex() = default;
+    constexpr explicit TextIndex(int v) : value(v) {}
+
+    friend constexpr bool operator==(TextIndex, TextIndex) = default;
+    friend constexpr std::strong_ordering operator<=>(TextIndex a, TextIndex b) {
+        return a.value <=> b.value;
+    }
+    friend constexpr TextIndex operator+(TextIndex i, int n) { return TextIndex(i.value + n); }
+    friend constexpr int operator-(TextIndex a, TextIndex b) { return a.value - b.value; }
+    friend QDebug operator<<(QDebug debug, TextIndex i) { return debug << "TextIndex" << i.value; }
 };

@@ -8,7 +8,7 @@
 #include "FontKind.h"
 #include "PageSetup.h"
 #include "ParagraphGeometry.h"
-#include "PieceText.h"
+#include "ParagraphPieces.h"
 #include "TextFile.h"
 #include "TextFormat.h"
 
