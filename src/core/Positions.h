@@ -37,33 +37,33 @@ struct Position {
     friend QDebug operator<<(QDebug debug, Position p) { return debug << p.value; }
 };
 
-struct QtPosition {
+// A place counted one of the two ways that only conversions make: made from a number only
+// explicitly, so that the ways do not mix. Way names the way in debug output.
+template <typename Way> struct CountedPlace {
     int value = 0;
 
-    constexpr QtPosition() = default;
-    constexpr explicit QtPosition(int v) : value(v) {}
+    constexpr CountedPlace() = default;
+    constexpr explicit CountedPlace(int v) : value(v) {}
 
-    friend constexpr bool operator==(QtPosition, QtPosition) = default;
-    friend constexpr std::strong_ordering operator<=>(QtPosition a, QtPosition b) {
+    friend constexpr bool operator==(CountedPlace, CountedPlace) = default;
+    friend constexpr std::strong_ordering operator<=>(CountedPlace a, CountedPlace b) {
         return a.value <=> b.value;
     }
-    friend constexpr QtPosition operator+(QtPosition p, int n) { return QtPosition(p.value + n); }
-    friend QDebug operator<<(QDebug debug, QtPosition p) {
-        return debug << "QtPosition" << p.value;
+    // A place some characters further on, and the characters between two places.
+    friend constexpr CountedPlace operator+(CountedPlace p, int n) {
+        return CountedPlace(p.value + n);
+    }
+    friend constexpr int operator-(CountedPlace a, CountedPlace b) { return a.value - b.value; }
+    friend QDebug operator<<(QDebug debug, CountedPlace p) {
+        return debug << Way::kName << p.value;
     }
 };
 
-struct TextIndex {
-    int value = 0;
-
-    constexpr TextIndex() = default;
-    constexpr explicit TextIndex(int v) : value(v) {}
-
-    friend constexpr bool operator==(TextIndex, TextIndex) = default;
-    friend constexpr std::strong_ordering operator<=>(TextIndex a, TextIndex b) {
-        return a.value <=> b.value;
-    }
-    friend constexpr TextIndex operator+(TextIndex i, int n) { return TextIndex(i.value + n); }
-    friend constexpr int operator-(TextIndex a, TextIndex b) { return a.value - b.value; }
-    friend QDebug operator<<(QDebug debug, TextIndex i) { return debug << "TextIndex" << i.value; }
+struct QtCounting {
+    static constexpr const char* kName = "QtPosition";
 };
+struct TextCounting {
+    static constexpr const char* kName = "TextIndex";
+};
+using QtPosition = CountedPlace<QtCounting>;
+using TextIndex = CountedPlace<TextCounting>;
