@@ -37,8 +37,8 @@ struct Position {
     friend QDebug operator<<(QDebug debug, Position p) { return debug << p.value; }
 };
 
-// A place counted one of the two ways that only conversions make: made from a number only
-// explicitly, so that the ways do not mix. Way names the way in debug output.
+// A QtPosition or a TextIndex: made from a number only explicitly, so that neither mixes with
+// another way of counting. Way names the count in debug output.
 template <typename Way> struct CountedPlace {
     int value = 0;
 
