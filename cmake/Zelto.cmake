@@ -8,11 +8,13 @@ function(zelto_library name)
     target_link_libraries(${name} PUBLIC Qt6::Widgets ${ARG_LIBS})
 endfunction()
 
-# zelto_test(<name> SOURCES ... LIBS ... [TIMEOUT s]): one Qt Test executable run headless by CTest,
-# labelled with its folder's level, ZELTO_TEST_LEVEL (unit, gui or reliability), so that
-# `ctest -L <level>` runs one level alone.
+# zelto_test(<name> SOURCES ... LIBS ... [TIMEOUT s] [PERF function...]): one Qt Test executable
+# run headless by CTest, labelled with its folder's level, ZELTO_TEST_LEVEL (unit, gui or
+# reliability), so that `ctest -L <level>` runs one level alone. The test functions named after
+# PERF assert on elapsed time: they skip themselves in that run and run again as <name>_perf,
+# labelled perf, alone (RUN_SERIAL) and with ZELTO_PERF set (tests/support/PerfLevel.h).
 function(zelto_test name)
-    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;PERF" ${ARGN})
     if(NOT ZELTO_TEST_LEVEL)
         message(FATAL_ERROR "zelto_test(${name}): set ZELTO_TEST_LEVEL in its folder")
     endif()
@@ -23,8 +25,17 @@ function(zelto_test name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()
+    set(environment "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;ZELTO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
     set_tests_properties(${name} PROPERTIES
         TIMEOUT ${ARG_TIMEOUT}
         LABELS ${ZELTO_TEST_LEVEL}
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;ZELTO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+        ENVIRONMENT "${environment}")
+    if(ARG_PERF)
+        add_test(NAME ${name}_perf COMMAND ${name} ${ARG_PERF})
+        set_tests_properties(${name}_perf PROPERTIES
+            TIMEOUT ${ARG_TIMEOUT}
+            LABELS perf
+            RUN_SERIAL TRUE
+            ENVIRONMENT "${environment};ZELTO_PERF=1")
+    endif()
 endfunction()

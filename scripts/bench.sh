@@ -227,7 +227,7 @@ if [ "${1:-}" = "--table" ]; then
     exit 0
 fi
 
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" test
 if [ ! -f "$build/build.ninja" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELTO_BUILD_TESTS=OFF >/dev/null
 fi

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# build.sh DIR [cmake options...]: configures (once) and builds the project into DIR.
+# build.sh DIR [cmake options...]: configures the project into DIR and builds it. Options given to
+# a DIR configured before are applied to it too.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 dir="$1"; shift
@@ -11,5 +12,7 @@ if [ ! -f "$dir/build.ninja" ]; then
         launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     fi
     cmake -S "$root" -B "$dir" -G Ninja "${launcher[@]}" "$@"
+elif [ $# -gt 0 ]; then
+    cmake -S "$root" -B "$dir" "$@" >/dev/null
 fi
 cmake --build "$dir" --parallel "$(nproc)"

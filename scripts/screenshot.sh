@@ -5,13 +5,13 @@
 # and everything in it are drawn at twice the density.
 #
 # Uses the program of build/release (built first when missing), or the one named by ZELTO_BIN.
-# Needs Xvfb, xdotool and ImageMagick's import; ZELTO_SETUP_EXTRA adds the last two to setup.sh.
+# Needs Xvfb, xdotool and ImageMagick's import; ZELTO_SETUP_EXTRA adds the last two to `setup.sh test`.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 out="$(realpath -m "${1:-$root/docs/zelto.png}")"
 scale="${2:-1}"
 
-ZELTO_SETUP_EXTRA="xdotool imagemagick" "$root/scripts/setup.sh"
+ZELTO_SETUP_EXTRA="xdotool imagemagick" "$root/scripts/setup.sh" test
 bin="${ZELTO_BIN:-$root/build/release/src/app/zelto}"
 if [ ! -x "$bin" ]; then
     "$root/scripts/build.sh" "$root/build/release" -DCMAKE_BUILD_TYPE=Release \

@@ -36,7 +36,7 @@ const std::array<char16_t, 256>& decodeTable() {
 const std::array<char, 65536>& encodeTable() {
     static const std::array<char, 65536> table = [] {
         std::array<char, 65536> t{};
-        t.fill('?');
+        t.fill(kReplacement);
         for (int b = 0; b < 256; ++b) {
             t[decodeTable()[b]] = static_cast<char>(b);
         }
@@ -60,9 +60,10 @@ QString decode(const char* data, qsizetype size) {
 }
 
 int fromUnicode(QChar c) {
-    // The encode table gives '?' for every character without a byte; only '?' itself has it.
+    // The encode table gives kReplacement for every character without a byte; only kReplacement
+    // itself has it.
     const char byte = encodeTable()[c.unicode()];
-    if (byte == '?' && c != QLatin1Char('?')) {
+    if (byte == kReplacement && c != QLatin1Char(kReplacement)) {
         return -1;
     }
     return static_cast<unsigned char>(byte);
@@ -81,8 +82,9 @@ QByteArray encode(QStringView text) {
 qsizetype sanitize(QString& text) {
     qsizetype replaced = 0;
     for (QChar& c : text) {
-        if (!canEncode(c)) {
-            c = QLatin1Char('?');
+        const QChar stored = storable(c);
+        if (stored != c) {
+            c = stored;
             ++replaced;
         }
     }

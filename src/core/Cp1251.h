@@ -9,8 +9,11 @@
 // so every byte value survives a round trip.
 namespace Cp1251 {
 
-// The character of each byte, and the byte of each UTF-16 code unit ('?' where the code page has
-// none): one lookup per character for the hot loops of the file layer and the RTF writer.
+// What stands for a character the code page cannot store, in the text and in its bytes.
+inline constexpr char kReplacement = '?';
+
+// The character of each byte, and the byte of each UTF-16 code unit (kReplacement where the code
+// page has none): one lookup per character for the hot loops of the file layer and the RTF writer.
 const std::array<char16_t, 256>& decodeTable();
 const std::array<char, 65536>& encodeTable();
 
@@ -25,9 +28,13 @@ int fromUnicode(QChar c);
 inline bool canEncode(QChar c) {
     return fromUnicode(c) >= 0;
 }
-// Encodes text; a character outside the code page becomes '?'.
+// c as Windows-1251 stores it: c itself, or kReplacement when the code page has no byte for it.
+inline QChar storable(QChar c) {
+    return canEncode(c) ? c : QLatin1Char(kReplacement);
+}
+// Encodes text; a character outside the code page becomes kReplacement.
 QByteArray encode(QStringView text);
-// Replaces every character outside the code page by '?'. Returns the number replaced.
+// Replaces every character outside the code page by kReplacement. Returns the number replaced.
 qsizetype sanitize(QString& text);
 
 } // namespace Cp1251

@@ -56,6 +56,11 @@ QString toCrLf(const QString& text) {
     return out;
 }
 
+QString toLf(QString text) {
+    std::replace_if(text.begin(), text.end(), isSeparator, QLatin1Char('\n'));
+    return text;
+}
+
 QString crLfToSeparators(const QString& text) {
     QString out = text;
     out.replace(QLatin1String("\r\n"), QString(QChar::ParagraphSeparator));
@@ -81,7 +86,7 @@ QString toEditorText(QStringView text) {
         } else if (isSeparator(ch)) {
             dst[n++] = QLatin1Char('\n');
         } else {
-            dst[n++] = QLatin1Char('?');
+            dst[n++] = Cp1251::storable(ch);
         }
     }
     out.truncate(n);

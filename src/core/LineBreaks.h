@@ -27,12 +27,16 @@ inline bool isBreak(QChar c) {
 // shared.
 QString toCrLf(const QString& text);
 
+// Qt's document text with every separator as '\n', as plain text outside the program reads it.
+QString toLf(QString text);
+
 // A text in the program's form (breaks as CR LF) as Qt's document holds it: each CR LF becomes a
 // paragraph separator.
 QString crLfToSeparators(const QString& text);
 
 // Plain text made ready for the editor in one pass: CR LF, a lone CR, LF and a separator each
-// become one paragraph break ('\n'), and characters outside Windows-1251 become '?'.
+// become one paragraph break ('\n'), and characters outside Windows-1251 become what
+// Cp1251::storable makes of them.
 QString toEditorText(QStringView text);
 // The same; a text that needs no change is returned shared, without a copy.
 QString toEditorText(const QString& text);

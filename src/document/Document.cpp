@@ -12,7 +12,8 @@
 #include <memory>
 
 const QString Document::TitlePrefix = QStringLiteral("Текстовый редактор Zelto ver 1.0 - ");
-const QString Document::kNewFileTitle = Document::TitlePrefix + QStringLiteral("Новый файл");
+const QString Document::kUntitledName = QStringLiteral("Новый файл");
+const QString Document::kNewFileTitle = Document::TitlePrefix + Document::kUntitledName;
 const QString Document::kSaveQuestion =
     QStringLiteral("Файл был изменён, желаете сохранить изменения?");
 const QString Document::kOpenFilter =

@@ -27,6 +27,7 @@ class Document : public QObject {
     Q_OBJECT
 public:
     static const QString TitlePrefix;
+    static const QString kUntitledName; // a document not bound to a file
     static const QString kNewFileTitle;
     static const QString kSaveQuestion;
     static const QString kOpenFilter;

@@ -48,7 +48,7 @@ std::unique_ptr<QTextDocument> makeBase(const RecordStart& start, RichEdit& edit
 
 QString documentName(const RecordBinding& binding) {
     return binding.fileName.isEmpty()
-               ? QStringLiteral("Новый файл")
+               ? Document::kUntitledName
                : FileName::display(Document::ShortFileName(binding.fileName));
 }
 

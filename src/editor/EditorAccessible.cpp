@@ -1,5 +1,6 @@
 #include "EditorAccessible.h"
 
+#include "LineBreaks.h"
 #include "ParagraphPieces.h"
 #include "RichTextView.h"
 
@@ -102,7 +103,7 @@ QPoint EditorAccessible::scrollOffset() const {
 
 QString EditorAccessible::text(QAccessible::Text t) const {
     if (t == QAccessible::Value) {
-        return ParagraphPieces::rawText(*document(), true).replace(QChar::ParagraphSeparator, u'\n');
+        return LineBreaks::toLf(ParagraphPieces::rawText(*document(), true));
     }
     return QAccessibleWidget::text(t);
 }
@@ -178,7 +179,7 @@ QString EditorAccessible::text(int startOffset, int endOffset) const {
     const int count = characterCount();
     const int from = std::clamp(startOffset, 0, count);
     const int to = std::clamp(endOffset, from, count);
-    return ParagraphPieces::text(*document(), from, to, true).replace(QChar::ParagraphSeparator, u'\n');
+    return LineBreaks::toLf(ParagraphPieces::text(*document(), from, to, true));
 }
 
 std::pair<int, int> EditorAccessible::boundaries(int offset,

@@ -93,7 +93,7 @@ private:
             } else if (c == QChar::ObjectReplacementCharacter) {
                 continue;
             } else {
-                piece.append(Cp1251::canEncode(c) ? c : QLatin1Char('?'));
+                piece.append(Cp1251::storable(c));
             }
         }
         cursor_.insertText(piece, charFormat);

@@ -1,6 +1,6 @@
 #include "PieceCaret.h"
 
-#include "PieceText.h"
+#include "ParagraphPieces.h"
 
 #include <QKeyEvent>
 #include <QTextBlock>

@@ -1,6 +1,6 @@
 #include "BulletRun.h"
 #include "ParagraphGeometry.h"
-#include "PieceText.h"
+#include "ParagraphPieces.h"
 #include "RichEdit.h"
 #include "RichTextView.h"
 

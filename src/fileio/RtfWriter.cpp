@@ -1,40 +1,26 @@
 #include "RtfWriter.h"
 
-#include "Cp1251.h"
 #include "DocumentTabs.h"
 #include "Errors.h"
 #include "FileName.h"
 #include "FileWriter.h"
-#include "FontKind.h"
 #include "PageSetup.h"
 #include "ParagraphGeometry.h"
-#include "PieceText.h"
+#include "ParagraphPieces.h"
+#include "RtfTables.h"
+#include "RtfText.h"
 #include "TextFile.h"
 #include "TextFormat.h"
 
 #include <QDir>
-#include <QHash>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextList>
-#include <array>
-#include <cmath>
 #include <optional>
-#include <vector>
 
 namespace {
 
 constexpr qsizetype kChunk = 1 << 20;
-// The character set written for a face whose set is the default one: this is a Cyrillic program.
-constexpr int kDefaultCharsetOut = Charset::Russian;
-
-struct CharState {
-    int font = -1;
-    int halfPoints = 0;
-    int color = 0; // 0: the automatic colour
-    FontStyles styles;
-    friend bool operator==(const CharState&, const CharState&) = default;
-};
 
 struct ParaState {
     ParaAlignment alignment = ParaAlignment::Left;
@@ -48,46 +34,6 @@ struct ParaState {
     int hangingStop = 0;
     friend bool operator==(const ParaState&, const ParaState&) = default;
 };
-
-struct FontKey {
-    QString family;
-    int charset;
-    friend bool operator==(const FontKey&, const FontKey&) = default;
-};
-
-size_t qHash(const FontKey& key, size_t seed = 0) {
-    return qHashMulti(seed, key.family, key.charset);
-}
-
-// What each byte of Windows-1251 becomes in RTF text.
-const std::array<QByteArray, 256>& byteEscapes() {
-    static const std::array<QByteArray, 256> table = [] {
-        std::array<QByteArray, 256> t;
-        for (int b = 0; b < 256; ++b) {
-            if (b == '\\' || b == '{' || b == '}') {
-                t[b] = QByteArray(1, '\\') + static_cast<char>(b);
-            } else if (b == '\t') {
-                t[b] = "\\tab ";
-            } else if (b < 0x20) {
-                t[b] = QByteArray("\\'") + QByteArray::number(b, 16).rightJustified(2, '0');
-            } else if (b < 0x80) {
-                t[b] = QByteArray(1, static_cast<char>(b));
-            } else {
-                // \uN takes a signed 16-bit N; under \uc1 the \'xx after it is the fallback.
-                const auto n =
-                    static_cast<qint16>(Cp1251::toUnicode(static_cast<uchar>(b)).unicode());
-                t[b] = "\\u" + QByteArray::number(n) + "\\'" + QByteArray::number(b, 16);
-            }
-        }
-        return t;
-    }();
-    return table;
-}
-
-// The font table's words for a face's kind, in the order of FontKind's values.
-constexpr std::array<const char*, 7> kFamilyWords{"\\fnil",    "\\froman", "\\fswiss", "\\fmodern",
-                                                  "\\fscript", "\\fdecor", "\\ftech"};
-constexpr std::array<const char*, 3> kPitchWords{"", "\\fprq1", "\\fprq2"};
 
 const char* alignmentControl(ParaAlignment alignment) {
     switch (alignment) {
@@ -104,14 +50,14 @@ const char* alignmentControl(ParaAlignment alignment) {
 class Writer {
 public:
     Writer(const QTextDocument& doc, const RtfWriter::Sink& sink, Progress& progress)
-        : doc_(doc), sink_(sink), progress_(progress), setStops_(DocumentTabs::setStopsTwips(doc)) {
+        : doc_(doc), sink_(sink), progress_(progress), tables_(doc, pieces_),
+          setStops_(DocumentTabs::setStopsTwips(doc)) {
         out_.reserve(kChunk + 4096);
     }
 
     void run() {
         // Progress counts the document's characters written.
         progress_.begin(doc_.characterCount());
-        collectTables();
         writeHeader();
         for (QTextBlock block = doc_.begin(); block.isValid(); block = block.next()) {
             writePiece(block);
@@ -136,118 +82,10 @@ public:
     }
 
 private:
-    int fontIndex(const FontKey& key) {
-        auto it = fonts_.constFind(key);
-        if (it != fonts_.constEnd()) {
-            return it.value();
-        }
-        const int index = static_cast<int>(fontOrder_.size());
-        fonts_.insert(key, index);
-        fontOrder_.push_back(key);
-        return index;
-    }
-
-    int colorIndex(const QBrush& brush) {
-        if (brush.style() == Qt::NoBrush) {
-            return 0;
-        }
-        const QRgb rgb = brush.color().rgb() & 0xFFFFFF;
-        auto it = colors_.constFind(rgb);
-        if (it != colors_.constEnd()) {
-            return it.value();
-        }
-        colorOrder_.push_back(rgb);
-        const int index = static_cast<int>(colorOrder_.size());
-        colors_.insert(rgb, index);
-        return index;
-    }
-
-    CharState charState(const QTextCharFormat& f) {
-        QString family = f.fontFamilies().toStringList().value(0);
-        if (family.isEmpty()) {
-            family = f.property(QTextFormat::FontFamily).toString();
-        }
-        if (family.isEmpty()) {
-            family = doc_.defaultFont().family();
-        }
-        int charset = f.hasProperty(TextProperty::Charset) ? f.intProperty(TextProperty::Charset)
-                                                           : Charset::Default;
-        if (charset == Charset::Default) {
-            charset = kDefaultCharsetOut;
-        }
-        qreal points = f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize()
-                                                                 : doc_.defaultFont().pointSizeF();
-        if (points <= 0) {
-            points = 12;
-        }
-        CharState s;
-        s.font = fontIndex({family, charset});
-        s.halfPoints = static_cast<int>(std::lround(points * 2));
-        s.color = f.hasProperty(QTextFormat::ForegroundBrush) ? colorIndex(f.foreground()) : 0;
-        s.styles = stylesOf(f);
-        return s;
-    }
-
-    // Fonts and colours of the character formats the text uses, numbered in the order of their
-    // first use, so that the tables depend on the text alone and not on formats the document
-    // held once (the collection keeps every format ever used). States are kept by format index,
-    // which is what a run's charFormatIndex() counts in.
-    void collectTables() {
-        const QList<QTextFormat> formats = doc_.allFormats();
-        states_.resize(formats.size());
-        std::vector<signed char> seen(formats.size(), 0); // block formats: 1 bullet, -1 none
-        const auto use = [&](int index) {
-            if (index >= 0 && index < formats.size() && seen[index] == 0 &&
-                formats[index].isCharFormat()) {
-                seen[index] = 1;
-                states_[index] = charState(formats[index].toCharFormat());
-            }
-        };
-        const auto bulleted = [&](const QTextBlock& block) {
-            const int index = block.blockFormatIndex();
-            if (index < 0 || index >= formats.size()) {
-                return false;
-            }
-            if (seen[index] == 0) {
-                const int object = formats[index].objectIndex();
-                seen[index] = qobject_cast<const QTextList*>(doc_.object(object)) ? 1 : -1;
-            }
-            return seen[index] > 0;
-        };
-        fontIndex({doc_.defaultFont().family(), kDefaultCharsetOut});
-        for (QTextBlock block = doc_.begin(); block.isValid(); block = block.next()) {
-            if (symbolFont_ < 0 && !pieces_.continues(block) && bulleted(block)) {
-                symbolFont_ = fontIndex({QStringLiteral("Symbol"), Charset::Symbol});
-            }
-            for (auto it = block.begin(); !it.atEnd(); ++it) {
-                use(it.fragment().charFormatIndex());
-            }
-            if (pieces_.continues(block.next())) {
-                use(block.next().charFormatIndex());
-            }
-        }
-    }
-
     void writeHeader() {
-        out_.append(R"({\rtf1\ansi\ansicpg1251\deff0\deflang1049{\fonttbl)");
-        for (size_t i = 0; i < fontOrder_.size(); ++i) {
-            const FontKey& key = fontOrder_[i];
-            const FontKind kind = FontKind::of(key.family, key.charset);
-            out_.append("{\\f" + QByteArray::number(i) +
-                        kFamilyWords.at(static_cast<size_t>(kind.family)) + "\\fcharset" +
-                        QByteArray::number(key.charset) +
-                        kPitchWords.at(static_cast<size_t>(kind.pitch)) + ' ');
-            appendText(key.family);
-            out_.append(";}");
-        }
-        out_.append("}\r\n{\\colortbl ;");
-        for (const QRgb rgb : colorOrder_) {
-            out_.append("\\red" + QByteArray::number(qRed(rgb)) + "\\green" +
-                        QByteArray::number(qGreen(rgb)) + "\\blue" +
-                        QByteArray::number(qBlue(rgb)) + ';');
-        }
-        out_.append("}\r\n");
-        if (symbolFont_ >= 0) {
+        out_.append(R"({\rtf1\ansi\ansicpg1251\deff0\deflang1049)");
+        tables_.write(out_);
+        if (tables_.symbolFont() >= 0) {
             writeListTable();
         }
         writePage();
@@ -272,7 +110,7 @@ private:
     // One bullet list definition, for readers that know lists only in this form. The tab after
     // the bullet goes to a stop at the hanging indent (each paragraph states its own as well).
     void writeListTable() {
-        const QByteArray f = QByteArray::number(symbolFont_);
+        const QByteArray f = QByteArray::number(tables_.symbolFont());
         out_.append("{\\*\\listtable{\\list\\listtemplateid1\\listsimple{\\listlevel\\levelnfc23"
                     "\\leveljc0\\levelfollow0\\levelstartat1{\\leveltext\\'01\\'b7;}"
                     "{\\levelnumbers;}\\f" +
@@ -314,7 +152,8 @@ private:
                                               : first.fragment().charFormatIndex());
             }
             if (para.bullet) {
-                out_.append("{\\listtext\\f" + QByteArray::number(symbolFont_) + "\\'b7\\tab}");
+                out_.append("{\\listtext\\f" + QByteArray::number(tables_.symbolFont()) +
+                            "\\'b7\\tab}");
             }
         }
         for (auto it = block.begin(); !it.atEnd(); ++it) {
@@ -325,15 +164,15 @@ private:
     }
 
     void writeCharFormat(int index) {
-        if (index >= 0 && static_cast<size_t>(index) < states_.size()) {
-            writeCharState(states_[index]);
+        if (const RtfCharState* state = tables_.charState(index)) {
+            writeCharState(*state);
         }
     }
 
     void writeParaState(const ParaState& p) {
         out_.append("\\pard\\plain");
         if (p.bullet) {
-            const QByteArray f = QByteArray::number(symbolFont_);
+            const QByteArray f = QByteArray::number(tables_.symbolFont());
             out_.append(R"(\ls1\ilvl0{\*\pn\pnlvlblt\pnf)" + f + R"(\pnindent0{\pntxtb\'b7}})");
         }
         out_.append(alignmentControl(p.alignment));
@@ -355,14 +194,14 @@ private:
         havePara_ = true;
         // \plain set the character state to the reader's defaults: font, size and colour are
         // all written again, the styles that are on.
-        char_ = CharState{};
+        char_ = RtfCharState{};
         char_.halfPoints = -1;
         char_.color = -1;
         haveChar_ = true;
     }
 
     // Writes only what differs from the current state, so runs cost little.
-    void writeCharState(const CharState& s) {
+    void writeCharState(const RtfCharState& s) {
         if (haveChar_ && s == char_) {
             return;
         }
@@ -390,39 +229,19 @@ private:
         haveChar_ = true;
     }
 
-    void appendText(QStringView text) {
-        const auto& escapes = byteEscapes();
-        const auto& bytes = Cp1251::encodeTable();
-        for (const QChar ch : text) {
-            if (ch == QChar::LineSeparator) {
-                out_.append("\\line ");
-                continue;
-            }
-            const auto b = static_cast<unsigned char>(bytes[ch.unicode()]);
-            if (b >= 0x20 && b < 0x80 && b != '\\' && b != '{' && b != '}') {
-                out_.append(static_cast<char>(b));
-            } else {
-                out_.append(escapes[b]);
-            }
-        }
-    }
+    void appendText(QStringView text) { RtfText::append(out_, text); }
 
     const QTextDocument& doc_;
     const RtfWriter::Sink& sink_;
     Progress& progress_;
     const ParagraphPieces::Marks pieces_;
+    const RtfTables tables_;
     const PageSetup page_ = PageSetup::local();
     const QList<int> setStops_;
     QByteArray out_;
-    QHash<FontKey, int> fonts_;
-    std::vector<FontKey> fontOrder_;
-    QHash<QRgb, int> colors_;
-    std::vector<QRgb> colorOrder_;
-    std::vector<CharState> states_;
-    int symbolFont_ = -1;
     ParaState para_;
     bool havePara_ = false;
-    CharState char_;
+    RtfCharState char_;
     bool haveChar_ = false;
 };
 

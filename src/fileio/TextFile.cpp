@@ -5,7 +5,7 @@
 #include "FileName.h"
 #include "FileWriter.h"
 #include "LineBreaks.h"
-#include "PieceText.h"
+#include "ParagraphPieces.h"
 #include "PosixFile.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "BlockPainter.h"
 
-#include "PieceText.h"
+#include "ParagraphPieces.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "ParagraphLines.h"
 
-#include "PieceText.h"
+#include "ParagraphPieces.h"
 #include "SizeLimits.h"
 
 #include <QStyle>

@@ -1,6 +1,7 @@
 #include "RangeCodec.h"
 
 #include "FormatCodec.h"
+#include "LineBreaks.h"
 #include "RecordFormat.h"
 
 #include <QTextBlock>
@@ -138,7 +139,7 @@ private:
         const bool plain = next.blockFormatIndex() == block.blockFormatIndex() &&
                            (runLength_ == 0 || next.charFormatIndex() == runIndex_);
         if (plain) {
-            addText(QStringView(u"\u2029"), next.charFormatIndex(),
+            addText(QStringView(&LineBreaks::kBlockSeparator, 1), next.charFormatIndex(),
                     [&next] { return next.charFormat(); });
             return;
         }
@@ -259,7 +260,7 @@ Replace read(QByteArrayView payload) {
     for (QChar& ch : r.text) {
         const char16_t u = ch.unicode();
         if (u == u'\n' || u == u'\r' || u == 0xFDD0 || u == 0xFDD1) {
-            ch = QChar::ParagraphSeparator;
+            ch = LineBreaks::kBlockSeparator;
         }
     }
     return r;

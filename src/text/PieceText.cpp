@@ -1,6 +1,5 @@
-#include "PieceText.h"
-
 #include "LineBreaks.h"
+#include "ParagraphPieces.h"
 #include "PieceIndex.h"
 
 #include <QTextBlock>
@@ -153,15 +152,16 @@ QString text(const QTextDocument& document, int from, int to, bool onePerPositio
     return out;
 }
 
-int textIndex(const QTextDocument& document, int qtPosition) {
+TextIndex textIndex(const QTextDocument& document, QtPosition position) {
     const PieceIndex& numbers = *PieceIndex::of(document);
     const std::vector<int>& nothing = numbers.joinedByNothing();
-    const int block = document.findBlock(qtPosition).blockNumber();
-    return qtPosition - static_cast<int>(std::upper_bound(nothing.begin(), nothing.end(), block) -
-                                         nothing.begin());
+    const int block = document.findBlock(position.value).blockNumber();
+    return TextIndex(position.value -
+                     static_cast<int>(std::upper_bound(nothing.begin(), nothing.end(), block) -
+                                      nothing.begin()));
 }
 
-int qtPosition(const QTextDocument& document, int index, bool afterJoint) {
+QtPosition qtPosition(const QTextDocument& document, TextIndex index, bool afterJoint) {
     const PieceIndex& numbers = *PieceIndex::of(document);
     const std::vector<int>& nothing = numbers.joinedByNothing();
     // The k-th separator standing for nothing (from 0) lies at text index its Qt position - k;
@@ -171,13 +171,13 @@ int qtPosition(const QTextDocument& document, int index, bool afterJoint) {
     while (lo < hi) {
         const std::size_t k = lo + (hi - lo) / 2;
         const int at = document.findBlockByNumber(nothing[k]).position() - 1 - static_cast<int>(k);
-        if (at < index || (afterJoint && at == index)) {
+        if (at < index.value || (afterJoint && at == index.value)) {
             lo = k + 1;
         } else {
             hi = k;
         }
     }
-    return index + static_cast<int>(lo);
+    return QtPosition(index.value + static_cast<int>(lo));
 }
 
 } // namespace ParagraphPieces

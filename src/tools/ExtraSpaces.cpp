@@ -1,6 +1,6 @@
 #include "ExtraSpaces.h"
 
-#include "PieceText.h"
+#include "ParagraphPieces.h"
 
 #include <QTextBlock>
 #include <QTextCursor>

@@ -1,7 +1,7 @@
 #include "Finder.h"
 
 #include "LineBreaks.h"
-#include "PieceText.h"
+#include "ParagraphPieces.h"
 #include "RichEdit.h"
 
 #include <QStringMatcher>
@@ -29,15 +29,16 @@ bool Finder::findNext(const QString& what, bool matchCase) {
     const QTextDocument& document = *editor_.document();
     const qsizetype at =
         indexOf(text, needle,
-                ParagraphPieces::textIndex(document, editor_.qtPositionAtOrAfter(FindPos).value));
+                ParagraphPieces::textIndex(document, editor_.qtPositionAtOrAfter(FindPos)).value);
     if (at < 0) {
         prompts_.centeredMessage(QStringLiteral("Текст не найден"), MsgDlgType::Confirmation, mbOK);
     } else {
         // Across a cut that stands for nothing, the occurrence starts after the cut and ends
         // before it.
-        const QtPosition start(ParagraphPieces::qtPosition(document, static_cast<int>(at), true));
-        const QtPosition end(
-            ParagraphPieces::qtPosition(document, static_cast<int>(at + needle.size()), false));
+        const TextIndex found(static_cast<int>(at));
+        const QtPosition start = ParagraphPieces::qtPosition(document, found, true);
+        const QtPosition end =
+            ParagraphPieces::qtPosition(document, found + static_cast<int>(needle.size()), false);
         editor_.select(start, end);
         // The next step starts right at the end of this occurrence, so adjacent occurrences are
         // all found.

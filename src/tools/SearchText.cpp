@@ -1,6 +1,6 @@
 #include "SearchText.h"
 
-#include "PieceText.h"
+#include "ParagraphPieces.h"
 #include "RichEdit.h"
 
 #include <QTextDocument>
@@ -80,17 +80,17 @@ void SearchText::update() {
     // The unchanged head and tail, in Qt positions of the document as it is now. The head gives
     // up its last character: the separator before a block whose format changed may have changed
     // what it stands for.
-    const qsizetype nowQt = documentLength();
-    const qsizetype headQt = std::clamp<qsizetype>(changedFrom_ - 1, 0, nowQt);
-    const qsizetype tailQt = std::min(unchangedTail_, nowQt - headQt);
+    const auto nowQt = static_cast<int>(documentLength());
+    const auto headQt = static_cast<int>(std::clamp<qsizetype>(changedFrom_ - 1, 0, nowQt));
+    const auto tailQt = static_cast<int>(std::min<qsizetype>(unchangedTail_, nowQt - headQt));
     // The same in indexes of the text, which leaves out the separators standing for nothing.
     const qsizetype old = text_.size();
-    const qsizetype now = ParagraphPieces::textIndex(document, int(nowQt));
+    const TextIndex now = ParagraphPieces::textIndex(document, QtPosition(nowQt));
+    const TextIndex tailStart = ParagraphPieces::textIndex(document, QtPosition(nowQt - tailQt));
     const qsizetype head =
-        std::min(qsizetype(ParagraphPieces::textIndex(document, int(headQt))), old);
-    const qsizetype tail =
-        std::min(now - ParagraphPieces::textIndex(document, int(nowQt - tailQt)), old - head);
-    const QString middle = ParagraphPieces::text(document, int(headQt), int(nowQt - tailQt));
+        std::min<qsizetype>(ParagraphPieces::textIndex(document, QtPosition(headQt)).value, old);
+    const qsizetype tail = std::min<qsizetype>(now - tailStart, old - head);
+    const QString middle = ParagraphPieces::text(document, headQt, nowQt - tailQt);
     text_.replace(head, old - tail - head, middle);
     if (foldedValid_) {
         folded_.replace(head, old - tail - head, foldCase(middle));

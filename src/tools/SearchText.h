@@ -9,10 +9,9 @@ class RichEdit;
 
 // The editor's text as the search reads it: the document's own characters with one
 // QChar::ParagraphSeparator per paragraph break, and the separators inside a paragraph held in
-// pieces read as what they stand for (ParagraphPieces::rawText, whose indexes
-// ParagraphPieces::textIndex and qtPosition turn into Qt positions and back); and a case-folded
-// copy of it. Both are built on first use and then kept in step with the document:
-// an edit only records which stretch changed (O(1) per keystroke), and the next read splices that
+// pieces read as what they stand for (ParagraphPieces::rawText, indexed by TextIndex); and a
+// case-folded copy of it. Both are built on first use and then kept in step with the document: an
+// edit only records which stretch changed (O(1) per keystroke), and the next read splices that
 // stretch in, so a search after an edit reads back only what changed instead of the whole text.
 class SearchText : public QObject {
     Q_OBJECT

@@ -132,7 +132,8 @@ void ColorGrid::announceCurrent() {
 void ColorGrid::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
     // After Qt has told of the grid's own focus, which follows this event.
-    QMetaObject::invokeMethod(this, [this] { announceCurrent(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { announceCurrent(); }, Qt::QueuedConnection);
 }
 
 void ColorGrid::pick(int index) {

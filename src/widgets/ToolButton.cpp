@@ -4,7 +4,7 @@
 #include <QEnterEvent>
 #include <QToolTip>
 
-ToolButton::ToolButton(QWidget* parent) : QToolButton(parent) {
+ToolButton::ToolButton(QWidget* parent) : QToolButton(parent), hintTimer_(this) {
     setFixedSize(25, 25);
     setAutoRaise(true);
     setFocusPolicy(Qt::NoFocus);

@@ -24,5 +24,5 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    QTimer hintTimer_;
+    QTimer hintTimer_; // a child of the button, which the button's tests find
 };

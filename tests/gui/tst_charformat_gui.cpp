@@ -347,6 +347,7 @@ void TestCharFormatGui::fontDialogCancelled() {
     QCOMPARE(form_->sizeFont->currentText(), QStringLiteral("12"));
     QCOMPARE(form_->RzFontComboBox1->fontName(), face);
     QCOMPARE(form_->charFormatter().dialogFont(), TextFont());
+    QCOMPARE(editsMade(), editsBefore);
     QTRY_VERIFY(editor()->hasFocus());
 }
 

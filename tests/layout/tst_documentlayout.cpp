@@ -1,4 +1,5 @@
 #include "DocumentLayout.h"
+#include "PerfLevel.h"
 #include "RichEdit.h"
 
 #include <QApplication>
@@ -275,6 +276,10 @@ void TestDocumentLayout::onlyShownParagraphsAreLaidOut() {
     QTest::keyClick(edit_->widget(), Qt::Key_End, Qt::ControlModifier);
     edit_->widget()->viewport()->repaint();
     QVERIFY(laidOutBlocks(edit_->document()) < 80);
+    // Typing there lays out its own paragraph again, not the document.
+    QTest::keyClick(edit_->widget(), Qt::Key_X);
+    edit_->widget()->viewport()->repaint();
+    QVERIFY(laidOutBlocks(edit_->document()) < 80);
     // The caret is on screen at the end.
     const QRect caret = edit_->widget()->cursorRect();
     QVERIFY(edit_->widget()->viewport()->rect().contains(caret));
@@ -300,6 +305,9 @@ void TestDocumentLayout::estimatedHeightIsClose() {
 }
 
 void TestDocumentLayout::largeDocumentCostsLikeSmall() {
+    if (!PerfLevel::isOn()) {
+        QSKIP(PerfLevel::kSkipped);
+    }
     // The fastest of three tries of each: other work on the machine only ever adds time.
     const auto fastest = [this](int count) {
         std::pair<double, double> best{1e9, 1e9};
@@ -314,17 +322,22 @@ void TestDocumentLayout::largeDocumentCostsLikeSmall() {
     fastest(200); // warms fonts and caches
     const auto small = fastest(200);
     const auto large = fastest(20000);
-    // A floor keeps timer noise from deciding; the stock layout takes half a second here.
+    // A floor keeps timer noise from deciding; the stock layout takes half a second here, a
+    // hundred times the small document's cost.
     const double floor = 10.0;
+    constexpr double margin = 8;
     QVERIFY2(
-        large.first <= 4 * std::max(small.first, floor),
+        large.first <= margin * std::max(small.first, floor),
         qPrintable(QStringLiteral("Ctrl+End %1 ms vs %2 ms").arg(large.first).arg(small.first)));
     QVERIFY2(
-        large.second <= 4 * std::max(small.second, floor),
+        large.second <= margin * std::max(small.second, floor),
         qPrintable(QStringLiteral("typing %1 ms vs %2 ms").arg(large.second).arg(small.second)));
 }
 
 void TestDocumentLayout::longParagraphCostsLikeShort() {
+    if (!PerfLevel::isOn()) {
+        QSKIP(PerfLevel::kSkipped);
+    }
     // Qt analyses the whole of a paragraph's text before it draws a line of it or places the caret
     // in it. Kept for a long paragraph, that analysis is not redone by the caret's blink (a repaint
     // of the caret's rectangle) nor by PageDown, which then cost what they cost among short lines;
@@ -379,9 +392,9 @@ void TestDocumentLayout::longParagraphCostsLikeShort() {
                                 .arg(ours)
                                 .arg(reference)));
     };
-    check("open", paragraph.open, lines.open, 25);
-    check("blink", paragraph.blink, lines.blink, 4);
-    check("PageDown", paragraph.page, lines.page, 4);
+    check("open", paragraph.open, lines.open, 50);
+    check("blink", paragraph.blink, lines.blink, 8);
+    check("PageDown", paragraph.page, lines.page, 8);
 }
 
 void TestDocumentLayout::textStaysStillWhenEstimatesAreReplaced() {

@@ -138,6 +138,22 @@ void TestPieces::longParagraphsAreCut() {
     }
     const int shortStart = static_cast<int>(text.indexOf(u"short"));
     QCOMPARE(doc.findBlock(edit.toQtPosition(shortStart).value).text(), QStringLiteral("short"));
+    // Every index of the search's text maps to Qt and back. At a cut that stands for nothing one
+    // index has two Qt positions: the end of the piece before it and the start of the next.
+    const qsizetype searchLength = ParagraphPieces::rawText(doc).size();
+    for (int i = 0; i <= searchLength; i += 97) {
+        for (const bool afterJoint : {false, true}) {
+            const QtPosition qt = ParagraphPieces::qtPosition(doc, TextIndex(i), afterJoint);
+            QCOMPARE(ParagraphPieces::textIndex(doc, qt), TextIndex(i));
+        }
+    }
+    const QtPosition pieceEnd(doc.lastBlock().position() - 1);
+    const TextIndex atCut = ParagraphPieces::textIndex(doc, pieceEnd);
+    QCOMPARE(ParagraphPieces::textIndex(doc, pieceEnd + 1), atCut);
+    QCOMPARE(ParagraphPieces::qtPosition(doc, atCut, false), pieceEnd);
+    QCOMPARE(ParagraphPieces::qtPosition(doc, atCut, true), pieceEnd + 1);
+    QCOMPARE(ParagraphPieces::textIndex(doc, QtPosition(doc.characterCount() - 1)).value,
+             searchLength);
 }
 
 void TestPieces::documentOutsideTheEditorFollowsItsEdits() {
