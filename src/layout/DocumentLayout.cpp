@@ -3,6 +3,7 @@
 #include "BlockPainter.h"
 #include "HeightSettler.h"
 #include "ParagraphLines.h"
+#include "PieceText.h"
 #include "SizeLimits.h"
 
 #include <QFontMetricsF>
@@ -68,10 +69,7 @@ void DocumentLayout::refreshGeometry() {
     geometry_ = g;
     ++generation_;
     pending_ = true;
-    const QFontMetricsF metrics(document()->defaultFont());
-    const QString sample = QString::fromUtf16(kSample);
-    charWidth_ = metrics.horizontalAdvance(sample) / sample.size();
-    lineHeight_ = metrics.lineSpacing();
+    metrics_.clear();
 }
 
 void DocumentLayout::estimateAllIfPending() const {
@@ -102,15 +100,37 @@ void DocumentLayout::estimateAllIfPending() const {
     settler_->restartFrom(0);
 }
 
+DocumentLayout::Metrics DocumentLayout::metricsOf(const QTextBlock& block) const {
+    const int key = block.charFormatIndex();
+    const auto found = metrics_.constFind(key);
+    if (found != metrics_.cend()) {
+        return *found;
+    }
+    const QFont font = block.charFormat().font().resolve(document()->defaultFont());
+    const QFontMetricsF metrics(font, paintDevice());
+    const QString sample = QString::fromUtf16(kSample);
+    const Metrics m{metrics.horizontalAdvance(sample) / sample.size(), metrics.lineSpacing()};
+    metrics_.insert(key, m);
+    return m;
+}
+
 int DocumentLayout::estimateHeight(const QTextBlock& block) const {
-    const qreal available = geometry_.width - 2 * geometry_.margin;
-    const qreal textWidth = (block.length() - 1) * charWidth_;
+    // As ParagraphLines lays it out: the text between the paragraph's margins, the first line
+    // from its own indent, the space above and below.
+    const QTextBlockFormat format = block.blockFormat();
+    const Metrics m = metricsOf(block);
+    const qreal available =
+        geometry_.width - 2 * geometry_.margin - format.leftMargin() - format.rightMargin();
+    const bool starts = !format.boolProperty(ParagraphPieces::kContinues);
+    const qreal indent = starts ? format.textIndent() : 0;
+    const qreal textWidth = (block.length() - 1) * m.charWidth + indent;
     int lines = 1;
     if (available > 0 && geometry_.wrap != QTextOption::NoWrap &&
-        geometry_.wrap != QTextOption::ManualWrap) {
+        geometry_.wrap != QTextOption::ManualWrap && !format.nonBreakableLines()) {
         lines = std::max(1, static_cast<int>(std::ceil(textWidth / available)));
     }
-    return std::max(1, static_cast<int>(std::ceil(lines * lineHeight_)));
+    const qreal height = lines * m.lineHeight + format.topMargin() + format.bottomMargin();
+    return std::max(1, static_cast<int>(std::ceil(height)));
 }
 
 // --- laying out ---------------------------------------------------------------------------
@@ -124,12 +144,19 @@ bool DocumentLayout::isSettled() const {
     return !pending_ && settler_->isSettled();
 }
 
-void DocumentLayout::settle(const QTextBlock& block) const {
+int DocumentLayout::settledCount() const {
+    return settler_->measuredCount();
+}
+
+bool DocumentLayout::settle(const QTextBlock& block) const {
     estimateAllIfPending();
-    if (block.userState() == stateFor(Height::Estimated) && block.length() <= kSettledLength &&
-        setBlockHeight(block, measureBlock(block), Height::Measured)) {
+    if (block.userState() != stateFor(Height::Estimated) || block.length() > kSettledLength) {
+        return false;
+    }
+    if (setBlockHeight(block, measureBlock(block), Height::Measured)) {
         emit const_cast<DocumentLayout*>(this)->documentSizeChanged(documentSize());
     }
+    return true;
 }
 
 void DocumentLayout::ensureLaidOut(const QTextBlock& block) const {
@@ -291,6 +318,8 @@ void DocumentLayout::draw(QPainter* painter, const PaintContext& context) {
     // QTextEdit sets the caret's width as a property of the layout.
     const QVariant width = property("cursorWidth");
     const int cursorWidth = width.isValid() ? width.toInt() : 1;
+    const int first = blockAt(clip.top()).blockNumber();
+    int last = first;
     for (QTextBlock block = blockAt(clip.top()); block.isValid(); block = block.next()) {
         const QRectF rect = blockBoundingRect(block);
         if (rect.top() > clip.bottom()) {
@@ -298,7 +327,12 @@ void DocumentLayout::draw(QPainter* painter, const PaintContext& context) {
         }
         if (rect.bottom() >= clip.top()) {
             BlockPainter::draw(painter, context, block, rect, cursorWidth, paintDevice());
+            last = block.blockNumber();
         }
+    }
+    if (context.clip.isValid()) {
+        // What a view shows: idle time measures around it.
+        settler_->viewShows(first, last);
     }
 }
 
