@@ -110,6 +110,7 @@ private slots:
     void idleTimeMeasuresLikeLayout();
     void idleTimeSettlesTheScrollBar_data();
     void idleTimeSettlesTheScrollBar();
+    void idleTimeMeasuresOnlyNearTheView();
     void scrollRangeAfterHeightsThatCancelOut();
     void drawsLikeStockLayout();
     void discFollowsTheTextSize();
@@ -447,6 +448,37 @@ void TestDocumentLayout::idleTimeSettlesTheScrollBar() {
         }
         QCOMPARE(layout->documentSize().height(), settled);
     }
+}
+
+void TestDocumentLayout::idleTimeMeasuresOnlyNearTheView() {
+    // A large document: idle time measures the paragraphs around the view, wherever the view
+    // goes, and leaves the rest of the file alone; what it measured there is exact, and the text on
+    // screen stays still meanwhile.
+    edit_->loadPlainText(paragraphs(6000));
+    QTextDocument* doc = edit_->document();
+    QTextEdit* view = edit_->widget();
+    auto* layout = qobject_cast<DocumentLayout*>(doc->documentLayout());
+    for (const double at : {0.0, 0.5, 0.2}) {
+        QScrollBar* bar = view->verticalScrollBar();
+        bar->setValue(static_cast<int>(bar->maximum() * at));
+        view->viewport()->repaint();
+        const QTextCursor shown = view->cursorForPosition(QPoint(0, 0));
+        const QRect before = view->cursorRect(shown);
+        QTRY_VERIFY(layout->isSettled());
+        QCOMPARE(view->cursorRect(shown), before);
+        // The neighbourhood is measured: laying it out changes no height above the view's bottom.
+        const QTextBlock first = shown.block();
+        const qreal top = layout->blockTop(first);
+        for (QTextBlock b = doc->findBlockByNumber(std::max(0, first.blockNumber() - 40));
+             b.isValid() && b.blockNumber() < first.blockNumber() + 40; b = b.next()) {
+            layout->ensureLaidOut(b);
+        }
+        QCOMPARE(layout->blockTop(first), top);
+    }
+    QVERIFY2(layout->settledCount() < doc->blockCount() / 5,
+             qPrintable(QStringLiteral("%1 of %2 paragraphs measured")
+                            .arg(layout->settledCount())
+                            .arg(doc->blockCount())));
 }
 
 void TestDocumentLayout::scrollRangeAfterHeightsThatCancelOut() {
