@@ -14,18 +14,9 @@ seconds="${ZELTO_QUIET_SECONDS:-60}"
 sizes=("$@")
 [ ${#sizes[@]} -gt 0 ] || sizes=(10 50 100)
 
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3> "$work/display" &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
+# shellcheck source=display.sh
+. "$root/scripts/display.sh"
+start_display 1600x1000
 
 # cpu_ms PID: the processor time PID has spent so far, in milliseconds.
 cpu_ms() {

@@ -69,7 +69,8 @@ void DocumentLayout::refreshGeometry() {
     geometry_ = g;
     ++generation_;
     pending_ = true;
-    metrics_.clear();
+    shapes_.clear();
+    lastShape_ = shapes_.cend();
 }
 
 void DocumentLayout::estimateAllIfPending() const {
@@ -100,37 +101,51 @@ void DocumentLayout::estimateAllIfPending() const {
     settler_->restartFrom(0);
 }
 
-DocumentLayout::Metrics DocumentLayout::metricsOf(const QTextBlock& block) const {
-    const int key = block.charFormatIndex();
-    const auto found = metrics_.constFind(key);
-    if (found != metrics_.cend()) {
-        return *found;
+DocumentLayout::Shape DocumentLayout::shapeOf(const QTextBlock& block) const {
+    // Paragraphs share a few formats: their shapes are worked out once per pair of formats, and
+    // the pair met last (in a plain text, every paragraph's) is found without hashing. The font is
+    // the document's, as measuring a paragraph's text resolves it, but for an empty paragraph,
+    // whose height comes from its paragraph mark's font (its index is a search in the document:
+    // too dear for every paragraph of a large open).
+    const bool empty = block.length() <= 1;
+    const quint64 key =
+        (static_cast<quint64>(static_cast<quint32>(block.blockFormatIndex())) << 32) |
+        static_cast<quint32>(empty ? block.charFormatIndex() : -1);
+    if (lastShape_ != shapes_.cend() && lastShape_.key() == key) {
+        return *lastShape_;
     }
-    const QFont font = block.charFormat().font().resolve(document()->defaultFont());
+    lastShape_ = shapes_.constFind(key);
+    if (lastShape_ != shapes_.cend()) {
+        return *lastShape_;
+    }
+    // As ParagraphLines lays a paragraph out: the text between its margins, the first line from
+    // its own indent, the space above and below.
+    const QTextBlockFormat format = block.blockFormat();
+    const QFont font = empty ? block.charFormat().font().resolve(document()->defaultFont())
+                             : document()->defaultFont();
     const QFontMetricsF metrics(font, paintDevice());
     const QString sample = QString::fromUtf16(kSample);
-    const Metrics m{metrics.horizontalAdvance(sample) / sample.size(), metrics.lineSpacing()};
-    metrics_.insert(key, m);
-    return m;
+    Shape shape;
+    shape.charWidth = metrics.horizontalAdvance(sample) / sample.size();
+    shape.lineHeight = metrics.lineSpacing();
+    shape.width =
+        geometry_.width - 2 * geometry_.margin - format.leftMargin() - format.rightMargin();
+    shape.wraps = shape.width > 0 && geometry_.wrap != QTextOption::NoWrap &&
+                  geometry_.wrap != QTextOption::ManualWrap && !format.nonBreakableLines();
+    shape.indent = format.boolProperty(ParagraphPieces::kContinues) ? 0 : format.textIndent();
+    shape.spacing = format.topMargin() + format.bottomMargin();
+    lastShape_ = shapes_.insert(key, shape);
+    return shape;
 }
 
 int DocumentLayout::estimateHeight(const QTextBlock& block) const {
-    // As ParagraphLines lays it out: the text between the paragraph's margins, the first line
-    // from its own indent, the space above and below.
-    const QTextBlockFormat format = block.blockFormat();
-    const Metrics m = metricsOf(block);
-    const qreal available =
-        geometry_.width - 2 * geometry_.margin - format.leftMargin() - format.rightMargin();
-    const bool starts = !format.boolProperty(ParagraphPieces::kContinues);
-    const qreal indent = starts ? format.textIndent() : 0;
-    const qreal textWidth = (block.length() - 1) * m.charWidth + indent;
+    const Shape shape = shapeOf(block);
     int lines = 1;
-    if (available > 0 && geometry_.wrap != QTextOption::NoWrap &&
-        geometry_.wrap != QTextOption::ManualWrap && !format.nonBreakableLines()) {
-        lines = std::max(1, static_cast<int>(std::ceil(textWidth / available)));
+    if (shape.wraps) {
+        const qreal textWidth = (block.length() - 1) * shape.charWidth + shape.indent;
+        lines = std::max(1, static_cast<int>(std::ceil(textWidth / shape.width)));
     }
-    const qreal height = lines * m.lineHeight + format.topMargin() + format.bottomMargin();
-    return std::max(1, static_cast<int>(std::ceil(height)));
+    return std::max(1, static_cast<int>(std::ceil(lines * shape.lineHeight + shape.spacing)));
 }
 
 // --- laying out ---------------------------------------------------------------------------

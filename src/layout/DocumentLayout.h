@@ -18,7 +18,7 @@ class QTextLayout;
 // and "which paragraph is at this height" (findBlockByLineNumber) in O(log n). The block's user
 // state records for which geometry that height holds and whether it is estimated, measured (real,
 // but the lines were not kept) or laid out (real, and the block's QTextLayout holds its lines).
-// Estimates, made from each paragraph's length, indents and font, turn into measured heights in
+// Estimates, made from each paragraph's length, margins and indents, turn into measured heights in
 // idle time near the view (HeightSettler).
 //
 // Draws alignment, indents, first-line indents, bullets and character formats as Qt's stock
@@ -83,12 +83,17 @@ private:
     // Estimates every paragraph's height after a change of geometry, once, when first needed.
     void estimateAllIfPending() const;
     int estimateHeight(const QTextBlock& block) const;
-    // The average advance of a character and the line height in the font of block's paragraph mark.
-    struct Metrics {
-        qreal charWidth;
-        qreal lineHeight;
+    // What a paragraph's estimated height depends on beyond its length, per block format (and
+    // character format of an empty paragraph's mark).
+    struct Shape {
+        qreal charWidth = 0;  // average advance of a character
+        qreal lineHeight = 0; // line spacing
+        qreal width = 0;      // between the paragraph's margins
+        bool wraps = false;
+        qreal indent = 0;  // of the first line
+        qreal spacing = 0; // above and below
     };
-    Metrics metricsOf(const QTextBlock& block) const;
+    Shape shapeOf(const QTextBlock& block) const;
     // Lays block's text out into layout (the block's own or a scratch one); returns the height.
     int layoutLines(QTextLayout& layout, const QTextBlock& block) const;
     int layoutBlock(const QTextBlock& block) const;
@@ -106,8 +111,9 @@ private:
     Geometry geometry_;
     int generation_ = 0; // counts geometry changes; a block's user state names its generation
     mutable bool pending_ = false;
-    // Metrics per character format of paragraph marks; emptied when the geometry changes.
-    mutable QHash<int, Metrics> metrics_;
+    // Shapes per pair of format indexes; emptied when the geometry changes.
+    mutable QHash<quint64, Shape> shapes_;
+    mutable QHash<quint64, Shape>::const_iterator lastShape_ = shapes_.cend();
     HeightSettler* settler_;
 };
 
