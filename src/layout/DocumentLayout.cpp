@@ -22,6 +22,8 @@ using SizeLimits::kKeptAnalysisLength;
 using SizeLimits::kSettledLength;
 // The kinds of height a paragraph can have (DocumentLayout::Height), per geometry.
 constexpr int kHeightKinds = 3;
+// Characters a line broken between words leaves blank at its end, on average.
+constexpr qreal kWrapSlack = 3;
 // A height that covers everything below a point, for update requests.
 constexpr qreal kFar = 1e9;
 
@@ -130,6 +132,10 @@ DocumentLayout::Shape DocumentLayout::shapeOf(const QTextBlock& block) const {
     shape.lineHeight = metrics.lineSpacing();
     shape.width =
         geometry_.width - 2 * geometry_.margin - format.leftMargin() - format.rightMargin();
+    if (geometry_.wrap != QTextOption::WrapAnywhere) {
+        // A line broken between words leaves about half a word blank at its end.
+        shape.width -= kWrapSlack * shape.charWidth;
+    }
     shape.wraps = shape.width > 0 && geometry_.wrap != QTextOption::NoWrap &&
                   geometry_.wrap != QTextOption::ManualWrap && !format.nonBreakableLines();
     shape.indent = format.boolProperty(ParagraphPieces::kContinues) ? 0 : format.textIndent();

@@ -103,6 +103,8 @@ private slots:
     void widthChangeRewraps();
     void onlyShownParagraphsAreLaidOut();
     void estimatedHeightIsClose();
+    void estimatesFollowParagraphFormats_data();
+    void estimatesFollowParagraphFormats();
     void largeDocumentCostsLikeSmall();
     void longParagraphCostsLikeShort();
     void textStaysStillWhenEstimatesAreReplaced();
@@ -297,6 +299,28 @@ void TestDocumentLayout::estimatedHeightIsClose() {
     }
     const qreal real = layout->documentSize().height();
     QVERIFY2(std::abs(estimated - real) < 0.1 * real,
+             qPrintable(QStringLiteral("estimated %1, real %2").arg(estimated).arg(real)));
+}
+
+void TestDocumentLayout::estimatesFollowParagraphFormats_data() {
+    QTest::addColumn<QString>("row");
+    for (const char* row : {"plain", "indents", "hanging", "bullets"}) {
+        QTest::newRow(row) << QString::fromLatin1(row);
+    }
+}
+
+void TestDocumentLayout::estimatesFollowParagraphFormats() {
+    // Far from the view a large document keeps its estimates: indents and bullets are in them.
+    QFETCH(QString, row);
+    format(row);
+    edit_->widget()->resize(kWidth - 20, kHeight); // every height is an estimate again
+    auto* layout = qobject_cast<DocumentLayout*>(edit_->document()->documentLayout());
+    const qreal estimated = layout->documentSize().height();
+    for (QTextBlock b = edit_->document()->begin(); b.isValid(); b = b.next()) {
+        layout->ensureLaidOut(b);
+    }
+    const qreal real = layout->documentSize().height();
+    QVERIFY2(std::abs(estimated - real) < 0.15 * real,
              qPrintable(QStringLiteral("estimated %1, real %2").arg(estimated).arg(real)));
 }
 
