@@ -61,7 +61,7 @@ Scenarios::~Scenarios() {
 QStringList Scenarios::sessions() {
     return {QStringLiteral("view"),     QStringLiteral("edit"),   QStringLiteral("squeeze"),
             QStringLiteral("interact"), QStringLiteral("settle"), QStringLiteral("progress"),
-            QStringLiteral("recovery")};
+            QStringLiteral("recovery"), QStringLiteral("quiet")};
 }
 
 void Scenarios::runSession(const QString& session, int runs, const Report& report) {
@@ -77,6 +77,8 @@ void Scenarios::runSession(const QString& session, int runs, const Report& repor
         settleSession(report);
     } else if (session == QLatin1String("progress")) {
         progressSession(runs, report);
+    } else if (session == QLatin1String("quiet")) {
+        quietSession(runs, report);
     } else if (session == QLatin1String("recovery")) {
         recoverySession(runs, report);
     } else {

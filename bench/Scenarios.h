@@ -42,8 +42,11 @@ public:
     // dialog, in turns: open-cpu-no-progress, open-cpu-progress-dialog), "recovery" (keys at the
     // end without a recorder and with one, the bytes a key adds to the record, the time from the
     // last key to a durable record, the open, and restores of a record naming the opened file and
-    // of one holding the whole document; RecoveryScenarios.cpp). Throws
-    // std::invalid_argument for an unknown name.
+    // of one holding the whole document; RecoveryScenarios.cpp), "quiet" (each run on a fresh open:
+    // the processor time of five keys typed at once, quiet-keys, the longest an event waits in the
+    // first three seconds, quiet-longest-wait, the paragraphs idle time measured, quiet-measured;
+    // then, once, quiet-cpu, the processor time of the minute after an open; QuietScenarios.cpp).
+    // Throws std::invalid_argument for an unknown name.
     static QStringList sessions();
     void runSession(const QString& session, int runs, const Report& report);
 
@@ -63,6 +66,7 @@ private:
     void settleSession(const Report& report);
     void progressSession(int runs, const Report& report);
     void recoverySession(int runs, const Report& report);
+    void quietSession(int runs, const Report& report);
     void click(const QPoint& point);
     // The text of the file's first bytes.
     QString fileStart(qsizetype bytes) const;

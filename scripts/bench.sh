@@ -22,7 +22,9 @@
 # size, and what the progress dialog adds to it (the processor time of the same open without
 # progress and with the dialog, in turns). For each size, the recovery record: a key with and
 # without it, the bytes a key adds to it, the time from the last key to a durable record, and its
-# restores beside the open.
+# restores beside the open. Then, at 1, 10, 50 and 100 MB (ZELTO_BENCH_QUIET_SIZES), the quiet
+# session: the processor time of the minute after an open (ZELTO_BENCH_QUIET_SECONDS), five keys
+# typed right after it against the same at 1 MB, the longest an event waits meanwhile.
 # Not part of the test command.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -149,6 +151,26 @@ END {
 }' "$1"
 }
 
+# print_quiet_table RESULTS: what an open costs afterwards, per size, the keys against 1 MB.
+print_quiet_table() {
+    awk '
+$1 == "QUIET" { v[$2 " " $3] = $4; if (!($3 in seen)) { seen[$3] = 1; order[++n] = $3 } }
+END {
+    if (n == 0) exit
+    printf "\nAfter an open, the view at the start: processor time while the user only looks, five keys\n"
+    printf "typed at once (processor ms, against 1 MB), the longest an event waits in the first 3 s.\n\n"
+    printf "| size | processor ms in the %s s after | target | paragraphs measured | five keys, ms | ratio to 1 MB | longest wait, ms |\n", seconds
+    printf "|---|---:|---:|---:|---:|---:|---:|\n"
+    for (i = 1; i <= n; i++) {
+        m = order[i]; c = v["quiet-cpu " m]; t = 1500 * (m > 50 ? m / 50 : 1)
+        k = v["quiet-keys " m]; r = ("quiet-keys 1" in v) ? k / v["quiet-keys 1"] : 0; w = v["quiet-longest-wait " m]
+        printf "| %s MB | %.0f | ≤ %.0f %s | %.0f | %.1f | %.2f (≤ 1.5 %s) | %.1f (≤ 50 %s) |\n", m, c, t, \
+            (c <= t) ? "met" : "NOT met", v["quiet-measured " m], k, r, (r <= 1.5) ? "met" : "NOT met", \
+            w, (w <= 50) ? "met" : "NOT met"
+    }
+}' seconds="${ZELTO_BENCH_QUIET_SECONDS:-60}" "$1"
+}
+
 # print_paragraph_table RESULTS: one table for each file of one long paragraph (one paragraph of
 # words, one word, base64) against files of lines, from a run's raw results.
 print_paragraph_table() {
@@ -224,6 +246,7 @@ if [ "${1:-}" = "--table" ]; then
     print_settle_table "$2"
     print_paragraph_table "$2"
     print_recovery_table "$2"
+    print_quiet_table "$2"
     exit 0
 fi
 
@@ -325,6 +348,16 @@ if [ "$para_mb" != 0 ]; then
     for kind in $kinds; do rm -f "${work:?}/$kind"; done
 fi
 
+# What an open costs afterwards, at each size of ZELTO_BENCH_QUIET_SIZES (1 MB first: the keys'
+# reference).
+for mb in ${ZELTO_BENCH_QUIET_SIZES:-1 10 50 100}; do
+    echo "== quiet after an open of $mb MB" >&2
+    "$bench" generate "$work/quiet-$mb" "$mb" 2>/dev/null
+    "$bench" session quiet "$work/quiet-$mb" "$work" "$runs" 2>/dev/null |
+        awk -v mb="$mb" '$1 == "RESULT" { print "QUIET", $2, mb, $4 }' >>"$results"
+    rm -f "$work/quiet-$mb"
+done
+
 cp "$results" "$build/bench-results.txt"
 echo "Measured in $(($(date +%s) - started)) s; raw results in $build/bench-results.txt" >&2
 
@@ -333,3 +366,4 @@ print_open_table "$results" "$sizes"
 print_settle_table "$results"
 print_paragraph_table "$results"
 print_recovery_table "$results"
+print_quiet_table "$results"

@@ -18,13 +18,8 @@ if [ ! -x "$bin" ]; then
         -DZELTO_BUILD_TESTS=OFF -DZELTO_BUILD_BENCH=OFF
 fi
 
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=display.sh
+. "$root/scripts/display.sh"
 
 # The letter, as the plain Windows-1251 text with CR LF line ends that the program reads.
 printf '%s\r\n' \
@@ -44,10 +39,7 @@ printf '%s\r\n' \
 # at 211, 141).
 width=$((1010 * scale))
 height=$((622 * scale))
-Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" -nolisten tcp 3> "$work/display" &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
+start_display "${width}x${height}"
 
 QT_SCALE_FACTOR="$scale" LC_ALL=C.UTF-8 "$bin" "$work/Приглашение.txt" &
 pids+=($!)

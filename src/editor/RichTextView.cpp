@@ -27,6 +27,7 @@
 
 RichTextView::RichTextView(QWidget* parent) : QTextEdit(parent) {
     EditorAccessible::install();
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &RichTextView::keepEndInView);
 }
 
 void RichTextView::pasteText(const QString& text) {
@@ -47,6 +48,26 @@ void RichTextView::keepTextStill(qreal oldBottom, qreal delta) {
     bar->setMaximum(std::max(bar->maximum(), value));
     bar->setValue(value);
     keepingStill_ = false;
+}
+
+void RichTextView::keepEndInView(int value) {
+    QScrollBar* bar = verticalScrollBar();
+    auto* layout = qobject_cast<DocumentLayout*>(document()->documentLayout());
+    if (keepingStill_ || value == 0 || value != bar->maximum() || layout == nullptr ||
+        !isVisible()) {
+        return;
+    }
+    // Scrolled to the end (the scroll bar dragged there, Ctrl+End): the last screenful of
+    // paragraphs gets its real heights before it is drawn, and the position follows the range
+    // they give, so that the last line shows at the bottom and nothing moves afterwards.
+    for (QTextBlock b = document()->lastBlock(); b.isValid(); b = b.previous()) {
+        // Asking for a paragraph's rectangle lays it out.
+        const qreal top = layout->blockBoundingRect(b).top();
+        if (layout->documentSize().height() - top > viewport()->height()) {
+            break;
+        }
+    }
+    bar->setValue(bar->maximum());
 }
 
 void RichTextView::scrollContentsBy(int dx, int dy) {

@@ -36,6 +36,8 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    // At the scroll bar's end, lays out the last screenful and keeps the position at the end.
+    void keepEndInView(int value);
     // Ctrl+Up, Ctrl+Down and Enter, which act on whole paragraphs. Returns whether event was one.
     bool handleParagraphKey(const QKeyEvent& event);
     // Enter: a paragraph break in place of the selection.

@@ -3,6 +3,7 @@
 #include "BlockPainter.h"
 #include "HeightSettler.h"
 #include "ParagraphLines.h"
+#include "PieceText.h"
 #include "SizeLimits.h"
 
 #include <QFontMetricsF>
@@ -21,6 +22,8 @@ using SizeLimits::kKeptAnalysisLength;
 using SizeLimits::kSettledLength;
 // The kinds of height a paragraph can have (DocumentLayout::Height), per geometry.
 constexpr int kHeightKinds = 3;
+// Characters a line broken between words leaves blank at its end, on average.
+constexpr qreal kWrapSlack = 3;
 // A height that covers everything below a point, for update requests.
 constexpr qreal kFar = 1e9;
 
@@ -68,10 +71,8 @@ void DocumentLayout::refreshGeometry() {
     geometry_ = g;
     ++generation_;
     pending_ = true;
-    const QFontMetricsF metrics(document()->defaultFont());
-    const QString sample = QString::fromUtf16(kSample);
-    charWidth_ = metrics.horizontalAdvance(sample) / sample.size();
-    lineHeight_ = metrics.lineSpacing();
+    shapes_.clear();
+    lastShape_ = shapes_.cend();
 }
 
 void DocumentLayout::estimateAllIfPending() const {
@@ -102,15 +103,55 @@ void DocumentLayout::estimateAllIfPending() const {
     settler_->restartFrom(0);
 }
 
-int DocumentLayout::estimateHeight(const QTextBlock& block) const {
-    const qreal available = geometry_.width - 2 * geometry_.margin;
-    const qreal textWidth = (block.length() - 1) * charWidth_;
-    int lines = 1;
-    if (available > 0 && geometry_.wrap != QTextOption::NoWrap &&
-        geometry_.wrap != QTextOption::ManualWrap) {
-        lines = std::max(1, static_cast<int>(std::ceil(textWidth / available)));
+DocumentLayout::Shape DocumentLayout::shapeOf(const QTextBlock& block) const {
+    // Paragraphs share a few formats: their shapes are worked out once per pair of formats, and
+    // the pair met last (in a plain text, every paragraph's) is found without hashing. The font is
+    // the document's, as measuring a paragraph's text resolves it, but for an empty paragraph,
+    // whose height comes from its paragraph mark's font (its index is a search in the document:
+    // too dear for every paragraph of a large open).
+    const bool empty = block.length() <= 1;
+    const quint64 key =
+        (static_cast<quint64>(static_cast<quint32>(block.blockFormatIndex())) << 32) |
+        static_cast<quint32>(empty ? block.charFormatIndex() : -1);
+    if (lastShape_ != shapes_.cend() && lastShape_.key() == key) {
+        return *lastShape_;
     }
-    return std::max(1, static_cast<int>(std::ceil(lines * lineHeight_)));
+    lastShape_ = shapes_.constFind(key);
+    if (lastShape_ != shapes_.cend()) {
+        return *lastShape_;
+    }
+    // As ParagraphLines lays a paragraph out: the text between its margins, the first line from
+    // its own indent, the space above and below.
+    const QTextBlockFormat format = block.blockFormat();
+    const QFont font = empty ? block.charFormat().font().resolve(document()->defaultFont())
+                             : document()->defaultFont();
+    const QFontMetricsF metrics(font, paintDevice());
+    const QString sample = QString::fromUtf16(kSample);
+    Shape shape;
+    shape.charWidth = metrics.horizontalAdvance(sample) / sample.size();
+    shape.lineHeight = metrics.lineSpacing();
+    shape.width =
+        geometry_.width - 2 * geometry_.margin - format.leftMargin() - format.rightMargin();
+    if (geometry_.wrap != QTextOption::WrapAnywhere) {
+        // A line broken between words leaves about half a word blank at its end.
+        shape.width -= kWrapSlack * shape.charWidth;
+    }
+    shape.wraps = shape.width > 0 && geometry_.wrap != QTextOption::NoWrap &&
+                  geometry_.wrap != QTextOption::ManualWrap && !format.nonBreakableLines();
+    shape.indent = format.boolProperty(ParagraphPieces::kContinues) ? 0 : format.textIndent();
+    shape.spacing = format.topMargin() + format.bottomMargin();
+    lastShape_ = shapes_.insert(key, shape);
+    return shape;
+}
+
+int DocumentLayout::estimateHeight(const QTextBlock& block) const {
+    const Shape shape = shapeOf(block);
+    int lines = 1;
+    if (shape.wraps) {
+        const qreal textWidth = (block.length() - 1) * shape.charWidth + shape.indent;
+        lines = std::max(1, static_cast<int>(std::ceil(textWidth / shape.width)));
+    }
+    return std::max(1, static_cast<int>(std::ceil(lines * shape.lineHeight + shape.spacing)));
 }
 
 // --- laying out ---------------------------------------------------------------------------
@@ -124,12 +165,19 @@ bool DocumentLayout::isSettled() const {
     return !pending_ && settler_->isSettled();
 }
 
-void DocumentLayout::settle(const QTextBlock& block) const {
+int DocumentLayout::settledCount() const {
+    return settler_->measuredCount();
+}
+
+bool DocumentLayout::settle(const QTextBlock& block) const {
     estimateAllIfPending();
-    if (block.userState() == stateFor(Height::Estimated) && block.length() <= kSettledLength &&
-        setBlockHeight(block, measureBlock(block), Height::Measured)) {
+    if (block.userState() != stateFor(Height::Estimated) || block.length() > kSettledLength) {
+        return false;
+    }
+    if (setBlockHeight(block, measureBlock(block), Height::Measured)) {
         emit const_cast<DocumentLayout*>(this)->documentSizeChanged(documentSize());
     }
+    return true;
 }
 
 void DocumentLayout::ensureLaidOut(const QTextBlock& block) const {
@@ -291,6 +339,8 @@ void DocumentLayout::draw(QPainter* painter, const PaintContext& context) {
     // QTextEdit sets the caret's width as a property of the layout.
     const QVariant width = property("cursorWidth");
     const int cursorWidth = width.isValid() ? width.toInt() : 1;
+    const int first = blockAt(clip.top()).blockNumber();
+    int last = first;
     for (QTextBlock block = blockAt(clip.top()); block.isValid(); block = block.next()) {
         const QRectF rect = blockBoundingRect(block);
         if (rect.top() > clip.bottom()) {
@@ -298,7 +348,12 @@ void DocumentLayout::draw(QPainter* painter, const PaintContext& context) {
         }
         if (rect.bottom() >= clip.top()) {
             BlockPainter::draw(painter, context, block, rect, cursorWidth, paintDevice());
+            last = block.blockNumber();
         }
+    }
+    if (context.clip.isValid()) {
+        // What a view shows: idle time measures around it.
+        settler_->viewShows(first, last);
     }
 }
 

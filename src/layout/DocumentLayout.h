@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTextDocumentLayout>
+#include <QHash>
 #include <QList>
 #include <QTextBlock>
 #include <QTextOption>
@@ -17,7 +18,8 @@ class QTextLayout;
 // and "which paragraph is at this height" (findBlockByLineNumber) in O(log n). The block's user
 // state records for which geometry that height holds and whether it is estimated, measured (real,
 // but the lines were not kept) or laid out (real, and the block's QTextLayout holds its lines).
-// Estimates turn into measured heights in idle time (HeightSettler).
+// Estimates, made from each paragraph's length, margins and indents, turn into measured heights in
+// idle time near the view (HeightSettler).
 //
 // Draws alignment, indents, first-line indents, bullets and character formats as Qt's stock
 // layout does. Tables and frames other than the root frame are not laid out.
@@ -41,9 +43,16 @@ public:
     bool isLaidOut(const QTextBlock& block) const;
     // Replaces block's estimated height by its real one, measured without keeping its lines,
     // unless the paragraph is too long to measure without holding up the user.
-    void settle(const QTextBlock& block) const;
+    // Returns whether it measured it.
+    bool settle(const QTextBlock& block) const;
     // Whether no paragraph is left for the idle time to measure.
     bool isSettled() const;
+    // How many paragraphs idle time has measured.
+    int settledCount() const;
+
+    // Where a paragraph starts, and which paragraph lies at a height, in document coordinates.
+    qreal blockTop(const QTextBlock& block) const;
+    QTextBlock blockAt(qreal y) const;
 
 signals:
     // A paragraph that ended at oldBottom grew by delta pixels (shrank when negative): everything
@@ -74,6 +83,17 @@ private:
     // Estimates every paragraph's height after a change of geometry, once, when first needed.
     void estimateAllIfPending() const;
     int estimateHeight(const QTextBlock& block) const;
+    // What a paragraph's estimated height depends on beyond its length, per block format (and
+    // character format of an empty paragraph's mark).
+    struct Shape {
+        qreal charWidth = 0;  // average advance of a character
+        qreal lineHeight = 0; // line spacing
+        qreal width = 0;      // between the paragraph's margins
+        bool wraps = false;
+        qreal indent = 0;  // of the first line
+        qreal spacing = 0; // above and below
+    };
+    Shape shapeOf(const QTextBlock& block) const;
     // Lays block's text out into layout (the block's own or a scratch one); returns the height.
     int layoutLines(QTextLayout& layout, const QTextBlock& block) const;
     int layoutBlock(const QTextBlock& block) const;
@@ -83,8 +103,6 @@ private:
     // first keep their text still, then learn the new size, or a view scrolled to the end would
     // see its position cut to a shrunk range first and move it twice.
     bool setBlockHeight(const QTextBlock& block, int height, Height kind) const;
-    qreal blockTop(const QTextBlock& block) const;
-    QTextBlock blockAt(qreal y) const;
     qreal contentHeight() const;
     static int hitTestBlock(const QTextBlock& block, const QPointF& point,
                             Qt::HitTestAccuracy accuracy);
@@ -93,8 +111,9 @@ private:
     Geometry geometry_;
     int generation_ = 0; // counts geometry changes; a block's user state names its generation
     mutable bool pending_ = false;
-    qreal charWidth_ = 7;
-    qreal lineHeight_ = 16;
+    // Shapes per pair of format indexes; emptied when the geometry changes.
+    mutable QHash<quint64, Shape> shapes_;
+    mutable QHash<quint64, Shape>::const_iterator lastShape_ = shapes_.cend();
     HeightSettler* settler_;
 };
 

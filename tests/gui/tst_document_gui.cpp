@@ -58,6 +58,7 @@ private slots:
     void openErrorReachesErrorBox();
     void busyCursorWhileCommandsWork();
     void scrollBarSettlesAfterOpen();
+    void largeDocumentScrollsByRealLines();
     void fileOnTheCommandLine_data();
     void fileOnTheCommandLine();
     void freshTextTakesTheDefaultFormat_data();
@@ -268,6 +269,37 @@ void TestDocumentGui::scrollBarSettlesAfterOpen() {
     QTest::qWait(300);
     QCOMPARE(edit->verticalScrollBar()->maximum(), maximum);
     QVERIFY(layout->isSettled());
+}
+
+void TestDocumentGui::largeDocumentScrollsByRealLines() {
+    // Too large to be measured whole: heights away from the view stay estimates. The scroll bar's
+    // end shows the last line, and Page Down moves by a page of the lines really drawn.
+    QByteArray bytes;
+    for (int i = 0; i < 20000; ++i) {
+        bytes += QByteArray(20 + (i * 37) % 230, 'a' + i % 26).replace(7, 1, " ") + "\r\n";
+    }
+    writeBytes(path("lines.txt"), bytes);
+    prompts_.openAnswers = {path("lines.txt")};
+    QVERIFY(form_.show());
+    key(Qt::Key_O, Qt::ControlModifier);
+    auto* view = qobject_cast<QTextEdit*>(editor());
+    QScrollBar* bar = view->verticalScrollBar();
+    const QRect page = view->viewport()->rect();
+    bar->triggerAction(QAbstractSlider::SliderToMaximum);
+    view->grab();
+    QTextCursor end(view->document());
+    end.movePosition(QTextCursor::End);
+    QVERIFY2(page.contains(view->cursorRect(end)),
+             qPrintable(QStringLiteral("end at %1").arg(view->cursorRect(end).y())));
+
+    bar->setValue(bar->maximum() / 2);
+    view->grab();
+    view->setTextCursor(view->cursorForPosition(QPoint(0, 0)));
+    const int below = view->cursorForPosition(QPoint(0, page.height() + 1)).position();
+    key(Qt::Key_PageDown, Qt::NoModifier);
+    view->grab();
+    QCOMPARE(view->cursorForPosition(QPoint(0, 1)).position(), below);
+    QVERIFY(page.contains(view->cursorRect()));
 }
 
 void TestDocumentGui::busyCursorWhileCommandsWork() {

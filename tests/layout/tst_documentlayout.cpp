@@ -103,6 +103,7 @@ private slots:
     void heightFollowsEdits();
     void widthChangeRewraps();
     void onlyShownParagraphsAreLaidOut();
+    void estimatedHeightIsClose_data();
     void estimatedHeightIsClose();
     void largeDocumentCostsLikeSmall();
     void longParagraphCostsLikeShort();
@@ -111,12 +112,13 @@ private slots:
     void idleTimeMeasuresLikeLayout();
     void idleTimeSettlesTheScrollBar_data();
     void idleTimeSettlesTheScrollBar();
+    void idleTimeMeasuresOnlyNearTheView();
     void scrollRangeAfterHeightsThatCancelOut();
     void drawsLikeStockLayout();
     void discFollowsTheTextSize();
 
 private:
-    void format(const QString& row);
+    void format(const QString& row, const QString& text = {});
     std::unique_ptr<RichEdit> edit_;
 };
 
@@ -159,10 +161,12 @@ void TestDocumentLayout::blocksStackWithoutGaps() {
     QCOMPARE(layout->documentSize().height(), bottom + margin);
 }
 
-void TestDocumentLayout::format(const QString& row) {
-    edit_->loadPlainText(QStringLiteral("Первый абзац: ") + words(30, 1) + QLatin1Char('\n') +
-                         words(25, 2) + QLatin1Char('\n') + QStringLiteral("short\n") +
-                         words(40, 3));
+void TestDocumentLayout::format(const QString& row, const QString& text) {
+    edit_->loadPlainText(!text.isEmpty()
+                             ? text
+                             : QStringLiteral("Первый абзац: ") + words(30, 1) + QLatin1Char('\n') +
+                                   words(25, 2) + QLatin1Char('\n') + QStringLiteral("short\n") +
+                                   words(40, 3));
     edit_->select(0, edit_->textLength());
     if (row == QLatin1String("indents")) {
         edit_->setParaStartIndent(720);
@@ -291,9 +295,19 @@ void TestDocumentLayout::onlyShownParagraphsAreLaidOut() {
     QVERIFY(edit_->widget()->viewport()->rect().contains(edit_->widget()->cursorRect()));
 }
 
+void TestDocumentLayout::estimatedHeightIsClose_data() {
+    QTest::addColumn<QString>("row");
+    for (const char* row : {"plain", "indents", "hanging", "bullets"}) {
+        QTest::newRow(row) << QString::fromLatin1(row);
+    }
+}
+
 void TestDocumentLayout::estimatedHeightIsClose() {
-    // The scroll bar is drawn from estimated heights: they must not be far from the real ones.
-    edit_->loadPlainText(paragraphs(2000));
+    // The scroll bar is drawn from estimated heights, and far from the view they stay: they must
+    // not be far from the real ones, indents and bullets included.
+    QFETCH(QString, row);
+    format(row, paragraphs(2000));
+    edit_->widget()->resize(kWidth - 20, kHeight); // every height is an estimate again
     auto* layout = qobject_cast<DocumentLayout*>(edit_->document()->documentLayout());
     const qreal estimated = layout->documentSize().height();
     for (QTextBlock b = edit_->document()->begin(); b.isValid(); b = b.next()) {
@@ -460,6 +474,32 @@ void TestDocumentLayout::idleTimeSettlesTheScrollBar() {
         }
         QCOMPARE(layout->documentSize().height(), settled);
     }
+}
+
+void TestDocumentLayout::idleTimeMeasuresOnlyNearTheView() {
+    // A large document: idle time measures the paragraphs around the view, wherever it goes, and
+    // leaves the rest alone; the text on screen stays still meanwhile.
+    edit_->loadPlainText(paragraphs(6000));
+    QTextDocument* doc = edit_->document();
+    QScrollBar* bar = edit_->widget()->verticalScrollBar();
+    auto* layout = qobject_cast<DocumentLayout*>(doc->documentLayout());
+    for (const double at : {0.0, 0.5, 0.2}) {
+        bar->setValue(static_cast<int>(bar->maximum() * at));
+        edit_->widget()->viewport()->repaint();
+        const QTextCursor shown = edit_->widget()->cursorForPosition(QPoint(0, 0));
+        const QRect before = edit_->widget()->cursorRect(shown);
+        QTRY_VERIFY(layout->isSettled());
+        QCOMPARE(edit_->widget()->cursorRect(shown), before);
+        // The paragraphs just above are measured: laying them out moves nothing.
+        const qreal top = layout->blockTop(shown.block());
+        for (QTextBlock b = shown.block();
+             b.isValid() && b.blockNumber() > shown.blockNumber() - 40; b = b.previous()) {
+            layout->ensureLaidOut(b);
+        }
+        QCOMPARE(layout->blockTop(shown.block()), top);
+    }
+    QVERIFY2(layout->settledCount() < doc->blockCount() / 5,
+             qPrintable(QString::number(layout->settledCount())));
 }
 
 void TestDocumentLayout::scrollRangeAfterHeightsThatCancelOut() {
