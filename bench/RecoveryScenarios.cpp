@@ -1,7 +1,7 @@
 // The recovery session of the benchmark: what the record costs a key and writes per key, how soon
 // after the last key it is durable, and how long a restore takes beside an open.
+#include "EditorRecorder.h"
 #include "Measure.h"
-#include "Recorder.h"
 #include "RecoveryOffer.h"
 #include "Scenarios.h"
 
@@ -54,7 +54,7 @@ void Scenarios::recoverySession(int runs, const Report& report) {
             off << Measure::threadCpu(typeAtEnd);
             idle(50);
         }
-        Recorder recorder(*editor_, *document_, prompts_, folder);
+        EditorRecorder recorder(*editor_, *document_, prompts_, folder);
         recorder.flushNow(); // the record starts (here with the whole document)
         for (int i = 0; i < runs; ++i) {
             on << Measure::threadCpu(typeAtEnd);
@@ -66,7 +66,7 @@ void Scenarios::recoverySession(int runs, const Report& report) {
     draw();
 
     // A recorder from the start, as in the program: its record names the file opened.
-    Recorder recorder(*editor_, *document_, prompts_, folder);
+    EditorRecorder recorder(*editor_, *document_, prompts_, folder);
     const double opened = Measure::time([this] { open(); });
     typeAtEnd();
     recorder.flushNow();

@@ -2,9 +2,10 @@
 // records and with a file on the command line; which ends remove the record; a record that cannot
 // be read; a folder that cannot be written.
 #include "Document.h"
+#include "EditorRecorder.h"
 #include "FileBytes.h"
 #include "MainWindowFixture.h"
-#include "Recorder.h"
+#include "RecordFormat.h"
 #include "RichEdit.h"
 #include "ScriptedPrompts.h"
 #include "StartUp.h"
@@ -43,7 +44,8 @@ private:
     void start(const QStringList& arguments = {QStringLiteral("zelto")});
     // Leaves the record of a document that an editor killed after typing text (after opening
     // file first, when one is given).
-    void leaveRecord(const QString& text, const QString& file = {});
+    // copied: the record had made its own copy of the file (else it was killed before).
+    void leaveRecord(const QString& text, const QString& file = {}, bool copied = true);
     QWidget* editor() const { return form_->RichEdit1->widget(); }
 
     std::unique_ptr<QTemporaryDir> dir_;
@@ -66,26 +68,49 @@ void TestRecoveryGui::start(const QStringList& arguments) {
     recorder_.reset();
     form_.create(prompts_);
     recorder_ =
-        std::make_unique<Recorder>(*form_->RichEdit1, form_->document(), prompts_, folder());
+        std::make_unique<EditorRecorder>(*form_->RichEdit1, form_->document(), prompts_, folder());
     showMainWindow(*form_, prompts_, arguments, recorder_.get());
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     QTest::qWait(50); // the offer and the open run once the event loop does
 }
 
-void TestRecoveryGui::leaveRecord(const QString& text, const QString& file) {
+namespace {
+
+// record without its copy of the bytes of the file it began as (their sum stays).
+QByteArray withoutBaseCopy(const QByteArray& record) {
+    QByteArray out = record.left(Record::kMagic.size());
+    for (qsizetype at = out.size(); at + Record::kEntryOverhead <= record.size();) {
+        ByteReader r(QByteArrayView(record).sliced(at));
+        const qsizetype length = r.u32();
+        const auto type = static_cast<Record::EntryType>(r.u8());
+        const qsizetype size = Record::kEntryOverhead + length;
+        if (type != Record::EntryType::BaseBytes) {
+            out += record.sliced(at, size);
+        }
+        at += size;
+    }
+    return out;
+}
+
+} // namespace
+
+void TestRecoveryGui::leaveRecord(const QString& text, const QString& file, bool copied) {
     ScriptedPrompts prompts;
     MainWindowFixture form;
     form.create(prompts);
-    Recorder recorder(*form->RichEdit1, form->document(), prompts, folder());
+    EditorRecorder recorder(*form->RichEdit1, form->document(), prompts, folder());
     if (!file.isEmpty()) {
         form->document().openFile(file);
     }
     typeText(form->RichEdit1->widget(), text);
     recorder.flushNow();
+    recorder.waitForBase();
     // A copy is what a killed editor leaves: a record nobody holds.
-    QVERIFY(
-        QFile::copy(recorder.recordPath(),
-                    QStringLiteral("%1/%2-left.zrec").arg(recordFolder()).arg(records().size())));
+    QByteArray record = readBytes(recorder.recordPath());
+    if (!copied) {
+        record = withoutBaseCopy(record);
+    }
+    writeBytes(QStringLiteral("%1/%2-left.zrec").arg(recordFolder()).arg(records().size()), record);
 }
 
 void TestRecoveryGui::offerAtStart_data() {
@@ -93,25 +118,33 @@ void TestRecoveryGui::offerAtStart_data() {
     QTest::addColumn<bool>("withFile");        // started as zelto FILE
     QTest::addColumn<bool>("recordOfAFile");   // the record's document was opened from a file
     QTest::addColumn<QByteArray>("baseLater"); // what that file holds at the start, if rewritten
+    QTest::addColumn<bool>("copied");          // the record holds its own copy of that file
     QTest::addColumn<QString>("text");         // in the window afterwards
     QTest::addColumn<QString>("title");
     QTest::addColumn<int>("recordsLeft");
     QTest::addColumn<int>("messages");
     const QByteArray same;
     const QString untitled = QStringLiteral("Новый файл");
-    QTest::newRow("Yes") << mrYes << false << false << same << "typed" << untitled << 1 << 1;
-    QTest::newRow("Yes, opened file") << mrYes << false << true << same << "typedline\r\n"
+    const QByteArray changed("lime");
+    QTest::newRow("Yes") << mrYes << false << false << same << true << "typed" << untitled << 1
+                         << 1;
+    QTest::newRow("Yes, opened file") << mrYes << false << true << same << true << "typedline\r\n"
                                       << "base.txt" << 1 << 1;
-    QTest::newRow("Yes, opened file put back with the same bytes")
-        << mrYes << false << true << QByteArray("line") << "typedline\r\n"
-        << "base.txt" << 1 << 1;
     QTest::newRow("Yes, opened file changed since")
-        << mrYes << false << true << QByteArray("lime") << "" << untitled << 0 << 2;
-    QTest::newRow("No") << mrNo << false << false << same << "" << untitled << 0 << 1;
-    QTest::newRow("Cancel") << mrCancel << false << false << same << "" << untitled << 1 << 1;
+        << mrYes << false << true << changed << true << "typedline\r\n"
+        << "base.txt" << 1 << 1;
+    QTest::newRow("Yes, opened file put back with the same bytes, not copied")
+        << mrYes << false << true << QByteArray("line") << false << "typedline\r\n"
+        << "base.txt" << 1 << 1;
+    // Kept for the next start, when the file may be back.
+    QTest::newRow("Yes, opened file changed since, not copied")
+        << mrYes << false << true << changed << false << "" << untitled << 1 << 2;
+    QTest::newRow("No") << mrNo << false << false << same << true << "" << untitled << 0 << 1;
+    QTest::newRow("Cancel") << mrCancel << false << false << same << true << "" << untitled << 1
+                            << 1;
     QTest::newRow("Yes, zelto FILE")
-        << mrYes << true << false << same << "typed" << untitled << 1 << 1;
-    QTest::newRow("Cancel, zelto FILE") << mrCancel << true << false << same << "arg\r\n"
+        << mrYes << true << false << same << true << "typed" << untitled << 1 << 1;
+    QTest::newRow("Cancel, zelto FILE") << mrCancel << true << false << same << true << "arg\r\n"
                                         << "arg.txt" << 1 << 1;
 }
 
@@ -120,6 +153,7 @@ void TestRecoveryGui::offerAtStart() {
     QFETCH(bool, withFile);
     QFETCH(bool, recordOfAFile);
     QFETCH(QByteArray, baseLater);
+    QFETCH(bool, copied);
     QFETCH(QString, text);
     QFETCH(QString, title);
     QFETCH(int, recordsLeft);
@@ -127,7 +161,7 @@ void TestRecoveryGui::offerAtStart() {
     const QString base = dir_->filePath(QStringLiteral("base.txt"));
     writeBytes(base, "line");
     writeBytes(dir_->filePath(QStringLiteral("arg.txt")), "arg");
-    leaveRecord(QStringLiteral("typed"), recordOfAFile ? base : QString());
+    leaveRecord(QStringLiteral("typed"), recordOfAFile ? base : QString(), copied);
     if (!baseLater.isEmpty()) {
         QTest::qWait(10); // another modification time
         writeBytes(base, baseLater);

@@ -2,9 +2,9 @@
 // alike, and a record cut short or damaged anywhere gives an earlier such state, never garbage.
 #include "CancellingPrompts.h"
 #include "Document.h"
+#include "EditorRecorder.h"
 #include "Positions.h"
 #include "RecordReader.h"
-#include "Recorder.h"
 #include "RecoveryOffer.h"
 #include "RichEdit.h"
 #include "RtfWriter.h"
@@ -184,7 +184,7 @@ void TestRecord::init() {
     dir_ = std::make_unique<QTemporaryDir>();
     edit_ = std::make_unique<RichEdit>();
     document_ = std::make_unique<Document>(*edit_, prompts_);
-    recorder_ = std::make_unique<Recorder>(
+    recorder_ = std::make_unique<EditorRecorder>(
         *edit_, *document_, prompts_,
         RecordFolder(dir_->filePath(QStringLiteral("zelto/recovery")), dir_->path()));
 }

@@ -5,9 +5,9 @@
 //   reliability_recorder KIND OUT       (records go to $XDG_STATE_HOME/zelto/recovery)
 #include "CharFormatter.h"
 #include "Document.h"
+#include "EditorRecorder.h"
 #include "ParaFormatter.h"
 #include "Positions.h"
-#include "Recorder.h"
 #include "RichEdit.h"
 #include "RtfWriter.h"
 #include "ScriptedPrompts.h"
@@ -143,8 +143,8 @@ int main(int argc, char** argv) {
     TForm1 form(prompts);
     Form1 = &form;
     form.show();
-    Recorder recorder(*form.RichEdit1, form.document(), prompts, RecordFolder::standard(),
-                      RecorderTiming{20, 200, 8});
+    EditorRecorder recorder(*form.RichEdit1, form.document(), prompts, RecordFolder::standard(),
+                            RecorderTiming{20, 200, 8});
     QObject::connect(&recorder, &Recorder::committing, [&](quint64 sequence) {
         const Document& d = form.document();
         QFile state(QStringLiteral("%1/state-%2").arg(out).arg(sequence));

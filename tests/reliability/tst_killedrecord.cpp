@@ -2,9 +2,9 @@
 // offers the record, and Yes gives the document as it was at the record's last commit, byte for
 // byte in RTF, bound and titled as it was, modified.
 #include "Document.h"
+#include "EditorRecorder.h"
 #include "MainWindowFixture.h"
 #include "RecordReader.h"
-#include "Recorder.h"
 #include "RecoveryOffer.h"
 #include "RtfWriter.h"
 #include "ScriptedPrompts.h"
@@ -83,7 +83,7 @@ void TestKilledRecord::killedEditorIsRestored() {
         prompts.answers = {mrYes};
         MainWindowFixture form;
         form.create(prompts);
-        Recorder recorder(*form->RichEdit1, form->document(), prompts, folder);
+        EditorRecorder recorder(*form->RichEdit1, form->document(), prompts, folder);
         QVERIFY2(offerRecovery(recorder, form->document(), *form->RichEdit1), qPrintable(where));
         QCOMPARE(RtfWriter::toRtf(*form->RichEdit1->document()), expected.readAll());
         QCOMPARE(form->document().CurrentFileName(), fileName);
