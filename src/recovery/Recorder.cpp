@@ -21,9 +21,6 @@ qint64 restartLimit(int characters) {
     return 6LL * characters + (4LL << 20);
 }
 
-// How often a recorder whose disk filled looks for room again.
-constexpr int kRetryMs = 5000;
-
 // Room enough for a fresh record of a document of characters characters.
 bool roomFor(const QString& folder, int characters) {
     struct statvfs st {};
@@ -40,7 +37,7 @@ Recorder::Recorder(Prompts& prompts, RecordFolder folder, Timing timing)
     : prompts_(prompts), folder_(std::move(folder)), timing_(timing) {
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &Recorder::tick);
-    retryTimer_.setInterval(kRetryMs);
+    retryTimer_.setInterval(timing_.retryMs);
     connect(&retryTimer_, &QTimer::timeout, this, &Recorder::retry);
 }
 

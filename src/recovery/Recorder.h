@@ -21,6 +21,7 @@ struct RecorderTiming {
     int quietMs = 1000;    // the record catches up once the text was quiet this long
     int longestMs = 10000; // and at the latest this long after the first change it lacks
     int sliceMs = 8;       // the longest step of a long write on the user's thread
+    int retryMs = 5000;    // how often a record stopped by a full disk looks for room again
 };
 
 // Keeps a recovery record of the editor's document while it has unsaved changes, so that a

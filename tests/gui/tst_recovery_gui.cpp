@@ -1,10 +1,14 @@
 // Recovery through the main window: what the start-up offer does with each answer, with several
 // records and with a file on the command line; which ends remove the record; a record that cannot
 // be read; a folder that cannot be written.
+#include "AppPrompts.h"
+#include "Application.h"
 #include "Document.h"
 #include "EditorRecorder.h"
 #include "FileBytes.h"
 #include "MainWindowFixture.h"
+#include "MessageDialog.h"
+#include "PrivateCopy.h"
 #include "RecordFormat.h"
 #include "RichEdit.h"
 #include "ScriptedPrompts.h"
@@ -14,9 +18,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -27,6 +33,7 @@ private slots:
     void cleanup();
     void offerAtStart_data();
     void offerAtStart();
+    void enterAtEveryQuestionAfterATornSave();
     void severalRecordsNewestFirst();
     void unreadableRecordPutAsideAndToldOnce();
     void cleanEndRemovesRecord_data();
@@ -186,6 +193,53 @@ void TestRecoveryGui::offerAtStart() {
         QTRY_COMPARE(records(), QStringList{QFileInfo(recorder_->recordPath()).fileName()});
     }
     QCOMPARE(records().size(), recordsLeft);
+}
+
+// A save in place killed halfway, with the record of the edits it was writing: the real dialogs,
+// each answered with Enter, give the edits back in the window and the file whole (its old
+// bytes), and the next save writes without asking about another program.
+void TestRecoveryGui::enterAtEveryQuestionAfterATornSave() {
+    const QByteArray cacheBefore = qgetenv("XDG_CACHE_HOME");
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(dir_->filePath(QStringLiteral("cache"))));
+    const auto restoreCache = qScopeGuard([&cacheBefore] {
+        cacheBefore.isNull() ? qunsetenv("XDG_CACHE_HOME") : qputenv("XDG_CACHE_HOME", cacheBefore);
+    });
+    const QString base = dir_->filePath(QStringLiteral("base.txt"));
+    writeBytes(base, "line one\r\n");
+    leaveRecord(QStringLiteral("typed "), base);
+    {
+        QFile old(base);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        const PrivateCopy copy(QFile::encodeName(base), static_cast<int>(old.handle()),
+                               NullProgress::instance());
+        QFile torn(base);
+        QVERIFY(torn.open(QIODevice::ReadWrite));
+        torn.write("typed li"); // where the kill stopped the save
+    }
+
+    QStringList titles;
+    QTimer enter;
+    connect(&enter, &QTimer::timeout, this, [&titles] {
+        if (auto* box = qobject_cast<MessageDialog*>(QApplication::activeModalWidget())) {
+            titles << box->windowTitle();
+            QTest::keyClick(box, Qt::Key_Return);
+        }
+    });
+    enter.start(20);
+    AppPrompts prompts;
+    MainWindowFixture form;
+    form.create(prompts);
+    EditorRecorder recorder(*form->RichEdit1, form->document(), prompts, folder());
+    showMainWindow(*form, prompts, {QStringLiteral("zelto")}, &recorder);
+    QTRY_COMPARE(form->RichEdit1->text(), QStringLiteral("typed line one\r\n"));
+    QCOMPARE(readBytes(base), QByteArray("line one\r\n"));
+    QCOMPARE(titles.size(), 2); // the old bytes back, then the record
+    QCOMPARE(titles[1], Application::title());
+    QCOMPARE(form->windowTitle(), Document::TitlePrefix + QStringLiteral("base.txt"));
+
+    form->N5Click(); // New: Enter at "save the changes?" saves into the file
+    QTRY_COMPARE(readBytes(base), QByteArray("typed line one\r\n"));
+    QCOMPARE(titles.size(), 3);
 }
 
 void TestRecoveryGui::severalRecordsNewestFirst() {
