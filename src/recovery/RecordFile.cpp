@@ -32,7 +32,7 @@ void RecordFile::push(Op op) {
 quint64 RecordFile::append(QByteArray bytes) {
     queued_ += bytes.size();
     const quint64 ticket = ++nextTicket_;
-    push(Op{Op::Append, std::move(bytes), ticket, {}});
+    push(Op{Op::Append, std::move(bytes), ticket, {}, {}});
     return ticket;
 }
 
@@ -41,7 +41,7 @@ void RecordFile::appendMade(std::function<QByteArray()> make) {
 }
 
 void RecordFile::replace(LockedFile target) {
-    push(Op{Op::Replace, {}, 0, std::move(target)});
+    push(Op{Op::Replace, {}, 0, std::move(target), {}});
 }
 
 void RecordFile::remove() {
@@ -49,7 +49,7 @@ void RecordFile::remove() {
         const std::lock_guard lock(mutex_);
         // What is not written yet would only be deleted.
         std::erase_if(queue_, [](const Op& op) { return op.kind == Op::Append; });
-        queue_.push_back(Op{Op::Remove, {}, 0, {}});
+        queue_.push_back(Op{Op::Remove, {}, 0, {}, {}});
     }
     wake_.notify_all();
 }
@@ -175,17 +175,18 @@ void RecordFile::doReplace(Op& op) {
     if (!error().isEmpty() || !file_.isOpen()) {
         return;
     }
-    if (::rename(QFile::encodeName(file_.path()).constData(),
-                 QFile::encodeName(op.target.path()).constData()) != 0) {
-        fail(errno);
-        return;
-    }
     {
         const std::lock_guard lock(mutex_);
-        file_.setPath(op.target.path());
+        try {
+            file_.replace(op.target);
+        } catch (const InOutError& e) {
+            if (error_.isEmpty()) {
+                error_ = e.message();
+            }
+            return;
+        }
     }
     syncFolder();
-    op.target.close();
 }
 
 void RecordFile::syncData() {
