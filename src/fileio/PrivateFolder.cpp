@@ -95,9 +95,8 @@ int openChain(Descriptor& dir, const QList<QByteArray>& parts, bool make, const 
             return -1;
         }
         // A folder made here, and the private one itself, is never reached through a link.
-        const int flags =
-            O_RDONLY | O_DIRECTORY | O_CLOEXEC | (made || last ? O_NOFOLLOW : 0); // NOLINT
-        const int next = ::openat(dir.get(), part.constData(), flags);
+        const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (made || last ? O_NOFOLLOW : 0);
+        const int next = ::openat(dir.get(), part.constData(), flags); // NOLINT(*-vararg)
         if (next < 0) {
             struct stat st {};
             if (last && ::fstatat(dir.get(), part.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&

@@ -128,7 +128,7 @@ QString RecordFolder::putAside(LockedFile& record) {
     record.rename(aside);
     // Its time kept starts now.
     OpenFolder::setAside(record.fd());
-    const QString path = record.path();
+    QString path = record.path();
     record.close();
     return path;
 }
