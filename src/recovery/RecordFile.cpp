@@ -241,17 +241,18 @@ void RecordFile::doReplace(Op& op) {
     if (!error().isEmpty() || !file_.isOpen()) {
         return;
     }
-    if (::rename(QFile::encodeName(file_.path()).constData(),
-                 QFile::encodeName(op.target.path()).constData()) != 0) {
-        fail(errno);
-        return;
-    }
     {
         const std::lock_guard lock(mutex_);
-        file_.setPath(op.target.path());
+        try {
+            file_.replace(op.target);
+        } catch (const InOutError& e) {
+            if (error_.isEmpty()) {
+                error_ = e.message();
+            }
+            return;
+        }
     }
     syncFolder();
-    op.target.close();
 }
 
 void RecordFile::syncData() {

@@ -317,15 +317,25 @@ void TestRecoveryGui::folderThatCannotBeWrittenToldOnce_data() {
     QTest::addColumn<QString>("blocker"); // a file in place of this folder
     QTest::newRow("a file in the folder's place") << "zelto";
     QTest::newRow("no home") << "";
+    // Every file of the folder linked to stays, hidden ones and ones named as records too.
+    QTest::newRow("a link to another folder") << "link";
 }
 
 void TestRecoveryGui::folderThatCannotBeWrittenToldOnce() {
     QFETCH(QString, blocker);
+    const QString notes = dir_->filePath(QStringLiteral("notes"));
     if (blocker.isEmpty()) {
         dir_->remove(); // the folder the record would go under is gone
+    } else if (blocker == "link") {
+        QVERIFY(QDir().mkpath(notes) && QDir().mkpath(dir_->filePath(QStringLiteral("zelto"))));
+        QVERIFY(QFile::link(notes, recordFolder()));
+        writeBytes(notes + QStringLiteral("/.1-0123abcd"), "hidden, named as a record being made");
+        QVERIFY(QFile::copy(QFINDTESTDATA("tst_recovery_gui.cpp"), notes + "/1-0.zrec"));
     } else {
         writeBytes(dir_->filePath(blocker), "");
     }
+    const QFileDevice::Permissions notesMode = QFileInfo(notes).permissions();
+    const QStringList notesFiles = QDir(notes).entryList(QDir::Files | QDir::Hidden);
     start();
     for (int i = 0; i < 5; ++i) {
         typeText(editor(), QStringLiteral("abc"));
@@ -334,8 +344,11 @@ void TestRecoveryGui::folderThatCannotBeWrittenToldOnce() {
     }
     QCOMPARE(form_->RichEdit1->text(), QStringLiteral("abcabcabcabcabc"));
     QCOMPARE(prompts_.questions.size(), 1);
-    QVERIFY2(prompts_.questions[0].contains(QDir::toNativeSeparators(recordFolder())),
+    QVERIFY2(prompts_.questions[0].contains(QDir::toNativeSeparators(recordFolder())) &&
+                 (blocker != "link" || prompts_.questions[0].contains("символическая ссылка")),
              qPrintable(prompts_.questions[0]));
+    QCOMPARE(QDir(notes).entryList(QDir::Files | QDir::Hidden), notesFiles);
+    QCOMPARE(QFileInfo(notes).permissions(), notesMode);
 }
 
 QTEST_MAIN(TestRecoveryGui)
