@@ -21,6 +21,9 @@ qint64 restartLimit(int characters) {
     return 6LL * characters + (4LL << 20);
 }
 
+// How long after the first change a record starts.
+constexpr int kStartDelayMs = 100;
+
 // Room enough for a fresh record of a document of characters characters.
 bool roomFor(const QString& folder, int characters) {
     struct statvfs st {};
@@ -79,8 +82,9 @@ void Recorder::takeOver(LockedFile record, qint64 lastChangeMs) {
 }
 
 void Recorder::startEarly() {
-    // The record starts with the first change, so that its copy of an opened file is under way
-    // while the user types; queued, so that a restored document is taken over first.
+    // The record starts a moment after the first change, so that its copy of an opened file is
+    // under way while the user types: late enough for the first key's frame to be drawn before
+    // the copy competes for the processor, and for a restored document to be taken over first.
     if (modified_ && !session_ && !broken_ && doc_) {
         startRecord();
     }
@@ -109,7 +113,7 @@ void Recorder::noteModified(bool modified) {
 
 void Recorder::schedule() {
     if (modified_ && !session_) {
-        QMetaObject::invokeMethod(this, &Recorder::startEarly, Qt::QueuedConnection);
+        QTimer::singleShot(kStartDelayMs, this, &Recorder::startEarly);
     }
     if (modified_ && !timer_.isActive()) {
         pending_.start();
