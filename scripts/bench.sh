@@ -206,7 +206,7 @@ END {
     if (n == 0) exit
     printf "\nThe recovery record, side by side in one run (keys at the end of the opened file, each drawn).\n"
     printf "The record copies the opened file into itself from the first key on; keys go on meanwhile.\n\n"
-    printf "| size | first key after open without / with recovery, ms | key while the file is copied, processor ms | copy durable after the first key, ms | record on disk / file size | key without / with recovery, processor ms | ratio | catch-up of a key to durable, ms | bytes per key: one catch-up each / a burst of 100 | last key to durable, ms | open, ms | restore (file + keys), ms | ratio | whole document recorded, ms (MB) | its restore, ms | ratio |\n"
+    printf "| size | first key after open without / with recovery, ms | key while the file is copied, processor ms | copy durable after the first key, ms | record on disk / file size | key without / with recovery, processor ms | ratio | catch-up of a key to durable, ms | bytes per key: one catch-up each / a burst of 100 | last key to durable, ms | open, ms | restore (its copy of the file + keys), ms | ratio | whole document recorded, ms (MB) | its restore, ms | ratio |\n"
     printf "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n"
     for (i = 1; i <= n; i++) {
         m = order[i]; k = v["key-recovery-on " m] / v["key-recovery-off " m]; o = v["open " m]
