@@ -1,16 +1,21 @@
-// The recovery session of the benchmark: what the record costs a key and writes per key, how soon
-// after the last key it is durable, and how long a restore takes beside an open.
+// The recovery session of the benchmark: what the record costs a key and writes per key, the first
+// key after an open and the keys while the record copies the opened file, how soon that copy is
+// durable and what it takes on disk, how soon after the last key the record is durable, and how
+// long a restore takes beside an open.
+#include "EditorRecorder.h"
 #include "Measure.h"
-#include "Recorder.h"
 #include "RecoveryOffer.h"
 #include "Scenarios.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace {
 
@@ -21,6 +26,12 @@ void leaveCopy(const Recorder& recorder, const QString& name) {
     if (!QFile::copy(recorder.recordPath(), copy)) {
         throw std::runtime_error("cannot copy the record");
     }
+}
+
+// The bytes path takes on its disk.
+qint64 diskBytes(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? qint64{st.st_blocks} * 512 : 0;
 }
 
 // Runs the event loop for ms milliseconds, as between a person's keys.
@@ -54,7 +65,7 @@ void Scenarios::recoverySession(int runs, const Report& report) {
             off << Measure::threadCpu(typeAtEnd);
             idle(50);
         }
-        Recorder recorder(*editor_, *document_, prompts_, folder);
+        EditorRecorder recorder(*editor_, *document_, prompts_, folder);
         recorder.flushNow(); // the record starts (here with the whole document)
         for (int i = 0; i < runs; ++i) {
             on << Measure::threadCpu(typeAtEnd);
@@ -62,13 +73,30 @@ void Scenarios::recoverySession(int runs, const Report& report) {
         }
         catchUp << Measure::time([&] { recorder.flushNow(); });
     }
+    // The first key after an open, without a recorder: the reference for the one with it.
+    open();
+    const double firstKeyOff = Measure::time(typeAtEnd);
     editor_->loadPlainText(QString());
     draw();
 
-    // A recorder from the start, as in the program: its record names the file opened.
-    Recorder recorder(*editor_, *document_, prompts_, folder);
+    // A recorder from the start, as in the program: its record names the file opened, and copies
+    // it in the background from the first key on, while keys go on.
+    EditorRecorder recorder(*editor_, *document_, prompts_, folder);
     const double opened = Measure::time([this] { open(); });
-    typeAtEnd();
+    QElapsedTimer sinceKey;
+    sinceKey.start();
+    const double firstKeyOn = Measure::time(typeAtEnd);
+    QList<double> copying;
+    do {
+        if (sinceKey.elapsed() > 300000) {
+            throw std::runtime_error("the record's copy of the file never became durable");
+        }
+        copying << Measure::threadCpu(typeAtEnd);
+        idle(50);
+    } while (!recorder.baseDurable());
+    const double baseDurable = static_cast<double>(sinceKey.elapsed());
+    const double diskRatio = static_cast<double>(diskBytes(recorder.recordPath())) /
+                             static_cast<double>(QFileInfo(file_).size());
     recorder.flushNow();
     // Bytes per key: one catch-up after every key, and one after a burst of 100 keys.
     qint64 before = recorder.recordBytes();
@@ -110,6 +138,11 @@ void Scenarios::recoverySession(int runs, const Report& report) {
     const double restoredWhole = Measure::time(restore);
 
     const qint64 peak = Measure::peakMemory();
+    report({QStringLiteral("first-key-recovery-off"), {firstKeyOff}, peak});
+    report({QStringLiteral("first-key-recovery-on"), {firstKeyOn}, peak});
+    report({QStringLiteral("key-while-copying"), copying, peak});
+    report({QStringLiteral("base-durable"), {baseDurable}, peak});
+    report({QStringLiteral("record-disk-per-file-byte"), {diskRatio}, peak});
     report({QStringLiteral("key-recovery-off"), off, peak});
     report({QStringLiteral("key-recovery-on"), on, peak});
     report({QStringLiteral("catch-up-to-durable"), catchUp, peak});

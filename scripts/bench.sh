@@ -21,10 +21,12 @@
 # its ratio to iconv, its time per MB against the next smaller size, its peak memory over the file
 # size, and what the progress dialog adds to it (the processor time of the same open without
 # progress and with the dialog, in turns). For each size, the recovery record: a key with and
-# without it, the bytes a key adds to it, the time from the last key to a durable record, and its
-# restores beside the open. Then, at 1, 10, 50 and 100 MB (ZELTO_BENCH_QUIET_SIZES), the quiet
-# session: the processor time of the minute after an open (ZELTO_BENCH_QUIET_SECONDS), five keys
-# typed right after it against the same at 1 MB, the longest an event waits meanwhile.
+# without it, the first key after the open, the keys while the record copies the opened file, the
+# time until that copy is durable and the record's disk use against the file's size, the bytes a
+# key adds to it, the time from the last key to a durable record, and its restores beside the
+# open. Then, at 1, 10, 50 and 100 MB (ZELTO_BENCH_QUIET_SIZES), the quiet session: the processor
+# time of the minute after an open (ZELTO_BENCH_QUIET_SECONDS), five keys typed right after it
+# against the same at 1 MB, the longest an event waits meanwhile.
 # Not part of the test command.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -224,12 +226,15 @@ print_recovery_table() {
 $1 == "RECOVERY" { v[$2 " " $3] = $4; if (!($3 in seen)) { seen[$3] = 1; order[++n] = $3 } }
 END {
     if (n == 0) exit
-    printf "\nThe recovery record, side by side in one run (keys at the end of the opened file, each drawn).\n\n"
-    printf "| size | key without / with recovery, processor ms | ratio | catch-up of a key to durable, ms | bytes per key: one catch-up each / a burst of 100 | last key to durable, ms | open, ms | restore (file + keys), ms | ratio | whole document recorded, ms (MB) | its restore, ms | ratio |\n"
-    printf "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n"
+    printf "\nThe recovery record, side by side in one run (keys at the end of the opened file, each drawn).\n"
+    printf "The record copies the opened file into itself from the first key on; keys go on meanwhile.\n\n"
+    printf "| size | first key after open without / with recovery, ms | key while the file is copied, processor ms | copy durable after the first key, ms | record on disk / file size | key without / with recovery, processor ms | ratio | catch-up of a key to durable, ms | bytes per key: one catch-up each / a burst of 100 | last key to durable, ms | open, ms | restore (its copy of the file + keys), ms | ratio | whole document recorded, ms (MB) | its restore, ms | ratio |\n"
+    printf "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n"
     for (i = 1; i <= n; i++) {
         m = order[i]; k = v["key-recovery-on " m] / v["key-recovery-off " m]; o = v["open " m]
-        printf "| %s MB | %.2f / %.2f | %.2f (≤ 1.1 %s) | %.1f | %.0f / %.1f | %.0f | %.0f | %.0f | %.2f | %.0f (%.0f) | %.0f | %.2f |\n", m, \
+        printf "| %s MB | %.1f / %.1f | %.2f | %.0f | %.2f | %.2f / %.2f | %.2f (≤ 1.1 %s) | %.1f | %.0f / %.1f | %.0f | %.0f | %.0f | %.2f | %.0f (%.0f) | %.0f | %.2f |\n", m, \
+            v["first-key-recovery-off " m], v["first-key-recovery-on " m], v["key-while-copying " m], \
+            v["base-durable " m], v["record-disk-per-file-byte " m], \
             v["key-recovery-off " m], v["key-recovery-on " m], k, (k <= 1.1) ? "met" : "NOT met", \
             v["catch-up-to-durable " m], \
             v["bytes-per-key " m], v["bytes-per-key-burst " m], v["last-key-to-durable " m], o, \

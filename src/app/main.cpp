@@ -2,7 +2,7 @@
 #include "AppPrompts.h"
 #include "Application.h"
 #include "CommandLine.h"
-#include "Recorder.h"
+#include "EditorRecorder.h"
 #include "StartUp.h"
 #include "TForm1.h"
 #include "Tabzac.h"
@@ -47,7 +47,7 @@ int main(int argc, char* argv[]) {
     abzac = &paragraphDialog;
     // Keeps a recovery record of unsaved changes; gone before the window at a normal end, which
     // takes the record with it.
-    Recorder recorder(*form.RichEdit1, form.document(), prompts);
+    EditorRecorder recorder(*form.RichEdit1, form.document(), prompts);
     showMainWindow(form, prompts, arguments, &recorder);
     QApplication::exec();
     return 0;

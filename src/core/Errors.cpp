@@ -21,6 +21,8 @@ QString InOutError::messageFor(int code) {
         return QStringLiteral("Too many open files");
     case IoCode::AccessDenied:
         return QStringLiteral("File access denied");
+    case IoCode::WriteProtected:
+        return QStringLiteral("Read-only file system");
     case IoCode::ReadBeyondEnd:
         return QStringLiteral("Read beyond end of file");
     case IoCode::DiskFull:
@@ -45,9 +47,10 @@ int InOutError::codeFromErrno(int err) {
         return IoCode::TooManyOpenFiles;
     case EACCES:
     case EPERM:
-    case EROFS:
     case EISDIR:
         return IoCode::AccessDenied;
+    case EROFS:
+        return IoCode::WriteProtected;
     case EBUSY:
     case ETXTBSY:
         return IoCode::SharingViolation;

@@ -23,6 +23,7 @@ constexpr int FileNotFound = 2;
 constexpr int InvalidFilename = 3;
 constexpr int TooManyOpenFiles = 4;
 constexpr int AccessDenied = 5;
+constexpr int WriteProtected = 19; // a read-only file system
 constexpr int SharingViolation = 32;
 constexpr int ReadBeyondEnd = 100;
 constexpr int DiskFull = 101; // no room left: a full disk or quota, or a short write

@@ -17,8 +17,10 @@ void InterruptedSaves::offer(Prompts& prompts) {
         const QString target = FileName::decode(copy->target());
         const QString question = kQuestion.arg(FileName::display(target),
                                                FileName::display(FileName::decode(copy->path())));
-        const int answer = prompts.centeredMessage(question, MsgDlgType::Confirmation,
-                                                   mbYes | mbNo | mbCancel | mbDefaultCancel);
+        // Yes by default: the file is torn, and the old contents make it whole again; the edits
+        // the save was writing come back from the recovery record offered next.
+        const int answer =
+            prompts.centeredMessage(question, MsgDlgType::Confirmation, mbYes | mbNo | mbCancel);
         if (answer == mrNo) {
             copy->remove();
         } else if (answer == mrYes) {

@@ -46,9 +46,10 @@ FileWriter::FileWriter(const QString& fileName, Progress& progress, qint64 units
     if (target.kind() == FileStamp::Kind::Folder) {
         InOutError::raiseErrno(EISDIR);
     }
-    // A read-only target stays as it is, as it would if the file were written in place.
+    // A read-only target stays as it is, as it would if the file were written in place; one on a
+    // read-only file system is told as such.
     if (target.exists() && !writable(fileName)) {
-        InOutError::raiseErrno(EACCES);
+        InOutError::raiseErrno(errno == EROFS ? EROFS : EACCES);
     }
     const QString path = target.exists() ? resolved(fileName) : fileName;
     const FileIdentity identity = FileIdentity::of(path);

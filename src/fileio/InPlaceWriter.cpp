@@ -1,5 +1,6 @@
 #include "InPlaceWriter.h"
 
+#include "Crc32.h"
 #include "Errors.h"
 #include "FileName.h"
 #include "PosixFile.h"
@@ -89,7 +90,7 @@ void InPlaceWriter::write(QByteArrayView bytes) {
     // contents whole before the record says what they are.
     writeHeld();
     held_ = bytes.toByteArray();
-    writtenHash_.add(bytes);
+    writtenCrc_ = crc32(bytes, writtenCrc_);
 }
 
 void InPlaceWriter::writeHeld() {
@@ -105,7 +106,7 @@ void InPlaceWriter::writeHeld() {
 FileStamp InPlaceWriter::commit() {
     // Noted first, for a process that stops from here on: a file found holding these bytes is
     // whole, and on the disk once the sync returns.
-    copy_->markFinished(written_ + held_.size(), writtenHash_.value());
+    copy_->markFinished(written_ + held_.size(), writtenCrc_);
     writeHeld();
     // Cut to the new length last: until now every old byte had its place on the disk.
     if (::ftruncate(fd_, written_) != 0) {

@@ -57,9 +57,9 @@ private:
     qint64 written_ = 0;
     qint64 reserved_ = 0;
     bool canReserve_ = true;
-    QByteArray held_;         // the last piece given, not yet written
-    ContentHash writtenHash_; // of every piece given
-    bool touched_ = false;    // an old byte was overwritten
-    bool done_ = false;       // committed or restored
+    QByteArray held_;        // the last piece given, not yet written
+    quint32 writtenCrc_ = 0; // CRC-32 of every piece given
+    bool touched_ = false;   // an old byte was overwritten
+    bool done_ = false;      // committed or restored
     int restoreError_ = 0;
 };

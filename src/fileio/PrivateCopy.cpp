@@ -1,19 +1,19 @@
 #include "PrivateCopy.h"
 
+#include "Crc32.h"
 #include "Errors.h"
 #include "FileName.h"
 #include "PosixFile.h"
+#include "PrivateFolder.h"
 
-#include <QDir>
-#include <QFile>
+#include <QDateTime>
 #include <QList>
+#include <QRandomGenerator>
 #include <algorithm>
 #include <cstring>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
-#include <cstdlib>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -25,11 +25,40 @@ const QByteArray kMagic = "zelto in-place save\n";
 const QByteArray kReady = "ready\n";
 const QByteArray kFinished = "finished ";
 constexpr qsizetype kBlock = 1 << 20;
-constexpr qsizetype kRecordSuffix = 7; // ".origin"
-constexpr qsizetype kCopySuffix = 7;   // ".XXXXXX"
+const QByteArray kRecordSuffix = ".origin";
+constexpr qsizetype kRandom = 6; // the characters that tell copies of one file apart
+constexpr qsizetype kCopySuffix = 1 + kRandom;
 
-QByteArray readRecord(const QByteArray& path) {
-    const int fd = PosixFile::open(path, O_RDONLY | O_NONBLOCK);
+PrivateFolder cacheFolder() {
+    return PrivateFolder::ofXdg("XDG_CACHE_HOME", QStringLiteral(".cache"),
+                                QStringLiteral("zelto"));
+}
+
+// <the file's name>.XXXXXX.origin, six letters or digits in place of the Xs.
+bool isRecordName(QByteArrayView name) {
+    if (!name.endsWith(kRecordSuffix) || name.size() <= kRecordSuffix.size() + kCopySuffix) {
+        return false;
+    }
+    const QByteArrayView copy = name.chopped(kRecordSuffix.size());
+    const QByteArrayView random = copy.last(kRandom);
+    return copy[copy.size() - kCopySuffix] == '.' &&
+           std::all_of(random.begin(), random.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+           });
+}
+
+QByteArray randomSuffix() {
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QByteArray suffix(".");
+    for (qsizetype i = 0; i < kRandom; ++i) {
+        suffix += kLetters[QRandomGenerator::system()->bounded(int(sizeof kLetters) - 1)];
+    }
+    return suffix;
+}
+
+QByteArray readRecord(const OpenFolder& folder, const QByteArray& name) {
+    const int fd = folder.openOwn(name, O_RDONLY);
     if (fd < 0) {
         return {};
     }
@@ -71,42 +100,41 @@ bool holdsFinished(const QByteArray& target, const QByteArray& mark) {
     if (fd < 0) {
         return false;
     }
-    ContentHash hash;
+    quint32 crc = 0;
     qint64 size = 0;
     QByteArray block(kBlock, Qt::Uninitialized);
     qsizetype n = 0;
     while ((n = PosixFile::readSome(fd, block.data(), kBlock)) > 0) {
-        hash.add(QByteArrayView(block.constData(), n));
+        crc = crc32(QByteArrayView(block.constData(), n), crc);
         size += n;
     }
     ::close(fd);
-    return n == 0 && parts[1] == QByteArray::number(size) &&
-           parts[2] == QByteArray::number(hash.value());
+    return n == 0 && parts[1] == QByteArray::number(size) && parts[2] == QByteArray::number(crc);
 }
 
 } // namespace
 
 PrivateCopy::PrivateCopy(const QByteArray& target, int from, Progress& progress) : target_(target) {
-    const QString folderName = folder();
-    if (!QDir().mkpath(folderName)) {
-        InOutError::raiseErrno(EACCES);
-    }
-    QFile::setPermissions(folderName,
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    const QByteArray nativeFolder = FileName::encode(folderName);
+    folder_ = cacheFolder().open();
+    const QByteArray nativeFolder = FileName::encode(folder_->path());
     // The copy's name and its record's stay within the folder's limit whatever the file's length.
-    const qsizetype room = FileName::maxLength(nativeFolder) - kCopySuffix - kRecordSuffix;
-    QByteArray pattern = nativeFolder + '/' +
-                         FileName::cut(target.mid(target.lastIndexOf('/') + 1), room) + ".XXXXXX";
-    fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd_ < 0) {
-        InOutError::raiseErrno(errno);
+    const qsizetype room = FileName::maxLength(nativeFolder) - kCopySuffix - kRecordSuffix.size();
+    const QByteArray stem = FileName::cut(target.mid(target.lastIndexOf('/') + 1), room);
+    for (int attempt = 0; fd_ < 0 && attempt < 100; ++attempt) {
+        name_ = stem + randomSuffix();
+        fd_ = folder_->create(name_, O_RDWR);
+        if (fd_ < 0 && errno != EEXIST) {
+            InOutError::raiseErrno(errno);
+        }
     }
-    path_ = pattern;
+    if (fd_ < 0) {
+        InOutError::raiseErrno(EEXIST);
+    }
+    path_ = nativeFolder + '/' + name_;
     try {
         ::flock(fd_, LOCK_EX);
         // The record first, so that a copy left half-made is known for one.
-        appendRecord(kMagic + target + '\0', false);
+        appendRecord(kMagic + target + '\0', false, true);
         if (::lseek(from, 0, SEEK_SET) != 0) {
             InOutError::raiseErrno(errno);
         }
@@ -117,7 +145,7 @@ PrivateCopy::PrivateCopy(const QByteArray& target, int from, Progress& progress)
             InOutError::raiseErrno(errno);
         }
         appendRecord(kReady, true);
-        PosixFile::syncFolder(nativeFolder);
+        folder_->sync();
     } catch (...) {
         remove();
         throw;
@@ -130,8 +158,10 @@ PrivateCopy::~PrivateCopy() {
     }
 }
 
-void PrivateCopy::appendRecord(const QByteArray& text, bool sync) const {
-    const int fd = PosixFile::open(recordPath(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+void PrivateCopy::appendRecord(const QByteArray& text, bool sync, bool first) const {
+    // Made here, never one found in its place.
+    const int fd = first ? folder_->create(recordName(), O_WRONLY | O_APPEND)
+                         : folder_->openOwn(recordName(), O_WRONLY | O_APPEND);
     if (fd < 0) {
         InOutError::raiseErrno(errno);
     }
@@ -144,9 +174,9 @@ void PrivateCopy::appendRecord(const QByteArray& text, bool sync) const {
     }
 }
 
-void PrivateCopy::markFinished(qint64 size, quint64 hash) const noexcept {
+void PrivateCopy::markFinished(qint64 size, quint32 crc) const noexcept {
     try {
-        appendRecord(kFinished + QByteArray::number(size) + ' ' + QByteArray::number(hash) + '\n',
+        appendRecord(kFinished + QByteArray::number(size) + ' ' + QByteArray::number(crc) + '\n',
                      false);
     } catch (const InOutError&) {
         // Without the mark, a process that stops before the copy goes has it offered back.
@@ -173,51 +203,77 @@ void PrivateCopy::read(const Sink& sink) const {
 }
 
 void PrivateCopy::remove() {
-    ::unlink(recordPath().constData());
-    ::unlink(path_.constData());
+    if (!folder_) {
+        return;
+    }
+    folder_->removeOwn(recordName());
+    if (fd_ >= 0) {
+        folder_->remove(name_, fd_);
+    }
 }
 
 std::vector<std::unique_ptr<PrivateCopy>> PrivateCopy::leftBehind() {
     std::vector<std::unique_ptr<PrivateCopy>> copies;
-    const QByteArray nativeFolder = FileName::encode(folder());
-    DIR* dir = ::opendir(nativeFolder.constData());
-    if (dir == nullptr) {
-        return copies;
+    const std::shared_ptr<const OpenFolder> folder = cacheFolder().openExisting();
+    if (!folder) {
+        return copies; // no save ever made a copy, or a folder that may not be used
     }
-    while (const dirent* entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (!name.endsWith(".origin") || name.size() <= kRecordSuffix) {
-            continue;
-        }
+    for (const QByteArray& name : folder->names(isRecordName)) {
         auto copy = std::unique_ptr<PrivateCopy>(new PrivateCopy);
-        copy->path_ = nativeFolder + '/' + name.chopped(kRecordSuffix);
-        const QByteArray record = readRecord(copy->recordPath());
+        copy->folder_ = folder;
+        copy->name_ = name.chopped(kRecordSuffix.size());
+        copy->path_ = FileName::encode(folder->path()) + '/' + copy->name_;
+        const QByteArray record = readRecord(*folder, name);
         if (!record.startsWith(kMagic)) {
             continue; // not one of ours
         }
-        copy->fd_ = PosixFile::open(copy->path_, O_RDONLY | O_NONBLOCK);
+        copy->fd_ = folder->openOwn(copy->name_, O_RDONLY);
+        if (copy->fd_ < 0 && errno != ENOENT) {
+            continue; // a file that is not the user's own is left alone
+        }
         if (copy->fd_ >= 0 && ::flock(copy->fd_, LOCK_EX | LOCK_NB) != 0) {
             continue; // a save that is running now
         }
-        const qsizetype end = record.indexOf('\0', kMagic.size());
-        const QByteArray marks = record.mid(end + 1);
-        copy->target_ = record.mid(kMagic.size(), end - kMagic.size());
-        // The file was not touched before its copy was ready, and a record without its copy
-        // leaves nothing to offer; nor does a file that holds what its save wrote, or its old
-        // bytes.
-        if (end < 0 || !marks.startsWith(kReady) || copy->fd_ < 0 ||
-            holdsFinished(copy->target_, marks.mid(kReady.size())) ||
-            sameBytes(copy->target_, copy->fd_)) {
+        if (!copy->offered(record)) {
             copy->remove();
             continue;
         }
         copies.push_back(std::move(copy));
     }
-    ::closedir(dir);
     return copies;
 }
 
+bool PrivateCopy::offered(const QByteArray& record) {
+    const qsizetype end = record.indexOf('\0', kMagic.size());
+    const QByteArray marks = record.mid(end + 1);
+    target_ = record.mid(kMagic.size(), end - kMagic.size());
+    // The file was not touched before its copy was ready, and a record without its copy leaves
+    // nothing to offer; nor does a file that holds what its save wrote, or its old bytes.
+    if (end < 0 || !marks.startsWith(kReady) || fd_ < 0 ||
+        holdsFinished(target_, marks.mid(kReady.size())) || sameBytes(target_, fd_)) {
+        return false;
+    }
+    // Offered from now on: a copy the user keeps for later is kept only so long.
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) {
+        return true;
+    }
+    if (!OpenFolder::isSetAside(st)) {
+        OpenFolder::setAside(fd_);
+        return true;
+    }
+    return OpenFolder::keptAside(st, QDateTime::currentSecsSinceEpoch());
+}
+
+QString PrivateCopy::folder() {
+    return cacheFolder().path();
+}
+
 #else // Nothing is written in place here.
+
+QString PrivateCopy::folder() {
+    return {};
+}
 
 PrivateCopy::PrivateCopy(const QByteArray&, int, Progress&) {
     InOutError::raiseErrno(EACCES);
@@ -226,52 +282,15 @@ PrivateCopy::~PrivateCopy() = default;
 std::vector<std::unique_ptr<PrivateCopy>> PrivateCopy::leftBehind() {
     return {};
 }
-void PrivateCopy::markFinished(qint64, quint64) const noexcept {}
+void PrivateCopy::markFinished(qint64, quint32) const noexcept {}
 void PrivateCopy::remove() {}
 qint64 PrivateCopy::size() const {
     return 0;
 }
 void PrivateCopy::read(const Sink&) const {}
-void PrivateCopy::appendRecord(const QByteArray&, bool) const {}
+void PrivateCopy::appendRecord(const QByteArray&, bool, bool) const {}
+bool PrivateCopy::offered(const QByteArray&) {
+    return false;
+}
 
 #endif
-
-void ContentHash::add(QByteArrayView bytes) {
-    constexpr quint64 kMultiplier = 0xFF51AFD7ED558CCDULL;
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto* end = p + bytes.size();
-    while (p < end) {
-        // Eight bytes make a word: one multiply for each.
-        if (pendingCount_ == 0) {
-            while (end - p >= 8) {
-                quint64 word = 0;
-                std::memcpy(&word, p, 8);
-                hash_ = (hash_ ^ word) * kMultiplier;
-                hash_ ^= hash_ >> 29;
-                p += 8;
-            }
-            if (p == end) {
-                break;
-            }
-        }
-        pending_ |= quint64(*p++) << (8 * pendingCount_);
-        if (++pendingCount_ == 8) {
-            hash_ = (hash_ ^ pending_) * kMultiplier;
-            hash_ ^= hash_ >> 29;
-            pending_ = 0;
-            pendingCount_ = 0;
-        }
-    }
-}
-
-quint64 ContentHash::value() const {
-    return ((hash_ ^ pending_) * 0xC4CEB9FE1A85EC53ULL) ^ quint64(pendingCount_);
-}
-
-QString PrivateCopy::folder() {
-    QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
-    if (cache.isEmpty() || QDir::isRelativePath(cache)) {
-        cache = QDir::homePath() + QStringLiteral("/.cache");
-    }
-    return cache + QStringLiteral("/zelto");
-}

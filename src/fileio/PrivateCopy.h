@@ -5,21 +5,12 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QtGlobal>
 #include <functional>
 #include <memory>
 #include <vector>
 
-// A hash of bytes given a piece at a time, cut anywhere: a file's contents as it was written.
-class ContentHash {
-public:
-    void add(QByteArrayView bytes);
-    quint64 value() const;
-
-private:
-    quint64 hash_ = 0x9E3779B97F4A7C15ULL;
-    quint64 pending_ = 0; // bytes of an unfinished eight, low first
-    int pendingCount_ = 0;
-};
+class OpenFolder;
 
 // The private copy of a file about to be written in place, in folder(), with a record beside it
 // (the copy's name plus ".origin") that names the file, then says when the copy is whole and
@@ -39,11 +30,12 @@ public:
     PrivateCopy(const PrivateCopy&) = delete;
     PrivateCopy& operator=(const PrivateCopy&) = delete;
 
-    // $XDG_CACHE_HOME/zelto, or ~/.cache/zelto when that is not set.
+    // $XDG_CACHE_HOME/zelto, or ~/.cache/zelto when that is not set: a PrivateFolder.
     static QString folder();
     // The copies of saves that never finished and whose file now differs from its copy, each
-    // locked while it is held. The records of finished saves, and copies equal to their file, are
-    // removed on the way.
+    // locked while it is held, and marked as offered. The records of finished saves, copies equal
+    // to their file, and copies offered longer ago than they are kept are removed on the way;
+    // files that are not the user's own are left alone.
     static std::vector<std::unique_ptr<PrivateCopy>> leftBehind();
 
     const QByteArray& target() const { return target_; }
@@ -53,20 +45,25 @@ public:
     // Hands sink the copy's bytes from the start, a chunk at a time. Throws InOutError.
     using Sink = std::function<void(QByteArrayView)>;
     void read(const Sink& sink) const;
-    // Notes in the record that the file now holds size bytes of the given hash (ContentHash):
+    // Notes in the record that the file now holds size bytes of the given CRC-32:
     // should the process stop before the copy is removed, a file found so is whole, and the copy
     // is not offered back.
-    void markFinished(qint64 size, quint64 hash) const noexcept;
+    void markFinished(qint64 size, quint32 crc) const noexcept;
     // Removes the record, then the copy.
     void remove();
 
 private:
     PrivateCopy() = default;
-    // Appends text to the record, made if need be, synced to the disk when sync. Throws
+    // Appends text to the record, made first when first, synced to the disk when sync. Throws
     // InOutError.
-    void appendRecord(const QByteArray& text, bool sync) const;
-    QByteArray recordPath() const { return path_ + ".origin"; }
+    void appendRecord(const QByteArray& text, bool sync, bool first = false) const;
+    // Whether a copy left behind, whose record holds record, is to be offered back: false when it
+    // is to be removed.
+    bool offered(const QByteArray& record);
+    QByteArray recordName() const { return name_ + ".origin"; }
 
+    std::shared_ptr<const OpenFolder> folder_;
+    QByteArray name_;
     QByteArray target_;
     QByteArray path_;
     int fd_ = -1;

@@ -1,5 +1,6 @@
 #include "ChangeSpans.h"
 
+#include <QtGlobal>
 #include <algorithm>
 #include <climits>
 
@@ -11,6 +12,18 @@ void ChangeSpans::reset(int length) {
 void ChangeSpans::markAll(int recorded, int length) {
     spans_.assign(1, Span{0, length, recorded});
     length_ = length;
+    Q_ASSERT(consistent());
+}
+
+bool ChangeSpans::consistent() const {
+    int after = -1; // the end of the stretch before
+    for (const Span& s : spans_) {
+        if (s.from <= after || s.from > s.to || s.recorded < 0) {
+            return false;
+        }
+        after = s.to;
+    }
+    return length_ >= 0 && after <= length_;
 }
 
 int ChangeSpans::recordedLength() const {
@@ -57,6 +70,7 @@ bool ChangeSpans::change(int position, int removed, int added) {
     if (static_cast<int>(spans_.size()) > maxSpans_) {
         mergeClosest();
     }
+    Q_ASSERT(consistent());
     return true;
 }
 
@@ -67,6 +81,7 @@ void ChangeSpans::recordFront(int n) {
     if (s.from >= s.to) {
         spans_.erase(spans_.begin());
     }
+    Q_ASSERT(consistent());
 }
 
 void ChangeSpans::mergeClosest() {

@@ -37,6 +37,9 @@ public:
     // The front stretch's first n characters are recorded, replacing its whole recorded stretch:
     // what remains of it stands for nothing recorded yet.
     void recordFront(int n);
+    // The stretches are sorted, apart from one another (merged once they touch), within the
+    // document, and no length is negative. Asserted after every change.
+    bool consistent() const;
 
 private:
     void mergeClosest();

@@ -1,8 +1,6 @@
 #include "RecordEntries.h"
 
-#include "Crc32.h"
-
-#include <QFile>
+#include "FileSnapshot.h"
 
 namespace {
 
@@ -35,7 +33,7 @@ QByteArray RecordStart::encode() const {
     ByteWriter w(out);
     w.i64(createdMs);
     w.u8(static_cast<quint8>(base));
-    w.string(file);
+    w.name(file);
     writeStamp(w, stamp);
     w.u32(characters);
     w.u32(blocks);
@@ -51,7 +49,7 @@ RecordStart RecordStart::decode(QByteArrayView payload) {
         throw RecordError("unknown start");
     }
     s.base = static_cast<Record::BaseKind>(base);
-    s.file = r.string();
+    s.file = r.name();
     s.stamp = readStamp(r);
     s.characters = r.u32();
     s.blocks = r.u32();
@@ -59,29 +57,49 @@ RecordStart RecordStart::decode(QByteArrayView payload) {
     return s;
 }
 
-QByteArray RecordBinding::encode() const {
+QByteArray BindingEntry::encode(const DocBinding& binding) {
     QByteArray out;
     ByteWriter w(out);
-    w.string(fileName);
-    w.u8(format);
-    writeStamp(w, stamp);
-    w.u32(static_cast<quint32>(unread.size()));
-    w.bytes(unread);
+    w.name(binding.fileName);
+    w.u8(binding.format == DocFormat::Rtf ? 1 : 0);
+    writeStamp(w, binding.stamp);
+    w.u32(static_cast<quint32>(binding.unread.size()));
+    w.bytes(binding.unread);
     return out;
 }
 
-RecordBinding RecordBinding::decode(QByteArrayView payload) {
+DocBinding BindingEntry::decode(QByteArrayView payload) {
     ByteReader r(payload);
-    RecordBinding b;
-    b.fileName = r.string();
-    b.format = r.u8();
+    DocBinding b;
+    b.fileName = r.name();
+    const quint8 format = r.u8();
+    if (format > 1) {
+        throw RecordError("unknown file format");
+    }
+    b.format = format == 1 ? DocFormat::Rtf : DocFormat::PlainText;
     b.stamp = readStamp(r);
     b.unread = r.bytes(r.u32()).toByteArray();
     r.expectEnd();
-    if (b.format > 1) {
-        throw RecordError("unknown file format");
-    }
     return b;
+}
+
+QByteArray RecordFileSum::encode() const {
+    QByteArray out;
+    ByteWriter w(out);
+    writeStamp(w, stamp);
+    w.u32(crc);
+    w.i64(size);
+    return out;
+}
+
+RecordFileSum RecordFileSum::decode(QByteArrayView payload) {
+    ByteReader r(payload);
+    RecordFileSum s;
+    s.stamp = readStamp(r);
+    s.crc = r.u32();
+    s.size = r.i64();
+    r.expectEnd();
+    return s;
 }
 
 QByteArray RecordCommit::encode() const {
@@ -105,32 +123,9 @@ RecordCommit RecordCommit::decode(QByteArrayView payload) {
 
 std::optional<std::pair<quint32, qint64>> fileSum(const QString& path,
                                                   const std::optional<FileStamp>& stamp) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
+    FileSnapshot snapshot(path, stamp, false);
+    QByteArray ignored;
+    while (snapshot.step(ignored)) {
     }
-    const auto same = [&] {
-        return !stamp || FileStamp::ofDescriptor(static_cast<int>(file.handle())) == *stamp;
-    };
-    if (!same()) {
-        return std::nullopt;
-    }
-    quint32 crc = 0;
-    qint64 size = 0;
-    QByteArray chunk(1 << 20, Qt::Uninitialized);
-    for (;;) {
-        const qint64 n = file.read(chunk.data(), chunk.size());
-        if (n < 0) {
-            return std::nullopt;
-        }
-        if (n == 0) {
-            break;
-        }
-        crc = crc32(QByteArrayView(chunk.constData(), n), crc);
-        size += n;
-    }
-    if (!same()) {
-        return std::nullopt;
-    }
-    return std::pair{crc, size};
+    return snapshot.sum();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DocBinding.h"
 #include "FileStamp.h"
 #include "RecordFormat.h"
 
@@ -10,8 +11,9 @@
 
 // How the recorded document began: empty, or as Open builds it from a text file, which then had
 // this stamp and gave characters characters (the last paragraph end not counted) in blocks
-// blocks. The file's bytes were summed later (a BaseSum entry), when they could be: a file put
-// back with the same bytes but another stamp still serves.
+// blocks. The file's bytes are copied into the record later (BaseBytes entries, then a FileSum
+// of that stamp once the copy is whole), so that the record no longer needs the file; sum is
+// that of the file's bytes, when the record holds it.
 struct RecordStart {
     Record::BaseKind base = Record::BaseKind::Empty;
     QString file;
@@ -25,18 +27,20 @@ struct RecordStart {
     static RecordStart decode(QByteArrayView payload);
 };
 
-// The file the document is bound to (none: an empty name), as the document keeps it: its format
-// (0 plain lines, 1 RTF), its stamp when it was last read or written, and the bytes its reading
-// left out after a Ctrl-Z.
-struct RecordBinding {
-    QString fileName;
-    quint8 format = 0;
+// The file the document is bound to, as the document keeps it (DocBinding), in a Binding entry.
+namespace BindingEntry {
+QByteArray encode(const DocBinding& binding);
+DocBinding decode(QByteArrayView payload);
+} // namespace BindingEntry
+
+// A FileSum entry: the file with this stamp held size bytes whose CRC-32 is crc.
+struct RecordFileSum {
     FileStamp stamp;
-    QByteArray unread;
+    quint32 crc = 0;
+    qint64 size = 0;
 
     QByteArray encode() const;
-    static RecordBinding decode(QByteArrayView payload);
-    friend bool operator==(const RecordBinding&, const RecordBinding&) = default;
+    static RecordFileSum decode(QByteArrayView payload);
 };
 
 // The entries before it make a state the document had: at lastChangeMs (milliseconds since the
@@ -51,6 +55,7 @@ struct RecordCommit {
 };
 
 // The CRC-32 and size of the bytes of the file at path, read through. None when it cannot be read
-// or when stamp is given and the file is not (or stops being) the one it stamps.
+// or is not a regular file, or when stamp is given and the file is not (or stops being) the one
+// it stamps.
 std::optional<std::pair<quint32, qint64>> fileSum(const QString& path,
                                                   const std::optional<FileStamp>& stamp = {});

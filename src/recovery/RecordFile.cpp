@@ -32,16 +32,32 @@ void RecordFile::push(Op op) {
 quint64 RecordFile::append(QByteArray bytes) {
     queued_ += bytes.size();
     const quint64 ticket = ++nextTicket_;
-    push(Op{Op::Append, std::move(bytes), ticket, {}});
+    Op op;
+    op.bytes = std::move(bytes);
+    op.ticket = ticket;
+    push(std::move(op));
     return ticket;
 }
 
 void RecordFile::appendMade(std::function<QByteArray()> make) {
-    push(Op{Op::Append, {}, 0, {}, std::move(make)});
+    Op op;
+    op.make = std::move(make);
+    push(std::move(op));
 }
 
 void RecordFile::replace(LockedFile target) {
-    push(Op{Op::Replace, {}, 0, std::move(target)});
+    Op op;
+    op.kind = Op::Replace;
+    op.target = std::move(target);
+    push(std::move(op));
+}
+
+void RecordFile::runInBackground(Job step) {
+    backgroundDone_.store(false);
+    Op op;
+    op.kind = Op::Background;
+    op.job = std::move(step);
+    push(std::move(op));
 }
 
 void RecordFile::remove() {
@@ -49,26 +65,39 @@ void RecordFile::remove() {
         const std::lock_guard lock(mutex_);
         // What is not written yet would only be deleted.
         std::erase_if(queue_, [](const Op& op) { return op.kind == Op::Append; });
-        queue_.push_back(Op{Op::Remove, {}, 0, {}});
+        Op op;
+        op.kind = Op::Remove;
+        queue_.push_back(std::move(op));
     }
     wake_.notify_all();
 }
 
-void RecordFile::wait() {
+void RecordFile::wait(bool background) {
     std::unique_lock lock(mutex_);
-    idle_.wait(lock, [this] { return queue_.empty() && !busy_; });
+    idle_.wait(
+        lock, [this, background] { return queue_.empty() && !busy_ && !(background && hasJob()); });
+}
+
+bool RecordFile::hasJob() const {
+    return job_ && !removed_ && error_.isEmpty();
 }
 
 LockedFile RecordFile::release() {
     wait();
     const std::lock_guard lock(mutex_);
     removed_ = true; // nothing more is written
+    job_ = nullptr;
     return std::move(file_);
 }
 
 QString RecordFile::error() const {
     const std::lock_guard lock(mutex_);
     return error_;
+}
+
+bool RecordFile::outOfRoom() const {
+    const std::lock_guard lock(mutex_);
+    return errorCode_ == ENOSPC || errorCode_ == EDQUOT;
 }
 
 QString RecordFile::path() const {
@@ -84,26 +113,52 @@ void RecordFile::setNotify(std::function<void()> notify) {
 void RecordFile::run() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [this] { return !queue_.empty() || stopping_; });
-        if (queue_.empty()) {
-            break;
+        wake_.wait(lock, [this] { return !queue_.empty() || stopping_ || hasJob(); });
+        const bool background = queue_.empty();
+        if (background && (stopping_ || !hasJob())) {
+            break; // a job not done when the record closes stays undone
         }
         std::vector<Op> ops = std::move(queue_);
         queue_.clear();
         busy_ = true;
         lock.unlock();
-        process(ops);
+        if (background) {
+            stepJob();
+        } else {
+            process(ops);
+        }
         lock.lock();
         busy_ = false;
         const std::function<void()> notify = notify_;
         if (queue_.empty()) {
             idle_.notify_all();
         }
-        if (notify) {
+        if (notify && !(background && hasJob())) {
             lock.unlock();
             notify();
             lock.lock();
         }
+    }
+}
+
+void RecordFile::stepJob() {
+    Job job;
+    {
+        const std::lock_guard lock(mutex_);
+        job = job_;
+    }
+    QByteArray bytes;
+    const bool more = job(bytes);
+    if (!bytes.isEmpty()) {
+        write(bytes);
+    }
+    if (!more) {
+        syncData();
+        const std::lock_guard lock(mutex_);
+        if (error_.isEmpty() && !removed_) {
+            backgroundDone_.store(true);
+        }
+        job_ = nullptr;
     }
 }
 
@@ -121,6 +176,11 @@ void RecordFile::process(std::vector<Op>& ops) {
         case Op::Replace:
             doReplace(op);
             break;
+        case Op::Background: {
+            const std::lock_guard lock(mutex_);
+            job_ = std::move(op.job);
+            break;
+        }
         case Op::Remove:
             if (file_.isOpen()) {
                 RecordFolder::remove(file_);
@@ -137,10 +197,15 @@ void RecordFile::process(std::vector<Op>& ops) {
 }
 
 void RecordFile::doAppend(const Op& op) {
-    if (removed_) {
-        return;
+    if (!removed_) {
+        write(op.make ? op.make() : op.bytes);
     }
-    const QByteArray bytes = op.make ? op.make() : op.bytes;
+}
+
+bool RecordFile::write(const QByteArray& bytes) {
+    if (removed_ || !error().isEmpty()) {
+        return false;
+    }
     if (!file_.isOpen()) {
         try {
             LockedFile made = folder_.create();
@@ -149,7 +214,7 @@ void RecordFile::doAppend(const Op& op) {
         } catch (const InOutError& e) {
             const std::lock_guard lock(mutex_);
             error_ = e.message();
-            return;
+            return false;
         }
         syncFolder();
     }
@@ -162,12 +227,13 @@ void RecordFile::doAppend(const Op& op) {
         }
         if (n <= 0) {
             fail(n < 0 ? errno : ENOSPC);
-            return;
+            return false;
         }
         p += n;
         left -= n;
     }
     unsynced_ = true;
+    return true;
 }
 
 void RecordFile::doReplace(Op& op) {
@@ -175,17 +241,18 @@ void RecordFile::doReplace(Op& op) {
     if (!error().isEmpty() || !file_.isOpen()) {
         return;
     }
-    if (::rename(QFile::encodeName(file_.path()).constData(),
-                 QFile::encodeName(op.target.path()).constData()) != 0) {
-        fail(errno);
-        return;
-    }
     {
         const std::lock_guard lock(mutex_);
-        file_.setPath(op.target.path());
+        try {
+            file_.replace(op.target);
+        } catch (const InOutError& e) {
+            if (error_.isEmpty()) {
+                error_ = e.message();
+            }
+            return;
+        }
     }
     syncFolder();
-    op.target.close();
 }
 
 void RecordFile::syncData() {
@@ -211,5 +278,6 @@ void RecordFile::fail(int err) {
     const std::lock_guard lock(mutex_);
     if (error_.isEmpty()) {
         error_ = InOutError(InOutError::codeFromErrno(err)).message();
+        errorCode_ = err;
     }
 }

@@ -1,6 +1,7 @@
 #include "RecordFormat.h"
 
 #include "Crc32.h"
+#include "FileName.h"
 
 #include <QtEndian>
 #include <cstring>
@@ -33,6 +34,12 @@ void ByteWriter::string(const QString& s) {
     const QByteArray utf8 = s.toUtf8();
     u32(static_cast<quint32>(utf8.size()));
     out_.append(utf8);
+}
+
+void ByteWriter::name(const QString& fileName) {
+    const QByteArray bytes = FileName::encode(fileName);
+    u32(static_cast<quint32>(bytes.size()));
+    out_.append(bytes);
 }
 
 void ByteWriter::bytes(QByteArrayView b) {
@@ -75,6 +82,10 @@ QString ByteReader::string() {
     const quint32 n = u32();
     const uchar* p = take(n);
     return QString::fromUtf8(reinterpret_cast<const char*>(p), n);
+}
+
+QString ByteReader::name() {
+    return FileName::decode(bytes(u32()));
 }
 
 QByteArrayView ByteReader::bytes(qsizetype n) {

@@ -20,11 +20,13 @@ inline constexpr QStringView kSuffix = u".zrec";
 inline constexpr QStringView kAsideSuffix = u".unreadable";
 
 enum class EntryType : quint8 {
-    Start = 1,   // how the document began: empty, or a file read as plain lines
-    Binding = 2, // the file the document is bound to, and how
-    Replace = 3, // a stretch of the document replaced by text with its formats
-    Commit = 4,  // the entries before it make a state the document had
-    BaseSum = 5, // the CRC-32 and size of the bytes of a text file the document began as
+    Start = 1,     // how the document began: empty, or a file read as plain lines
+    Binding = 2,   // the file the document is bound to, and how
+    Replace = 3,   // a stretch of the document replaced by text with its formats
+    Commit = 4,    // the entries before it make a state the document had
+    BaseSum = 5,   // the CRC-32 and size of the bytes of a text file the document began as
+    BaseBytes = 6, // a stretch of those bytes, kept in the record: u64 offset, then the bytes
+    FileSum = 7,   // a file's stamp, and the CRC-32 and size of the bytes it had with that stamp
 };
 
 enum class BaseKind : quint8 { Empty = 0, TextFile = 1 };
@@ -35,6 +37,13 @@ enum class BaseKind : quint8 { Empty = 0, TextFile = 1 };
 class RecordError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// A record whose document begins as a file that it does not hold itself, and that cannot serve
+// now (gone, unreadable, or changed): the record may serve later, once the file is back.
+class BaseUnavailable : public RecordError {
+public:
+    using RecordError::RecordError;
 };
 
 // Appends little-endian values to a byte array.
@@ -49,6 +58,8 @@ public:
     void f64(double v);
     // Length (u32) and UTF-8 bytes.
     void string(const QString& s);
+    // Length (u32) and the name's bytes as the system spells it (FileName::encode).
+    void name(const QString& fileName);
     void bytes(QByteArrayView b);
     qsizetype size() const { return out_.size(); }
 
@@ -67,6 +78,7 @@ public:
     qint64 i64() { return static_cast<qint64>(u64()); }
     double f64();
     QString string();
+    QString name();
     QByteArrayView bytes(qsizetype n);
     bool atEnd() const { return pos_ == in_.size(); }
     // Throws unless every byte was read.

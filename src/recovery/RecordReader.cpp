@@ -7,6 +7,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QtEndian>
+#include <algorithm>
 
 RecordReader::RecordReader(QIODevice& device) : device_(device) {
     const QByteArray magic = device_.read(Record::kMagic.size());
@@ -25,12 +26,23 @@ RecordReader::RecordReader(QIODevice& device) : device_(device) {
         throw RecordError("the record does not say how the document began");
     }
     start_ = RecordStart::decode(entry.payload);
-    RecordBinding binding;
+    DocBinding binding;
     while (next(entry)) {
         switch (entry.type) {
         case Record::EntryType::Binding:
-            binding = RecordBinding::decode(entry.payload);
+            binding = BindingEntry::decode(entry.payload);
             break;
+        case Record::EntryType::BaseBytes:
+            noteBase(entry.payload, device_.pos());
+            break;
+        case Record::EntryType::FileSum: {
+            const RecordFileSum sum = RecordFileSum::decode(entry.payload);
+            sums_.push_back(sum);
+            if (start_.base == Record::BaseKind::TextFile && sum.stamp == start_.stamp) {
+                start_.sum = std::pair{sum.crc, sum.size};
+            }
+            break;
+        }
         case Record::EntryType::Commit:
             commit_ = RecordCommit::decode(entry.payload);
             binding_ = binding;
@@ -50,6 +62,61 @@ RecordReader::RecordReader(QIODevice& device) : device_(device) {
             throw RecordError("unknown entry");
         }
     }
+}
+
+void RecordReader::noteBase(const QByteArray& payload, qint64 entryEnd) {
+    ByteReader r(payload);
+    const qint64 offset = r.i64();
+    // Stretches come in the file's order; one that does not follow on spoils the copy, and the
+    // file itself must then serve.
+    if (offset != baseSize_ || start_.base != Record::BaseKind::TextFile) {
+        baseSpoilt_ = true;
+        return;
+    }
+    const qint64 size = payload.size() - 8;
+    base_.emplace_back(entryEnd - 4 - size, size);
+    baseSize_ += size;
+}
+
+bool RecordReader::holdsBase() const {
+    return start_.sum && !baseSpoilt_ && start_.sum->second == baseSize_;
+}
+
+void RecordReader::readBase(const std::function<void(QByteArrayView)>& sink) {
+    const qint64 back = device_.pos();
+    quint32 crc = 0;
+    for (const auto& [at, size] : base_) {
+        device_.seek(at);
+        const QByteArray bytes = device_.read(size);
+        if (bytes.size() != size) {
+            throw RecordError("the record's copy of the file cannot be read");
+        }
+        crc = crc32(bytes, crc);
+        sink(bytes);
+    }
+    device_.seek(back);
+    if (!start_.sum || crc != start_.sum->first) {
+        throw RecordError("the record's copy of the file differs from its sum");
+    }
+}
+
+DocBinding RecordReader::currentBinding() const {
+    DocBinding binding = binding_;
+    if (!binding.bound()) {
+        return binding;
+    }
+    const FileStamp now = FileStamp::of(binding.fileName);
+    if (!now.isRegular() || now == binding.stamp) {
+        return binding;
+    }
+    const auto known = std::find_if(sums_.begin(), sums_.end(), [&](const RecordFileSum& sum) {
+        return sum.stamp == binding.stamp && sum.size == now.size();
+    });
+    if (known != sums_.end() &&
+        fileSum(binding.fileName, now) == std::pair{known->crc, known->size}) {
+        binding.stamp = now;
+    }
+    return binding;
 }
 
 bool RecordReader::next(Entry& entry) {
@@ -78,7 +145,7 @@ std::unique_ptr<QTextDocument> RecordReader::replay(const MakeBase& makeBase) {
     if (empty()) {
         throw RecordError("nothing was recorded");
     }
-    std::unique_ptr<QTextDocument> doc = makeBase(start_);
+    std::unique_ptr<QTextDocument> doc = makeBase(*this);
     if (static_cast<quint32>(doc->characterCount() - 1) != start_.characters ||
         static_cast<quint32>(doc->blockCount()) != start_.blocks) {
         throw RecordError("the document does not begin as recorded");

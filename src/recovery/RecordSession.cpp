@@ -1,9 +1,11 @@
 #include "RecordSession.h"
 
+#include "FileSnapshot.h"
 #include "RangeCodec.h"
 
 #include <QTextDocument>
 #include <algorithm>
+#include <memory>
 
 RecordSession::RecordSession(RecordFolder folder, const RecordStart& start)
     : file_(std::move(folder)) {
@@ -11,18 +13,15 @@ RecordSession::RecordSession(RecordFolder folder, const RecordStart& start)
     appendEntry(head, Record::EntryType::Start, start.encode());
     file_.append(std::move(head));
     if (start.base == Record::BaseKind::TextFile) {
-        file_.appendMade([path = start.file, stamp = start.stamp] {
-            QByteArray entry;
-            if (const auto sum = fileSum(path, stamp)) {
-                QByteArray payload;
-                ByteWriter w(payload);
-                w.u32(sum->first);
-                w.i64(sum->second);
-                appendEntry(entry, Record::EntryType::BaseSum, payload);
-            }
-            return entry;
-        });
+        // The record's own copy of the file, so that a restore needs the file no more.
+        base_ = start.stamp;
+        snapshot(start.file, start.stamp, true);
     }
+}
+
+void RecordSession::snapshot(const QString& path, const FileStamp& stamp, bool copy) {
+    auto reader = std::make_shared<FileSnapshot>(path, stamp, copy);
+    file_.runInBackground([reader](QByteArray& out) { return reader->step(out); });
 }
 
 bool RecordSession::flush(const QTextDocument& document, ChangeSpans& spans, int budget) {
@@ -43,16 +42,25 @@ bool RecordSession::flush(const QTextDocument& document, ChangeSpans& spans, int
     return spans.empty();
 }
 
-void RecordSession::commit(const QTextDocument& document, const RecordBinding& binding,
+void RecordSession::commit(const QTextDocument& document, const DocBinding& binding,
                            qint64 lastChangeMs, quint64 sequence) {
     QByteArray out;
     if (binding_ != binding) {
-        appendEntry(out, Record::EntryType::Binding, binding.encode());
+        appendEntry(out, Record::EntryType::Binding, BindingEntry::encode(binding));
+        // The sum of the bound file as the document knows it: a file that comes back with the
+        // same bytes under another stamp (written back from a private copy) is then known for
+        // the same.
+        if (binding.bound() && binding.stamp.isRegular() && binding.stamp != base_) {
+            snapshot(binding.fileName, binding.stamp, false);
+        }
         binding_ = binding;
     }
     const RecordCommit commit{lastChangeMs, static_cast<quint32>(document.characterCount() - 1),
                               sequence};
     appendEntry(out, Record::EntryType::Commit, commit.encode());
     commitTicket_ = file_.append(std::move(out));
+    if (firstCommitTicket_ == 0) {
+        firstCommitTicket_ = commitTicket_;
+    }
     ++commits_;
 }

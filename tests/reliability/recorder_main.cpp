@@ -1,13 +1,14 @@
 // A child process for the killed-record test: drives the main window through one kind of work,
 // over and over, with a recorder that catches up after 20 ms of quiet. Just before each commit is
 // queued it writes the document the commit records, its binding and its RTF, to
-// OUT/state-<sequence>. Says "ready" when the work begins; runs until it is killed.
+// OUT/state-<sequence>. Says "ready" when the work begins; runs until it is killed. The kind
+// "opened file" first opens OUT/opened.txt, which it writes, and types into it.
 //   reliability_recorder KIND OUT       (records go to $XDG_STATE_HOME/zelto/recovery)
 #include "CharFormatter.h"
 #include "Document.h"
+#include "EditorRecorder.h"
 #include "ParaFormatter.h"
 #include "Positions.h"
-#include "Recorder.h"
 #include "RichEdit.h"
 #include "RtfWriter.h"
 #include "ScriptedPrompts.h"
@@ -52,6 +53,11 @@ const std::map<QByteArray, Work>& kinds() {
              if (c.random.bounded(4) == 0) {
                  QTest::keyClick(c.edit().widget(), Qt::Key_Backspace);
              }
+         }},
+        {"opened file",
+         [](Child& c) {
+             c.edit().setSelStart(Position(c.at()));
+             c.typeWords();
          }},
         {"formatting",
          [](Child& c) {
@@ -143,8 +149,8 @@ int main(int argc, char** argv) {
     TForm1 form(prompts);
     Form1 = &form;
     form.show();
-    Recorder recorder(*form.RichEdit1, form.document(), prompts, RecordFolder::standard(),
-                      RecorderTiming{20, 200, 8});
+    EditorRecorder recorder(*form.RichEdit1, form.document(), prompts, RecordFolder::standard(),
+                            RecorderTiming{20, 200, 8});
     QObject::connect(&recorder, &Recorder::committing, [&](quint64 sequence) {
         const Document& d = form.document();
         QFile state(QStringLiteral("%1/state-%2").arg(out).arg(sequence));
@@ -158,6 +164,18 @@ int main(int argc, char** argv) {
                         .toUtf8());
         state.write(RtfWriter::toRtf(*form.RichEdit1->document()));
     });
+    if (qstrcmp(argv[1], "opened file") == 0) {
+        const QString opened = out + QStringLiteral("/opened.txt");
+        QFile file(opened);
+        if (!file.open(QIODevice::WriteOnly)) {
+            return 3;
+        }
+        for (int i = 0; i < 20000; ++i) {
+            file.write(QByteArrayLiteral("a line of the opened file\r\n"));
+        }
+        file.close();
+        form.document().openFile(opened);
+    }
     Child child{form, QRandomGenerator(QCoreApplication::applicationPid())};
     std::printf("ready\n");
     std::fflush(stdout);

@@ -88,8 +88,9 @@ QString ioMessage(Fault_ fault) {
     switch (fault) {
     case Fault_::NoPermission:
     case Fault_::TargetIsFolder:
-    case Fault_::ReadOnlyFileSystem:
         return QStringLiteral("File access denied");
+    case Fault_::ReadOnlyFileSystem:
+        return QStringLiteral("Read-only file system");
     case Fault_::MissingFolder:
     case Fault_::NameTooLong:
         return QStringLiteral("Invalid filename");
@@ -249,6 +250,10 @@ private:
         return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     }
 
+    // The private copies' folders: the test's own, and the unprivileged user's, as each user has
+    // a cache folder of its own.
+    QString ownCache() const { return cache_.path(); }
+    QString userCache() const { return cache_.filePath(QStringLiteral("nobody")); }
     QTemporaryDir cache_;
     std::unique_ptr<QTemporaryDir> dir_;
     ScriptedPrompts prompts_;
@@ -262,14 +267,18 @@ private:
 
 void TestSaveFaults::initTestCase() {
     // The private copies of files written in place, where the unprivileged user may write.
-    QFile::setPermissions(cache_.path(), kFolder | QFileDevice::WriteOther);
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache_.path()));
+    QFile::setPermissions(ownCache(), kFolder | QFileDevice::ExeOther);
+    QVERIFY(QDir().mkpath(userCache()));
+    if (::geteuid() == 0) {
+        QCOMPARE(::chown(QFile::encodeName(userCache()).constData(), 65534, 65534), 0);
+    }
 }
 
 void TestSaveFaults::init() {
     dir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(dir_->isValid());
     QFile::setPermissions(dir_->path(), kFolder);
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(ownCache()));
     prompts_ = ScriptedPrompts();
     form_ = std::make_unique<TForm1>(prompts_);
     form_->show();
@@ -506,6 +515,7 @@ void TestSaveFaults::faultKeepsEverything() {
     }
 
     inflict(fault, target);
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(userCache()));
     {
         UnprivilegedScope user;
         if (!user.ok()) {
@@ -520,6 +530,7 @@ void TestSaveFaults::faultKeepsEverything() {
 
     if (fault == Fault_::RestoreFails) {
         QCOMPARE(reported_.size(), 1);
+        const UnprivilegedScope user; // the same user's next start
         offerCopyBack(target, reported_.constFirst());
     } else {
         QCOMPARE(reported_, expectedMessages(rtf, fault, saveName));
@@ -560,6 +571,7 @@ void TestSaveFaults::faultKeepsEverything() {
         QCOMPARE(entries(folder), before);
     }
     QCOMPARE(entries(PrivateCopy::folder()), QStringList());
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(ownCache()));
     ++cellsKept;
 
     // Once the disk is mended, the same file saves: a fault on the way leaves no state behind.

@@ -19,4 +19,5 @@ struct DocBinding {
     QByteArray unread;
 
     bool bound() const { return !fileName.isEmpty(); }
+    friend bool operator==(const DocBinding&, const DocBinding&) = default;
 };

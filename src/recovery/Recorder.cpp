@@ -1,15 +1,15 @@
 #include "Recorder.h"
 
-#include "Document.h"
+#include "FileName.h"
 #include "Prompts.h"
 #include "RecordSession.h"
-#include "RichEdit.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QTextDocument>
 #include <algorithm>
 #include <climits>
+#include <sys/statvfs.h>
 
 namespace {
 
@@ -21,15 +21,32 @@ qint64 restartLimit(int characters) {
     return 6LL * characters + (4LL << 20);
 }
 
+// How long after the first change a record starts.
+constexpr int kStartDelayMs = 100;
+
+// Room enough for a fresh record of a document of characters characters.
+bool roomFor(const QString& folder, int characters) {
+    struct statvfs st {};
+    if (::statvfs(FileName::encode(folder).constData(), &st) != 0) {
+        return false;
+    }
+    const auto free = static_cast<qint64>(st.f_bavail) * static_cast<qint64>(st.f_frsize);
+    return free > 4LL * characters + (1LL << 20);
+}
+
 } // namespace
 
-Recorder::Recorder(RichEdit& editor, const Document& document, Prompts& prompts,
-                   RecordFolder folder, Timing timing)
-    : editor_(editor), document_(document), prompts_(prompts), folder_(std::move(folder)),
-      timing_(timing) {
+Recorder::Recorder(Prompts& prompts, RecordFolder folder, Timing timing)
+    : prompts_(prompts), folder_(std::move(folder)), timing_(timing) {
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &Recorder::tick);
-    connect(&editor_, &RichEdit::documentReplaced, this, &Recorder::attach);
+    retryTimer_.setInterval(timing_.retryMs);
+    connect(&retryTimer_, &QTimer::timeout, this, &Recorder::retry);
+}
+
+void Recorder::follow(DocumentOf document, BindingOf binding) {
+    documentOf_ = std::move(document);
+    bindingOf_ = std::move(binding);
     attach();
 }
 
@@ -41,12 +58,10 @@ Recorder::~Recorder() {
 }
 
 void Recorder::attach() {
-    // Another document in the editor: New or Open took the place of the old one, whose changes
-    // the user chose to drop or saved.
     endRecord();
     disconnect(changeConnection_);
     disconnect(modifiedConnection_);
-    doc_ = editor_.document();
+    doc_ = documentOf_();
     changeConnection_ = connect(doc_, &QTextDocument::contentsChange, this, &Recorder::noteChange);
     modifiedConnection_ =
         connect(doc_, &QTextDocument::modificationChanged, this, &Recorder::noteModified);
@@ -60,9 +75,19 @@ void Recorder::attach() {
     schedule();
 }
 
-void Recorder::takeOver(LockedFile record) {
+void Recorder::takeOver(LockedFile record, qint64 lastChangeMs) {
     retiring_ = std::move(record);
     base_ = Base::Whole;
+    lastChangeMs_ = lastChangeMs;
+}
+
+void Recorder::startEarly() {
+    // The record starts a moment after the first change, so that its copy of an opened file is
+    // under way while the user types: late enough for the first key's frame to be drawn before
+    // the copy competes for the processor, and for a restored document to be taken over first.
+    if (modified_ && !session_ && !broken_ && doc_) {
+        startRecord();
+    }
 }
 
 void Recorder::noteChange(int position, int removed, int added) {
@@ -87,6 +112,9 @@ void Recorder::noteModified(bool modified) {
 }
 
 void Recorder::schedule() {
+    if (modified_ && !session_) {
+        QTimer::singleShot(kStartDelayMs, this, &Recorder::startEarly);
+    }
     if (modified_ && !timer_.isActive()) {
         pending_.start();
         timer_.start(timing_.quietMs);
@@ -116,11 +144,15 @@ void Recorder::tick() {
 
 void Recorder::flushNow() {
     if (modified_ && !broken_) {
+        // A record started afresh (afterCommit) is written at once too.
+        do {
+            timer_.stop();
+            flushing_ = true;
+            while (!catchUp(LLONG_MAX)) {
+            }
+            afterCommit();
+        } while (!session_);
         timer_.stop();
-        flushing_ = true;
-        while (!catchUp(LLONG_MAX)) {
-        }
-        afterCommit();
     }
     if (session_) {
         session_->file().wait();
@@ -132,7 +164,7 @@ void Recorder::startRecord() {
     start.createdMs = QDateTime::currentMSecsSinceEpoch();
     // A document that Open read and nothing changed since is that file's text, while the file
     // is as it was read.
-    const DocBinding& bound = document_.binding();
+    const DocBinding bound = bindingOf_();
     const bool opened = base_ == Base::OpenedFile && bound.bound() &&
                         bound.format == DocFormat::PlainText && bound.stamp.isRegular() &&
                         FileStamp::of(bound.fileName) == bound.stamp;
@@ -163,7 +195,7 @@ bool Recorder::catchUp(qint64 timeMs) {
     } while (!done && clock.elapsed() < timeMs);
     if (done) {
         emit committing(++sequence_);
-        session_->commit(*doc_, binding(), lastChangeMs_, sequence_);
+        session_->commit(*doc_, bindingOf_(), lastChangeMs_, sequence_);
         flushing_ = false;
     }
     return done;
@@ -187,6 +219,7 @@ void Recorder::afterCommit() {
 
 void Recorder::endRecord() {
     timer_.stop();
+    retryTimer_.stop();
     flushing_ = false;
     broken_ = false;
     if (session_) {
@@ -216,22 +249,64 @@ void Recorder::checkFile() {
         }
         return;
     }
-    // Editing goes on without a record until the next one starts (after a save, say, or in
-    // another document), which tries again.
-    session_->file().remove();
+    // A record that gives a document back stays, locked, as of its last durable commit (a torn
+    // entry after it is left out on reading); one that does not goes.
+    const bool kept = session_->holdsCommit();
+    if (kept) {
+        if (retiring_.isOpen()) {
+            RecordFolder::remove(retiring_);
+        }
+        retiring_ = session_->file().release();
+    } else {
+        session_->file().remove();
+    }
+    const bool full = session_->file().outOfRoom();
     session_.reset();
     broken_ = true;
     flushing_ = false;
     timer_.stop();
-    if (!warned_) {
-        warned_ = true;
-        prompts_.applicationMessage(
-            QStringLiteral("Не удаётся вести запись для восстановления в папке «%1»: %2.\n"
-                           "Правка продолжается, но при сбое программы несохранённые изменения "
-                           "будут потеряны.")
-                .arg(QDir::toNativeSeparators(folder_.path()), error),
-            MsgDlgType::Warning, mbOK);
+    // Editing goes on without a record until the next one starts (after a save, say, or in
+    // another document), or, on a full disk, until there is room for a fresh one.
+    if (full) {
+        retryTimer_.start();
     }
+    warn(error, kept || retiring_.isOpen(), full);
+}
+
+void Recorder::retry() {
+    if (!broken_ || !modified_ || !doc_) {
+        retryTimer_.stop();
+        return;
+    }
+    if (!roomFor(folder_.path(), spans_.length())) {
+        return;
+    }
+    retryTimer_.stop();
+    broken_ = false;
+    base_ = Base::Whole;
+    spans_.markAll(0, spans_.length());
+    flushing_ = true;
+    timer_.start(0);
+}
+
+void Recorder::warn(const QString& error, bool kept, bool full) {
+    if (warned_) {
+        return;
+    }
+    warned_ = true;
+    const QString folder = QDir::toNativeSeparators(FileName::display(folder_.path()));
+    QString consequence =
+        kept ? QStringLiteral("Правка продолжается. При сбое программы будут восстановлены "
+                              "изменения, записанные до этого момента.")
+             : QStringLiteral("Правка продолжается, но при сбое программы несохранённые "
+                              "изменения будут потеряны.");
+    if (full) {
+        consequence += QStringLiteral(" Запись возобновится, когда на диске появится место.");
+    }
+    prompts_.applicationMessage(
+        QStringLiteral("Не удаётся вести запись для восстановления в папке «%1»: %2.\n%3")
+            .arg(folder, error, consequence),
+        MsgDlgType::Warning, mbOK);
 }
 
 QString Recorder::recordPath() const {
@@ -242,7 +317,12 @@ qint64 Recorder::recordBytes() const {
     return session_ ? session_->file().bytesQueued() : 0;
 }
 
-RecordBinding Recorder::binding() const {
-    const DocBinding& b = document_.binding();
-    return {b.fileName, static_cast<quint8>(b.format == DocFormat::Rtf ? 1 : 0), b.stamp, b.unread};
+bool Recorder::baseDurable() const {
+    return session_ && session_->file().backgroundDone();
+}
+
+void Recorder::waitForBase() {
+    if (session_) {
+        session_->file().wait(true);
+    }
 }
