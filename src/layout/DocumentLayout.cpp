@@ -3,7 +3,7 @@
 #include "BlockPainter.h"
 #include "HeightSettler.h"
 #include "ParagraphLines.h"
-#include "PieceText.h"
+#include "ParagraphPieces.h"
 #include "SizeLimits.h"
 
 #include <QFontMetricsF>
