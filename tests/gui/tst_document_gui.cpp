@@ -70,6 +70,9 @@ private slots:
 
 private:
     void makeForm(Prompts& prompts);
+    // Writes 20,000 lines of 20 to 250 characters, most of them one long word, whose estimated
+    // heights are off where they wrap, and names them as the answer to Open.
+    void answerOpenWithLinesOfEveryLength();
     QWidget* editor() const { return form_->RichEdit1->widget(); }
     void key(int k, Qt::KeyboardModifiers m) { QTest::keyClick(editor(), Qt::Key(k), m); }
     QString path(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
@@ -226,16 +229,20 @@ void TestDocumentGui::caretStaysInViewAfterJumps_data() {
     QTest::newRow("page down") << QList<int>{Qt::Key_PageDown, Qt::Key_PageDown};
 }
 
-void TestDocumentGui::caretStaysInViewAfterJumps() {
-    // Paragraphs shown for the first time replace their estimated heights by real ones, which
-    // differ where lines wrap: the caret stays in view all the same.
-    QFETCH(QList<int>, keys);
+void TestDocumentGui::answerOpenWithLinesOfEveryLength() {
     QByteArray bytes;
     for (int i = 0; i < 20000; ++i) {
         bytes += QByteArray(20 + (i * 37) % 230, 'a' + i % 26).replace(7, 1, " ") + "\r\n";
     }
     writeBytes(path("lines.txt"), bytes);
     prompts_.openAnswers = {path("lines.txt")};
+}
+
+void TestDocumentGui::caretStaysInViewAfterJumps() {
+    // Paragraphs shown for the first time replace their estimated heights by real ones, which
+    // differ where lines wrap: the caret stays in view all the same.
+    QFETCH(QList<int>, keys);
+    answerOpenWithLinesOfEveryLength();
     QVERIFY(form_.show());
     key(Qt::Key_O, Qt::ControlModifier);
     for (const int k : keys) {
@@ -274,12 +281,7 @@ void TestDocumentGui::scrollBarSettlesAfterOpen() {
 void TestDocumentGui::largeDocumentScrollsByRealLines() {
     // Too large to be measured whole: heights away from the view stay estimates. The scroll bar's
     // end shows the last line, and Page Down moves by a page of the lines really drawn.
-    QByteArray bytes;
-    for (int i = 0; i < 20000; ++i) {
-        bytes += QByteArray(20 + (i * 37) % 230, 'a' + i % 26).replace(7, 1, " ") + "\r\n";
-    }
-    writeBytes(path("lines.txt"), bytes);
-    prompts_.openAnswers = {path("lines.txt")};
+    answerOpenWithLinesOfEveryLength();
     QVERIFY(form_.show());
     key(Qt::Key_O, Qt::ControlModifier);
     auto* view = qobject_cast<QTextEdit*>(editor());
