@@ -3,6 +3,7 @@
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 int PosixFile::open(const QByteArray& path, int flags, mode_t mode) {
@@ -74,6 +75,23 @@ void PosixFile::syncFolder(const QByteArray& folder) {
         ::fsync(fd);
         ::close(fd);
     }
+}
+
+bool PosixFile::makeFolder(const QByteArray& path, mode_t mode) {
+    if (::mkdir(path.constData(), mode) != 0) {
+        return errno == EEXIST;
+    }
+    syncFolder(folderOf(path));
+    return true;
+}
+
+bool PosixFile::makePath(const QByteArray& path, mode_t mode) {
+    for (qsizetype slash = path.indexOf('/', 1); slash > 0; slash = path.indexOf('/', slash + 1)) {
+        if (!makeFolder(path.left(slash), mode)) {
+            return false;
+        }
+    }
+    return makeFolder(path, mode);
 }
 
 QByteArray PosixFile::folderOf(const QByteArray& path) {

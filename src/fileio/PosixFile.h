@@ -25,6 +25,12 @@ bool copy(int from, int to, const std::function<void(qint64 copied)>& copied = {
 bool sync(int fd);
 // Flushes a folder's entries to the disk, where that can be done; a failure changes nothing.
 void syncFolder(const QByteArray& folder);
+// Makes the folder path (its parent must exist) unless it exists, and syncs the parent after
+// making it: what is later put in the folder and synced survives a power cut only if the folder
+// does. False with errno set when it cannot be made.
+bool makeFolder(const QByteArray& path, mode_t mode);
+// Makes path and each missing folder above it, as makeFolder does.
+bool makePath(const QByteArray& path, mode_t mode);
 // The folder part of path: "." for a bare name, "/" at the root.
 QByteArray folderOf(const QByteArray& path);
 

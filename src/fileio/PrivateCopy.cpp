@@ -88,8 +88,8 @@ bool holdsFinished(const QByteArray& target, const QByteArray& mark) {
 
 PrivateCopy::PrivateCopy(const QByteArray& target, int from, Progress& progress) : target_(target) {
     const QString folderName = folder();
-    if (!QDir().mkpath(folderName)) {
-        InOutError::raiseErrno(EACCES);
+    if (!PosixFile::makePath(FileName::encode(folderName), 0777)) {
+        InOutError::raiseErrno(errno);
     }
     QFile::setPermissions(folderName,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
