@@ -1,6 +1,7 @@
 #include "RecordFolder.h"
 
 #include "Errors.h"
+#include "PosixFile.h"
 #include "RecordFormat.h"
 
 #include <QDateTime>
@@ -100,7 +101,7 @@ void RecordFolder::make() const {
     QString at = anchor_;
     for (const QString& part : parts) {
         at += QLatin1Char('/') + part;
-        if (::mkdir(native(at).constData(), 0700) != 0 && errno != EEXIST) {
+        if (!PosixFile::makeFolder(native(at), 0700)) {
             InOutError::raiseErrno(errno, at);
         }
     }
