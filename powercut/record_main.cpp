@@ -27,9 +27,16 @@ void mark(const QByteArray& text) {
 class Session {
 public:
     explicit Session(QString out) : out_(std::move(out)) {
-        QObject::connect(
-            &doc_, &QTextDocument::contentsChange,
-            [this](int at, int removed, int added) { spans_.change(at, removed, added); });
+        // As the recorder notes changes: one that does not fit marks everything changed.
+        QObject::connect(&doc_, &QTextDocument::contentsChange,
+                         [this](int at, int removed, int added) {
+                             const int recorded = spans_.recordedLength();
+                             const int length = doc_.characterCount() - 1;
+                             if (!spans_.change(at, removed, added) || spans_.length() != length) {
+                                 spans_.markAll(recorded, length);
+                             }
+                         });
+        doc_.documentLayout(); // a document without a layout reports no change
         spans_.reset(0);
     }
 
