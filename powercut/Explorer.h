@@ -11,7 +11,7 @@
 
 // How many crash states to build at each point of the calls.
 struct Sampling {
-    int perCut = 64;       // all of them when there are no more, else this many drawn
+    int perCut = 200;      // all of them when there are no more, else this many drawn
     quint32 seed = 31;     // the draw's seed: the same states every run
     bool printAll = false; // every violation in full, not only the first few
 };

@@ -10,7 +10,7 @@
 namespace {
 
 const QString kTarget = QStringLiteral("home/doc.txt");
-constexpr int kCommits = 8;
+constexpr int kCommits = 24;
 
 // Lines that differ in every line and in length from one text to the other, so that a mix shows.
 QByteArray text(const QString& line, int bytes) {
@@ -22,12 +22,12 @@ QByteArray text(const QString& line, int bytes) {
 }
 
 const QByteArray& oldBytes() {
-    static const QByteArray bytes = text(QStringLiteral("Первый вариант, строка номер "), 13000);
+    static const QByteArray bytes = text(QStringLiteral("Первый вариант, строка номер "), 40000);
     return bytes;
 }
 
 const QByteArray& newBytes() {
-    static const QByteArray bytes = text(QStringLiteral("Second variant, line "), 9000);
+    static const QByteArray bytes = text(QStringLiteral("Second variant, line "), 27000);
     return bytes;
 }
 
@@ -66,7 +66,7 @@ QStringList environment(const QString& root, const Options& options) {
 // Runs the save of the new bytes over what root holds; exitAfter > 0 kills it after that many
 // logged calls. Returns the calls, or nothing when the save failed.
 std::optional<std::vector<Call>> save(const Options& options, const QString& root,
-                                      int exitAfter = 0) {
+                                      int exitAfter = 0, bool named = false) {
     const QString source = options.scratch + QStringLiteral("/new.txt");
     writeFile(source, newBytes());
     const QString log = options.scratch + QStringLiteral("/calls.log");
@@ -74,9 +74,12 @@ std::optional<std::vector<Call>> save(const Options& options, const QString& roo
     if (exitAfter > 0) {
         env << QStringLiteral("POWERCUT_EXIT_AFTER=%1").arg(exitAfter);
     }
+    if (named) {
+        env << QStringLiteral("POWERCUT_NO_TMPFILE=1");
+    }
     const int code = runRecorded(
         QStringLiteral(POWERCUT_SAVE),
-        {root + QLatin1Char('/') + kTarget, source, QStringLiteral("3000")}, root, log, env);
+        {root + QLatin1Char('/') + kTarget, source, QStringLiteral("5000")}, root, log, env);
     if (code != (exitAfter > 0 ? 9 : 0)) {
         std::fprintf(stderr, "powercut: the save ended with %d\n", code);
         return std::nullopt;
@@ -107,8 +110,10 @@ int secondTargetWrite(const std::vector<Call>& calls, const QString& target) {
 
 using Setup = std::function<bool(const Options&, const QString& root, SaveRules& rules)>;
 
+// Explores the save of the new bytes over what setup leaves; named: the save finds no unnamed
+// files and writes under a temporary name.
 std::pair<int, int> exploreSave(const QString& name, const Options& options,
-                                const Sampling& sampling, const Setup& setup) {
+                                const Sampling& sampling, const Setup& setup, bool named) {
     const QString root = freshRoot(options);
     SaveRules rules{kTarget, {std::nullopt}, std::nullopt, newBytes(), {}};
     if (!setup(options, root, rules)) {
@@ -117,7 +122,7 @@ std::pair<int, int> exploreSave(const QString& name, const Options& options,
     Explorer explorer(root, sampling);
     const Tree start = explorer.read();
     DiskModel model(root);
-    const auto calls = save(options, root);
+    const auto calls = save(options, root, 0, named);
     if (!calls) {
         return {0, 1};
     }
@@ -127,8 +132,9 @@ std::pair<int, int> exploreSave(const QString& name, const Options& options,
         torn != start.end() && torn->second && *torn->second != oldBytes()) {
         explorer.label(*torn->second, QStringLiteral("the bytes the killed save left"));
     }
+    const QString shown = named ? name + QStringLiteral(" (under a temporary name)") : name;
     return explorer.explore(
-        name, std::move(model), start, *calls,
+        shown, std::move(model), start, *calls,
         [&](const Tree& state, const CutContext&) { return checkSave(rules, start, state, root); });
 }
 
@@ -205,9 +211,17 @@ std::pair<int, int> exploreRecord(const Options& options, const Sampling& sampli
         });
 }
 
-Operation saveOperation(const QString& name, const Setup& setup) {
-    return {name, [name, setup](const Options& options, const Sampling& sampling) {
-                return exploreSave(name, options, sampling, setup);
+// A save; replacing: also where the file system has no unnamed files, which makes the
+// temporary file visible before it is complete.
+Operation saveOperation(const QString& name, const Setup& setup, bool replacing) {
+    return {name, [=](const Options& options, const Sampling& sampling) {
+                auto [states, violations] = exploreSave(name, options, sampling, setup, false);
+                if (replacing) {
+                    const auto [n, v] = exploreSave(name, options, sampling, setup, true);
+                    states += n;
+                    violations += v;
+                }
+                return std::pair{states, violations};
             }};
 }
 
@@ -215,10 +229,10 @@ Operation saveOperation(const QString& name, const Setup& setup) {
 
 const std::vector<Operation>& operations() {
     static const std::vector<Operation> all = {
-        saveOperation(QStringLiteral("replacing save"), replacing),
-        saveOperation(QStringLiteral("in-place save"), inPlace),
-        saveOperation(QStringLiteral("first save"), firstSave),
-        saveOperation(QStringLiteral("save after a killed save"), afterKilled),
+        saveOperation(QStringLiteral("replacing save"), replacing, true),
+        saveOperation(QStringLiteral("in-place save"), inPlace, false),
+        saveOperation(QStringLiteral("first save"), firstSave, true),
+        saveOperation(QStringLiteral("save after a killed save"), afterKilled, false),
         {QStringLiteral("recovery record"), exploreRecord},
     };
     return all;

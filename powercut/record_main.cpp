@@ -13,6 +13,7 @@
 #include <QTextDocument>
 #include <cstdio>
 #include <dlfcn.h>
+#include <vector>
 
 namespace {
 
@@ -68,27 +69,44 @@ public:
         }
         file.close();
         session_->commit(doc_, RecordBinding{}, sequence_, sequence_);
+        tickets_.emplace_back(sequence_, session_->lastCommitTicket());
         if (retiring_.isOpen()) {
             session_->file().replace(std::move(retiring_));
         }
-        session_->file().wait();
+        // Commits queue up behind the disk as the user goes on typing; now and then the work
+        // waits for them.
+        if (sequence_ % 3 == 0) {
+            session_->file().wait();
+        }
         if (!session_->file().error().isEmpty()) {
             std::fprintf(stderr, "%s\n", qPrintable(session_->file().error()));
             std::_Exit(1);
         }
-        if (session_->file().durable() >= session_->lastCommitTicket()) {
-            mark("durable " + QByteArray::number(sequence_));
+        noteDurable();
+    }
+
+    // Marks the last commit the record reports durable, as the recorder learns it.
+    void noteDurable() {
+        const quint64 durable = session_->file().durable();
+        while (!tickets_.empty() && tickets_.front().second <= durable) {
+            mark("durable " + QByteArray::number(tickets_.front().first));
+            tickets_.erase(tickets_.begin());
         }
     }
 
     // A fresh record of the whole document, which takes the old one's place at its first commit.
     void restart() {
+        session_->file().wait();
+        noteDurable();
+        tickets_.clear();
         retiring_ = session_->file().release();
         session_.reset();
         spans_.markAll(0, doc_.characterCount() - 1);
     }
 
     void end() {
+        session_->file().wait();
+        noteDurable();
         mark("ending");
         session_->file().remove();
         session_->file().wait();
@@ -101,6 +119,7 @@ private:
     ChangeSpans spans_;
     std::unique_ptr<RecordSession> session_;
     LockedFile retiring_;
+    std::vector<std::pair<quint64, quint64>> tickets_; // (sequence, ticket) not yet durable
     quint64 sequence_ = 0;
 };
 

@@ -14,7 +14,8 @@
 //   K text                     a mark the program set through powercut_mark()
 // Environment: POWERCUT_ROOT the folder (absolute), POWERCUT_LOG the log file,
 // POWERCUT_NOSYNC=1 makes fsync and fdatasync do nothing (to show that the exploration sees it),
-// POWERCUT_EXIT_AFTER=N ends the process at once after the Nth logged call (a killed program).
+// POWERCUT_EXIT_AFTER=N ends the process at once after the Nth logged call (a killed program),
+// POWERCUT_NO_TMPFILE=1 refuses unnamed files, as file systems without them do.
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -37,6 +38,7 @@ struct Shim {
     std::string root; // with a trailing slash
     int log = -1;
     bool noSync = false;
+    bool noTmpfile = false;
     long exitAfter = 0;
     long logged = 0;
     std::recursive_mutex mutex;
@@ -56,6 +58,8 @@ Shim& shim() {
         }
         const char* noSync = std::getenv("POWERCUT_NOSYNC");
         made->noSync = noSync != nullptr && noSync[0] == '1';
+        const char* noTmpfile = std::getenv("POWERCUT_NO_TMPFILE");
+        made->noTmpfile = noTmpfile != nullptr && noTmpfile[0] == '1';
         if (const char* after = std::getenv("POWERCUT_EXIT_AFTER")) {
             made->exitAfter = std::strtol(after, nullptr, 10);
         }
@@ -157,6 +161,10 @@ int doOpen(int dirfd, const char* path, int flags, mode_t mode) {
     const std::lock_guard lock(shim().mutex);
     struct stat st {};
     const bool unnamed = (flags & O_TMPFILE) == O_TMPFILE;
+    if (unnamed && shim().noTmpfile) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
     const bool existed = unnamed || lstat(full.c_str(), &st) == 0;
     const int fd = realOpenat(dirfd, path, flags, mode);
     if (fd >= 0) {
