@@ -40,13 +40,16 @@ template <typename T> bool contains(const std::vector<T>& all, const T& one) {
     return std::find(all.begin(), all.end(), one) != all.end();
 }
 
-// The bytes of each copy left behind for target that the next start would offer.
-std::vector<std::optional<QByteArray>> offeredCopies(const QString& target) {
+// The bytes of each copy left behind for target that the next start would offer; the copies
+// made by the save explored (not in before) are counted in made.
+std::vector<std::optional<QByteArray>> offeredCopies(const QString& target, const QString& root,
+                                                     const Tree& before, int& made) {
     std::vector<std::optional<QByteArray>> bytes;
     for (const auto& copy : PrivateCopy::leftBehind()) {
         if (copy->target() != FileName::encode(target)) {
             continue;
         }
+        made += before.contains(FileName::decode(copy->path()).mid(root.size() + 1)) ? 0 : 1;
         QByteArray held;
         copy->read([&held](QByteArrayView chunk) { held += chunk.toByteArray(); });
         bytes.emplace_back(held);
@@ -75,7 +78,7 @@ QString unchangedBelow(const QString& prefix, const Tree& before, const Tree& st
 }
 
 QString checkSave(const SaveRules& rules, const Tree& before, const Tree& state,
-                  const QString& root) {
+                  const QString& root, bool saved) {
     // The save's own names, and a temporary name beside the file, are its; nothing else is.
     const QString home = rules.target.left(rules.target.lastIndexOf(QLatin1Char('/')) + 1);
     const QRegularExpression temporary(QRegularExpression::anchoredPattern(
@@ -90,10 +93,13 @@ QString checkSave(const SaveRules& rules, const Tree& before, const Tree& state,
     }
     const QString target = root + QLatin1Char('/') + rules.target;
     const std::optional<QByteArray> held = readFile(target);
+    int made = 0;
+    const auto copies = offeredCopies(target, root, before, made);
     if (held == rules.fresh) {
-        return {};
+        return saved && made > 0 ? QStringLiteral("the save returned, yet its copy is offered "
+                                                  "back as the copy of a save never finished")
+                                 : QString();
     }
-    const auto copies = offeredCopies(target);
     if (rules.precious && held != rules.precious && !contains(copies, rules.precious)) {
         return QStringLiteral("the old bytes are lost: neither the file nor a copy offered "
                               "back holds them");

@@ -24,10 +24,10 @@ QString unchangedBelow(const QString& prefix, const Tree& before, const Tree& st
 
 // Checks a crash state of a save, materialised below root (and given as state): the file holds
 // the old bytes or the new ones, whole, or a private copy of the old ones is offered back, and
-// restores them; nothing else below root/home changed. Returns why the state breaks a rule, or
-// an empty string.
+// restores them; nothing else below root/home changed; once the save returned, it offers none of
+// its own copies back as unfinished. Returns why the state breaks a rule, or an empty string.
 QString checkSave(const SaveRules& rules, const Tree& before, const Tree& state,
-                  const QString& root);
+                  const QString& root, bool saved);
 
 // Checks a crash state of a recovery record below root: every record replays to the document as
 // it was at one of its commits (the texts in expected, by sequence), and, unless the record's end

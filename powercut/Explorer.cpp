@@ -140,12 +140,13 @@ std::pair<int, int> Explorer::explore(const QString& operation, DiskModel model,
                 context.durable = call.path.mid(8).toULongLong();
             }
             context.ending = context.ending || (call.kind == 'K' && call.path == "ending");
+            context.saved = context.saved || (call.kind == 'K' && call.path == "saved");
         }
         for (const std::vector<int>& choice : choices(model, int(cut))) {
             const Tree state = model.state(choice);
             // The same state at a later cut is checked again only when the marks differ.
             const QByteArray key = fingerprint(state) + QByteArray::number(context.durable) +
-                                   (context.ending ? "e" : "");
+                                   (context.ending ? "e" : "") + (context.saved ? "s" : "");
             if (seen.contains(key)) {
                 continue;
             }

@@ -20,6 +20,7 @@ struct Sampling {
 struct CutContext {
     quint64 durable = 0; // the last commit the program reported durable
     bool ending = false; // the program began to remove its record
+    bool saved = false;  // the save returned: the user was told it is done
 };
 
 // One operation explored: its calls are replayed into a DiskModel, and at each point the crash

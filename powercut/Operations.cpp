@@ -133,9 +133,10 @@ std::pair<int, int> exploreSave(const QString& name, const Options& options,
         explorer.label(*torn->second, QStringLiteral("the bytes the killed save left"));
     }
     const QString shown = named ? name + QStringLiteral(" (under a temporary name)") : name;
-    return explorer.explore(
-        shown, std::move(model), start, *calls,
-        [&](const Tree& state, const CutContext&) { return checkSave(rules, start, state, root); });
+    return explorer.explore(shown, std::move(model), start, *calls,
+                            [&](const Tree& state, const CutContext& context) {
+                                return checkSave(rules, start, state, root, context.saved);
+                            });
 }
 
 bool replacing(const Options&, const QString& root, SaveRules& rules) {

@@ -7,6 +7,19 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <cstdio>
+#include <dlfcn.h>
+
+namespace {
+
+// The shim's mark, when the shim is loaded.
+void mark(const char* text) {
+    using MarkFn = void (*)(const char*);
+    if (auto fn = reinterpret_cast<MarkFn>(dlsym(RTLD_DEFAULT, "powercut_mark"))) {
+        fn(text);
+    }
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -28,6 +41,7 @@ int main(int argc, char** argv) {
             writer.write(QByteArrayView(bytes).sliced(at, std::min(chunk, bytes.size() - at)));
         }
         writer.commit();
+        mark("saved");
     } catch (const InOutError& e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.message()));
         return 1;
