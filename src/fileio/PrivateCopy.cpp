@@ -175,6 +175,9 @@ void PrivateCopy::read(const Sink& sink) const {
 void PrivateCopy::remove() {
     ::unlink(recordPath().constData());
     ::unlink(path_.constData());
+    // Gone for good before the save returns: a power cut after it must not bring the copy back
+    // for the next start to offer, as the copy of a save that never finished.
+    PosixFile::syncFolder(PosixFile::folderOf(path_));
 }
 
 std::vector<std::unique_ptr<PrivateCopy>> PrivateCopy::leftBehind() {
