@@ -84,7 +84,7 @@ QString checkSave(const SaveRules& rules, const Tree& before, const Tree& state,
     const QRegularExpression temporary(QRegularExpression::anchoredPattern(
         QRegularExpression::escape(home + QLatin1Char('.') + rules.target.mid(home.size())) +
         QStringLiteral("\\.[A-Za-z0-9]{6}")));
-    const QString other = unchangedBelow(home, before, state, [&](const QString& path) {
+    QString other = unchangedBelow(home, before, state, [&](const QString& path) {
         return path == rules.target || contains(rules.sameFile, path) ||
                temporary.match(path).hasMatch();
     });

@@ -113,7 +113,7 @@ std::vector<std::vector<int>> Explorer::choices(const DiskModel& model, int cut)
         return all;
     }
     // Too many: what the syncs left, what the program sees, and a fixed draw of the rest.
-    all.push_back(std::vector<int>(dims.size(), 0));
+    all.emplace_back(dims.size(), 0);
     all.push_back(model.current());
     QRandomGenerator random(sampling_.seed + quint32(cut));
     while (int(all.size()) < sampling_.perCut) {

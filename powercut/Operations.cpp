@@ -10,7 +10,7 @@
 namespace {
 
 const QString kTarget = QStringLiteral("home/doc.txt");
-constexpr int kCommits = 24;
+constexpr int kCommits = 36;
 
 // Lines that differ in every line and in length from one text to the other, so that a mix shows.
 QByteArray text(const QString& line, int bytes) {
@@ -42,7 +42,7 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 // The scratch root with the user's folder, holding a file no save touches, and the empty cache
 // and state folders that the program's private folders go into.
 QString freshRoot(const Options& options) {
-    const QString root = options.scratch + QStringLiteral("/root");
+    QString root = options.scratch + QStringLiteral("/root");
     QDir(root).removeRecursively();
     for (const char* folder : {"home", "cache", "state"}) {
         QDir().mkpath(root + QLatin1Char('/') + QLatin1String(folder));
@@ -139,14 +139,14 @@ std::pair<int, int> exploreSave(const QString& name, const Options& options,
                             });
 }
 
-bool replacing(const Options&, const QString& root, SaveRules& rules) {
+bool replacing(const Options& /*options*/, const QString& root, SaveRules& rules) {
     writeFile(root + QLatin1Char('/') + kTarget, oldBytes());
     rules.olds = {oldBytes()};
     rules.precious = oldBytes();
     return true;
 }
 
-bool inPlace(const Options&, const QString& root, SaveRules& rules) {
+bool inPlace(const Options& /*options*/, const QString& root, SaveRules& rules) {
     inPlaceFile(root);
     rules.olds = {oldBytes()};
     rules.precious = oldBytes();
@@ -154,7 +154,7 @@ bool inPlace(const Options&, const QString& root, SaveRules& rules) {
     return true;
 }
 
-bool firstSave(const Options&, const QString&, SaveRules&) {
+bool firstSave(const Options& /*options*/, const QString& /*root*/, SaveRules& /*rules*/) {
     return true;
 }
 

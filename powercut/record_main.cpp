@@ -68,7 +68,7 @@ public:
             std::_Exit(3);
         }
         file.close();
-        session_->commit(doc_, RecordBinding{}, sequence_, sequence_);
+        session_->commit(doc_, RecordBinding{}, qint64(sequence_), sequence_);
         tickets_.emplace_back(sequence_, session_->lastCommitTicket());
         if (retiring_.isOpen()) {
             session_->file().replace(std::move(retiring_));
