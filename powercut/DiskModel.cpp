@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <algorithm>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace {
@@ -30,6 +31,26 @@ void put(QByteArray& content, qint64 offset, QByteArrayView bytes) {
 }
 
 } // namespace
+
+void DiskModel::Op::apply(QByteArray& content) const {
+    switch (kind) {
+    case Write:
+        put(content, offset, data);
+        break;
+    case Truncate:
+        content.resize(offset, '\0');
+        break;
+    case Grow:
+        content.resize(std::max<qint64>(content.size(), offset + length), '\0');
+        break;
+    case Punch:
+        if (offset < content.size()) {
+            std::fill_n(content.begin() + offset, std::min<qint64>(length, content.size() - offset),
+                        '\0');
+        }
+        break;
+    }
+}
 
 DiskModel::DiskModel(const QString& root) : root_(root), rootIno_(inodeOf(root)) {
     inodes_[rootIno_].folder = true;
@@ -100,16 +121,17 @@ void DiskModel::apply(const Call& call) {
         setName(call.path, call.ino);
         break;
     case 'W':
-        inodes_[call.ino].pending.push_back(Op{true, call.offset, call.data});
+        inodes_[call.ino].pending.push_back(Op{Op::Write, call.offset, 0, call.data});
         break;
     case 'R':
-        inodes_[call.ino].pending.push_back(Op{false, call.offset, {}});
+        inodes_[call.ino].pending.push_back(Op{Op::Truncate, call.offset, 0, {}});
         break;
     case 'A':
-        // Only a fallocate that grows the file changes what it holds: zeros past its end.
-        if ((call.mode & 1) == 0) {
-            inodes_[call.ino].pending.push_back(
-                Op{true, call.offset, QByteArray(call.length, '\0')});
+        // Room reserved past the end (FALLOC_FL_KEEP_SIZE alone) changes nothing the file holds.
+        if ((call.mode & FALLOC_FL_PUNCH_HOLE) != 0) {
+            inodes_[call.ino].pending.push_back(Op{Op::Punch, call.offset, call.length, {}});
+        } else if ((call.mode & FALLOC_FL_KEEP_SIZE) == 0) {
+            inodes_[call.ino].pending.push_back(Op{Op::Grow, call.offset, call.length, {}});
         }
         break;
     case 'F': {
@@ -121,7 +143,7 @@ void DiskModel::apply(const Call& call) {
         } else {
             QByteArray content = node.durable;
             for (const Op& op : node.pending) {
-                op.write ? put(content, op.offset, op.data) : content.resize(op.offset, '\0');
+                op.apply(content);
             }
             node.durable = content;
             node.pending.clear();
@@ -165,8 +187,8 @@ std::vector<DiskModel::Blocks> DiskModel::pendingBlocks() const {
         std::map<qint64, size_t> blockIndex;
         for (size_t i = 0; i < node.pending.size(); ++i) {
             const Op& op = node.pending[i];
-            if (!op.write) {
-                b.truncations.push_back(i);
+            if (op.kind != Op::Write) {
+                b.sizes.push_back(i);
                 continue;
             }
             for (qsizetype from = 0; from < op.data.size();) {
@@ -199,7 +221,7 @@ std::vector<int> DiskModel::dimensions() const {
         for (const auto& pieces : b.blocks) {
             dims.push_back(1 + 2 * int(pieces.size())); // none; each prefix, whole or torn
         }
-        dims.insert(dims.end(), b.truncations.size(), 2);
+        dims.insert(dims.end(), b.sizes.size(), 2);
     }
     return dims;
 }
@@ -217,7 +239,7 @@ std::vector<int> DiskModel::current() const {
         for (const auto& pieces : b.blocks) {
             choice.push_back(2 * int(pieces.size()) - 1);
         }
-        choice.insert(choice.end(), b.truncations.size(), 1);
+        choice.insert(choice.end(), b.sizes.size(), 1);
     }
     return choice;
 }
@@ -250,15 +272,15 @@ Tree DiskModel::state(const std::vector<int>& choice) const {
                 kept[p.op].push_back(p);
             }
         }
-        std::vector<bool> truncated(node.pending.size(), false);
-        for (const size_t t : b.truncations) {
-            truncated[t] = choice[at++] == 1;
+        std::vector<bool> done(node.pending.size(), false);
+        for (const size_t t : b.sizes) {
+            done[t] = choice[at++] == 1;
         }
         QByteArray& content = contents[b.ino];
         for (size_t i = 0; i < node.pending.size(); ++i) {
             const Op& op = node.pending[i];
-            if (!op.write && truncated[i]) {
-                content.resize(op.offset, '\0');
+            if (op.kind != Op::Write && done[i]) {
+                op.apply(content);
             }
             for (const Piece& p : kept[i]) {
                 put(content, p.offset, QByteArrayView(op.data).sliced(p.from, p.size));

@@ -35,9 +35,14 @@ public:
 
 private:
     struct Op {
-        bool write = true;
-        qint64 offset = 0; // a truncation's length when not a write
+        // A write; a truncation to offset; a fallocate that grows the file to offset + length;
+        // a hole punched from offset, length bytes, within the file.
+        enum Kind { Write, Truncate, Grow, Punch } kind = Write;
+        qint64 offset = 0;
+        qint64 length = 0;
         QByteArray data;
+        // What the op does to content, when it reaches the disk (a write: all of it).
+        void apply(QByteArray& content) const;
     };
     struct Inode {
         bool folder = false;
@@ -56,7 +61,7 @@ private:
     struct Blocks {
         quint64 ino;
         std::vector<std::vector<Piece>> blocks; // each block's pieces in order
-        std::vector<size_t> truncations;        // indexes of pending truncations
+        std::vector<size_t> sizes;              // indexes of the pending ops other than writes
     };
 
     void snapshot(const QString& folder, quint64 ino);
