@@ -208,38 +208,39 @@ std::vector<DiskModel::Blocks> DiskModel::pendingBlocks() const {
     return all;
 }
 
-std::vector<int> DiskModel::dimensions() const {
-    std::vector<int> dims;
+std::vector<DiskModel::Question> DiskModel::questions() const {
+    std::vector<Question> all;
     for (const auto& [ino, node] : inodes_) {
         for (const auto& [name, values] : node.names) {
             if (const auto d = distinct(values); d.size() > 1) {
-                dims.push_back(int(d.size()));
+                const auto now = std::find(d.begin(), d.end(), values.back());
+                all.push_back({int(d.size()), int(now - d.begin())});
             }
         }
     }
     for (const Blocks& b : pendingBlocks()) {
         for (const auto& pieces : b.blocks) {
-            dims.push_back(1 + 2 * int(pieces.size())); // none; each prefix, whole or torn
+            // none; each prefix, its last piece whole or torn
+            const int n = int(pieces.size());
+            all.push_back({1 + 2 * n, 2 * n - 1});
         }
-        dims.insert(dims.end(), b.sizes.size(), 2);
+        all.insert(all.end(), b.sizes.size(), Question{2, 1});
+    }
+    return all;
+}
+
+std::vector<int> DiskModel::dimensions() const {
+    std::vector<int> dims;
+    for (const Question& q : questions()) {
+        dims.push_back(q.choices);
     }
     return dims;
 }
 
 std::vector<int> DiskModel::current() const {
     std::vector<int> choice;
-    for (const auto& [ino, node] : inodes_) {
-        for (const auto& [name, values] : node.names) {
-            if (const auto d = distinct(values); d.size() > 1) {
-                choice.push_back(int(std::find(d.begin(), d.end(), values.back()) - d.begin()));
-            }
-        }
-    }
-    for (const Blocks& b : pendingBlocks()) {
-        for (const auto& pieces : b.blocks) {
-            choice.push_back(2 * int(pieces.size()) - 1);
-        }
-        choice.insert(choice.end(), b.sizes.size(), 1);
+    for (const Question& q : questions()) {
+        choice.push_back(q.current);
     }
     return choice;
 }

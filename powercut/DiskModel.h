@@ -64,6 +64,12 @@ private:
         std::vector<size_t> sizes;              // indexes of the pending ops other than writes
     };
 
+    // An open question of the state: how many choices, and the one the program sees.
+    struct Question {
+        int choices;
+        int current;
+    };
+    std::vector<Question> questions() const;
     void snapshot(const QString& folder, quint64 ino);
     void setName(const QString& path, quint64 ino);
     quint64 nameOf(const QString& path) const;

@@ -5,6 +5,7 @@
 // <sequence>" in the call log, and "ending" before the removal.
 //   powercut_record OUT COMMITS     (records go to $XDG_STATE_HOME/zelto/recovery)
 #include "ChangeSpans.h"
+#include "Mark.h"
 #include "RecordSession.h"
 
 #include <QFile>
@@ -12,18 +13,9 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <cstdio>
-#include <dlfcn.h>
 #include <vector>
 
 namespace {
-
-// The shim's mark, when the shim is loaded.
-void mark(const QByteArray& text) {
-    using MarkFn = void (*)(const char*);
-    if (auto fn = reinterpret_cast<MarkFn>(dlsym(RTLD_DEFAULT, "powercut_mark"))) {
-        fn(text.constData());
-    }
-}
 
 class Session {
 public:
@@ -89,7 +81,7 @@ public:
     void noteDurable() {
         const quint64 durable = session_->file().durable();
         while (!tickets_.empty() && tickets_.front().second <= durable) {
-            mark("durable " + QByteArray::number(tickets_.front().first));
+            mark(("durable " + QByteArray::number(tickets_.front().first)).constData());
             tickets_.erase(tickets_.begin());
         }
     }

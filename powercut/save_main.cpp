@@ -3,23 +3,11 @@
 //   powercut_save TARGET SOURCE CHUNK
 #include "Errors.h"
 #include "FileWriter.h"
+#include "Mark.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <cstdio>
-#include <dlfcn.h>
-
-namespace {
-
-// The shim's mark, when the shim is loaded.
-void mark(const char* text) {
-    using MarkFn = void (*)(const char*);
-    if (auto fn = reinterpret_cast<MarkFn>(dlsym(RTLD_DEFAULT, "powercut_mark"))) {
-        fn(text);
-    }
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

@@ -2,6 +2,7 @@
 // power-cut explorer to replay. Only calls that succeed are logged, each as one line, a write's
 // bytes after its line:
 //   O ino d|f created path     an open (a folder or a file; created: it did not exist before)
+//                              then "R ino 0" when O_TRUNC emptied an old file
 //   T ino folder               an unnamed file (O_TMPFILE) in folder
 //   W ino offset length        a write, followed by its bytes
 //   R ino length               a truncation
@@ -170,6 +171,10 @@ int doOpen(int dirfd, const char* path, int flags, mode_t mode) {
     if (fd >= 0) {
         const int err = errno;
         opened(fd, full, !existed, unnamed);
+        // An old file opened with O_TRUNC lost its bytes: a truncation like any other.
+        if (existed && !unnamed && (flags & O_TRUNC) != 0 && S_ISREG(st.st_mode)) {
+            logLine("R " + num(tracked(fd)) + " 0");
+        }
         errno = err;
     }
     return fd;
