@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr int kPrinted = 3; // violations printed in full per operation, unless all are asked for
+constexpr int kPrinted = 3; // violations printed in full per operation when brief
 
 QByteArray fingerprint(const Tree& tree) {
     QCryptographicHash hash(QCryptographicHash::Sha1);
@@ -155,7 +155,7 @@ std::pair<int, int> Explorer::explore(const QString& operation, DiskModel model,
             materialise(state);
             const QString reason = check(state, context);
             if (!reason.isEmpty()) {
-                if (++violations <= kPrinted || sampling_.printAll) {
+                if (++violations <= kPrinted || !sampling_.brief) {
                     report(operation, calls, cut, state, reason);
                 } else {
                     std::printf("violation: %s, power cut after call %zu of %zu: %s\n",

@@ -11,9 +11,9 @@
 
 // How many crash states to build at each point of the calls.
 struct Sampling {
-    int perCut = 200;      // all of them when there are no more, else this many drawn
-    quint32 seed = 31;     // the draw's seed: the same states every run
-    bool printAll = false; // every violation in full, not only the first few
+    int perCut = 200;   // all of them when there are no more, else this many drawn
+    quint32 seed = 31;  // the draw's seed: the same states every run
+    bool brief = false; // only the first few violations in full, the rest a line each
 };
 
 // What the checks know at a cut: the marks the program set before it.

@@ -2,12 +2,12 @@
 // is written, and checks each with the program's own code. Prints one line per operation,
 // "OPERATION: N states, V violations", then "powercut: N states, V violations"; exits 0 only when
 // there is no violation.
-//   powercut [--sample] [--all] [--nosync] [--expect-violations] [--per-cut N] [--seed N]
+//   powercut [--sample] [--brief] [--nosync] [--expect-violations] [--per-cut N] [--seed N]
 //            [OPERATION...]
 // --sample draws few states per point (the test suite's run); --nosync runs the program with
-// fsync and fdatasync doing nothing, which the exploration must catch; --all prints every
-// violation in full; --expect-violations exits 0 only when there are some (with --nosync, to show
-// that the exploration sees lost syncs).
+// fsync and fdatasync doing nothing, which the exploration must catch; --expect-violations exits
+// 0 only when there are some (with --nosync, to show that the exploration sees lost syncs);
+// --brief prints the first three violations of an operation in full, the others a line each.
 #include "Operations.h"
 
 #include <QGuiApplication>
@@ -25,8 +25,8 @@ int main(int argc, char** argv) {
     for (qsizetype i = 0; i < args.size(); ++i) {
         if (args[i] == "--sample") {
             sampling.perCut = 12;
-        } else if (args[i] == "--all") {
-            sampling.printAll = true;
+        } else if (args[i] == "--brief") {
+            sampling.brief = true;
         } else if (args[i] == "--expect-violations") {
             expectViolations = true;
         } else if (args[i] == "--nosync") {
@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
         } else if (args[i] == "--seed" && i + 1 < args.size()) {
             sampling.seed = args[++i].toUInt();
         } else if (args[i].startsWith("--")) {
-            std::fprintf(stderr, "usage: powercut [--sample] [--all] [--nosync] "
+            std::fprintf(stderr, "usage: powercut [--sample] [--brief] [--nosync] "
                                  "[--expect-violations] [--per-cut N] [--seed N] [OPERATION...]\n");
             return 2;
         } else {

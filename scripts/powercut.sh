@@ -4,8 +4,8 @@
 # what a killed save left and a recovery record, each checked with the program's own code.
 # Prints "OPERATION: N states, V violations" per operation and a closing "powercut: ..." line;
 # exits 0 only when there is no violation. ARGS go to the explorer, for example:
-#   scripts/powercut.sh --nosync --expect-violations   the program's syncs removed: must see them
-#   scripts/powercut.sh --all "in-place save"          one operation, every violation in full
+#   scripts/powercut.sh --nosync --expect-violations --brief   the syncs removed: must see them
+#   scripts/powercut.sh "in-place save"                         one operation
 #   scripts/powercut.sh --per-cut 500 --seed 7         more states drawn at each point, another draw
 # ZELTO_POWERCUT_BUILD=DIR builds into DIR (default build/powercut).
 set -euo pipefail
