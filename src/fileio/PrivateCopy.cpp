@@ -210,6 +210,9 @@ void PrivateCopy::remove() {
     if (fd_ >= 0) {
         folder_->remove(name_, fd_);
     }
+    // Gone for good before the save returns: a power cut after it must not bring the copy back
+    // for the next start to offer, as the copy of a save that never finished.
+    folder_->sync();
 }
 
 std::vector<std::unique_ptr<PrivateCopy>> PrivateCopy::leftBehind() {

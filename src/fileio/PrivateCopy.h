@@ -49,7 +49,7 @@ public:
     // should the process stop before the copy is removed, a file found so is whole, and the copy
     // is not offered back.
     void markFinished(qint64 size, quint32 crc) const noexcept;
-    // Removes the record, then the copy.
+    // Removes the record, then the copy, and syncs their folder.
     void remove();
 
 private:

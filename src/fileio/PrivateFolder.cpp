@@ -94,6 +94,11 @@ int openChain(Descriptor& dir, const QList<QByteArray>& parts, bool make, const 
         if (make && !made && errno != EEXIST) {
             return -1;
         }
+        // The new name is durable only once its parent is synced: a power cut must not take the
+        // folder, and the copy or record in it, with it.
+        if (made) {
+            ::fsync(dir.get());
+        }
         // A folder made here, and the private one itself, is never reached through a link.
         const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (made || last ? O_NOFOLLOW : 0);
         const int next = ::openat(dir.get(), part.constData(), flags); // NOLINT(*-vararg)

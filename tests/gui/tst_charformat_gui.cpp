@@ -342,6 +342,7 @@ void TestCharFormatGui::fontDialogCancelled() {
     form_->sizeFont->setFocus();
     const int editsBefore = editsMade();
     form_->N16->trigger();
+    QCOMPARE(editsMade(), editsBefore);
     QCOMPARE(edit().selSizeTwips(), 240);
     QCOMPARE(edit().selLength(), 4);
     QCOMPARE(form_->sizeFont->currentText(), QStringLiteral("12"));
