@@ -191,20 +191,49 @@ void RichTextView::mouseDoubleClickEvent(QMouseEvent* event) {
     QTextEdit::mouseDoubleClickEvent(event);
     tripleClickTimer_.start();
     tripleClickAt_ = event->position().toPoint();
+    byParagraphs_ = false;
 }
 
 void RichTextView::mousePressEvent(QMouseEvent* event) {
-    // A press soon after a double click, near it, is a triple click: Qt selects the block under
-    // it, here the whole paragraph, all its pieces.
+    // A press soon after a double click, near it, is a triple click: Qt selects the block the
+    // double click was in with its separator, here the whole paragraph with its break, all its
+    // pieces. Until the next plain click, a drag or a Shift+click then extends the selection by
+    // whole paragraphs, as Qt extends it by blocks.
     const bool triple = event->button() == Qt::LeftButton && tripleClickTimer_.isValid() &&
                         tripleClickTimer_.elapsed() < QApplication::doubleClickInterval() &&
                         (event->position().toPoint() - tripleClickAt_).manhattanLength() <
                             QApplication::startDragDistance();
     tripleClickTimer_.invalidate();
+    const QTextCursor before = textCursor();
     QTextEdit::mousePressEvent(event);
-    if (triple && textCursor().hasSelection()) {
-        QTextCursor c = textCursor();
-        PieceCaret::selectParagraph(c);
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    // A plain press ends the extension by paragraphs, unless it lands in the selection, where it
+    // may start a drag and leaves the selection as it was.
+    const bool extends = event->modifiers() == Qt::ShiftModifier;
+    if (triple) {
+        byParagraphs_ = true;
+    } else if (!extends && !(before.hasSelection() && textCursor() == before)) {
+        byParagraphs_ = false;
+    }
+    if (byParagraphs_ && (triple || extends)) {
+        selectWholeParagraphs();
+    }
+}
+
+void RichTextView::mouseMoveEvent(QMouseEvent* event) {
+    const QTextCursor before = textCursor();
+    QTextEdit::mouseMoveEvent(event);
+    if (byParagraphs_ && (event->buttons() & Qt::LeftButton) && textCursor() != before) {
+        selectWholeParagraphs();
+    }
+}
+
+void RichTextView::selectWholeParagraphs() {
+    QTextCursor c = textCursor();
+    PieceCaret::selectWholeParagraphs(c);
+    if (c != textCursor()) {
         setTextCursor(c);
     }
 }

@@ -30,6 +30,7 @@ protected:
     void inputMethodEvent(QInputMethodEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
@@ -40,7 +41,12 @@ private:
     bool handleParagraphKey(const QKeyEvent& event);
     // Enter: a paragraph break in place of the selection.
     void insertParagraphBreak();
+    // Widens the selection to whole paragraphs, all their pieces (PieceCaret).
+    void selectWholeParagraphs();
     bool keepingStill_ = false;
     QElapsedTimer tripleClickTimer_; // since the last double click
     QPoint tripleClickAt_;
+    // The selection follows the mouse by whole paragraphs: since a triple click, until the next
+    // plain click or double click.
+    bool byParagraphs_ = false;
 };
