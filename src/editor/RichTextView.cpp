@@ -4,11 +4,13 @@
 #include "Cp1251.h"
 #include "DocumentLayout.h"
 #include "EditorAccessible.h"
+#include "KeptJoint.h"
 #include "LineBreaks.h"
 #include "ParagraphPieces.h"
 #include "PastedText.h"
 #include "PieceCaret.h"
 #include "PieceEdit.h"
+#include "PieceWords.h"
 #include "SizeLimits.h"
 
 #include <QApplication>
@@ -24,6 +26,15 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <optional>
+
+namespace {
+
+// QTextCursor's comparisons look at the position only.
+bool sameSelection(const QTextCursor& a, const QTextCursor& b) {
+    return a.anchor() == b.anchor() && a.position() == b.position();
+}
+
+} // namespace
 
 RichTextView::RichTextView(QWidget* parent) : QTextEdit(parent) {
     EditorAccessible::install();
@@ -81,7 +92,7 @@ void RichTextView::keyPressEvent(QKeyEvent* event) {
     }
     QTextCursor caret = textCursor();
     PieceCaret::stepOverJoint(caret, *event);
-    if (caret != textCursor()) {
+    if (!sameSelection(caret, textCursor())) {
         setTextCursor(caret);
     }
     // A key that may make a piece of a long paragraph too long, or leave one empty, is one undo
@@ -115,7 +126,7 @@ void RichTextView::keyPressEvent(QKeyEvent* event) {
 
 bool RichTextView::handleParagraphKey(const QKeyEvent& event) {
     QTextCursor caret = textCursor();
-    if (PieceCaret::moveByParagraph(caret, event)) {
+    if (PieceCaret::moveByParagraph(caret, event) || PieceWords::moveByWord(caret, event)) {
         setTextCursor(caret);
         showCaret();
         return true;
@@ -189,6 +200,19 @@ void RichTextView::inputMethodEvent(QInputMethodEvent* event) {
 
 void RichTextView::mouseDoubleClickEvent(QMouseEvent* event) {
     QTextEdit::mouseDoubleClickEvent(event);
+    tripleClickScroll_ = verticalScrollBar()->value();
+    // A word that goes on in other pieces is selected whole, with the text under the pointer
+    // left where it is, as Qt leaves it after a double click: the press of a triple click must
+    // land on the same text.
+    QTextCursor word = textCursor();
+    PieceWords::selectWholeWord(word);
+    if (!sameSelection(word, textCursor())) {
+        const QTextCursor under = cursorForPosition(event->position().toPoint());
+        const int top = cursorRect(under).top();
+        setTextCursor(word);
+        QScrollBar* bar = verticalScrollBar();
+        bar->setValue(bar->value() + cursorRect(under).top() - top);
+    }
     tripleClickTimer_.start();
     tripleClickAt_ = event->position().toPoint();
     byParagraphs_ = false;
@@ -205,7 +229,18 @@ void RichTextView::mousePressEvent(QMouseEvent* event) {
                             QApplication::startDragDistance();
     tripleClickTimer_.invalidate();
     const QTextCursor before = textCursor();
-    QTextEdit::mousePressEvent(event);
+    // Qt tells a triple click by the place of the press in the document, which moves under the
+    // pointer where paragraphs above the view are laid out for real in between: Qt is shown the
+    // press where the double click was in the document.
+    const int moved = tripleClickScroll_ - verticalScrollBar()->value();
+    if (triple && moved != 0) {
+        const QPointF at = event->position() + QPointF(0, moved);
+        QMouseEvent press(event->type(), at, viewport()->mapToGlobal(at), event->button(),
+                          event->buttons(), event->modifiers());
+        QTextEdit::mousePressEvent(&press);
+    } else {
+        QTextEdit::mousePressEvent(event);
+    }
     if (event->button() != Qt::LeftButton) {
         return;
     }
@@ -214,8 +249,13 @@ void RichTextView::mousePressEvent(QMouseEvent* event) {
     const bool extends = event->modifiers() == Qt::ShiftModifier;
     if (triple) {
         byParagraphs_ = true;
-    } else if (!extends && !(before.hasSelection() && textCursor() == before)) {
+    } else if (!extends && !(before.hasSelection() && sameSelection(textCursor(), before))) {
         byParagraphs_ = false;
+    }
+    if (triple) {
+        QTextCursor c = textCursor();
+        PieceCaret::selectWholeParagraphs(c);
+        tripleClicked_ = c;
     }
     if (byParagraphs_ && (triple || extends)) {
         selectWholeParagraphs();
@@ -225,7 +265,8 @@ void RichTextView::mousePressEvent(QMouseEvent* event) {
 void RichTextView::mouseMoveEvent(QMouseEvent* event) {
     const QTextCursor before = textCursor();
     QTextEdit::mouseMoveEvent(event);
-    if (byParagraphs_ && (event->buttons() & Qt::LeftButton) && textCursor() != before) {
+    if (byParagraphs_ && (event->buttons() & Qt::LeftButton) &&
+        !sameSelection(textCursor(), before)) {
         selectWholeParagraphs();
     }
 }
@@ -233,7 +274,13 @@ void RichTextView::mouseMoveEvent(QMouseEvent* event) {
 void RichTextView::selectWholeParagraphs() {
     QTextCursor c = textCursor();
     PieceCaret::selectWholeParagraphs(c);
-    if (c != textCursor()) {
+    // Qt keeps the triple click's selection while the pointer stays in its block; here, while it
+    // stays in its paragraph.
+    if (c.selectionStart() == tripleClicked_.selectionStart() &&
+        c.selectionEnd() == tripleClicked_.selectionEnd()) {
+        c = tripleClicked_;
+    }
+    if (!sameSelection(c, textCursor())) {
         setTextCursor(c);
     }
 }
@@ -273,6 +320,7 @@ void RichTextView::insertFromMimeData(const QMimeData* source) {
     QTextCursor c = textCursor();
     c.beginEditBlock();
     const int from = c.selectionStart();
+    const KeptJoint joint(c);
     if (const auto* own = qobject_cast<const FragmentMimeData*>(source)) {
         // Copied from this program: taken exactly, with the indents kept in twips.
         c.insertFragment(own->fragment());
@@ -283,6 +331,7 @@ void RichTextView::insertFromMimeData(const QMimeData* source) {
     } else if (source->hasText()) {
         c.insertText(LineBreaks::toEditorText(source->text()));
     }
+    joint.restore();
     ParagraphPieces::mend(*document(), from, c.position());
     c.endEditBlock();
     setTextCursor(c);

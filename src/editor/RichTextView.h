@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QPoint>
+#include <QTextCursor>
 #include <QTextEdit>
 
 // The editing widget behind RichEdit. Keeps the document storable in Windows-1251: typed, pasted
@@ -37,7 +38,8 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
-    // Ctrl+Up, Ctrl+Down and Enter, which act on whole paragraphs. Returns whether event was one.
+    // Ctrl+Up, Ctrl+Down and Enter, which act on whole paragraphs, and Ctrl+Left and Ctrl+Right
+    // in a paragraph in pieces, which read it whole. Returns whether event was one.
     bool handleParagraphKey(const QKeyEvent& event);
     // Enter: a paragraph break in place of the selection.
     void insertParagraphBreak();
@@ -46,7 +48,9 @@ private:
     bool keepingStill_ = false;
     QElapsedTimer tripleClickTimer_; // since the last double click
     QPoint tripleClickAt_;
+    int tripleClickScroll_ = 0; // the vertical scroll position Qt saw the double click at
     // The selection follows the mouse by whole paragraphs: since a triple click, until the next
     // plain click or double click.
     bool byParagraphs_ = false;
+    QTextCursor tripleClicked_; // the paragraphs a triple click selected
 };
