@@ -91,16 +91,16 @@ void build(QTextDocument& doc, Doc kind) {
         return;
     }
     case Doc::WordsInPieces:
-        return lines({u"head"_s, words(7000).trimmed(), u"tail"_s});
+        return lines({u"head"_s, words(5000).trimmed(), u"tail"_s});
     case Doc::OneWordInPieces:
-        return lines({u"head"_s, QString(40000, u'x') + u" end"_s, u"tail"_s});
+        return lines({u"head"_s, QString(34000, u'x') + u" end"_s, u"tail"_s});
     }
 }
 
 // One of the two editors, with what it takes to compare them: its document and the place of a
 // text index on its screen.
 struct Side {
-    QTextEdit* view;
+    QTextEdit* view = nullptr;
     int firstCut = 0; // the text index of the first cut, in a document with pieces
 
     QTextDocument& doc() const { return *view->document(); }
@@ -237,6 +237,10 @@ void TestSelection::sameAsStockTextEdit_data() {
             {clicks(3, {2}), clicks(1, {3, true}, shift)});
         row(name("double click across the cut"), doc, {clicks(2, {-1, true})});
         row(name("drag across the cut"), doc, {drag(1, {-3, true}, {3, true})});
+        row(name("double-click drag over the cut"), doc, {drag(2, {-30, true}, {30, true})});
+        row(name("double-click drag back over the cut"), doc, {drag(2, {30, true}, {-30, true})});
+        row(name("shift+click after double click"), doc,
+            {clicks(2, {-30, true}), clicks(1, {40, true}, shift)});
         row(name("shift+right over the cut"), doc,
             {clicks(1, {-2, true}), key(Qt::Key_Right, shift, 4)});
         row(name("shift+left over the cut"), doc,
