@@ -215,7 +215,7 @@ void RichTextView::mouseDoubleClickEvent(QMouseEvent* event) {
     }
     tripleClickTimer_.start();
     tripleClickAt_ = event->position().toPoint();
-    byParagraphs_ = false;
+    tripleClicked_ = QTextCursor();
 }
 
 void RichTextView::mousePressEvent(QMouseEvent* event) {
@@ -229,15 +229,17 @@ void RichTextView::mousePressEvent(QMouseEvent* event) {
                             QApplication::startDragDistance();
     tripleClickTimer_.invalidate();
     const QTextCursor before = textCursor();
-    // Qt tells a triple click by the place of the press in the document, which moves under the
-    // pointer where paragraphs above the view are laid out for real in between: Qt is shown the
-    // press where the double click was in the document.
-    const int moved = tripleClickScroll_ - verticalScrollBar()->value();
-    if (triple && moved != 0) {
-        const QPointF at = event->position() + QPointF(0, moved);
+    if (triple) {
+        // Qt tells a triple click by the place of the press in the document, which moves under
+        // the pointer where paragraphs above the view are laid out for real in between: Qt is
+        // shown the press where the double click was in the document.
+        const QPointF at =
+            event->position() + QPointF(0, tripleClickScroll_ - verticalScrollBar()->value());
         QMouseEvent press(event->type(), at, viewport()->mapToGlobal(at), event->button(),
                           event->buttons(), event->modifiers());
         QTextEdit::mousePressEvent(&press);
+        tripleClicked_ = textCursor();
+        PieceCaret::selectWholeParagraphs(tripleClicked_);
     } else {
         QTextEdit::mousePressEvent(event);
     }
@@ -247,17 +249,10 @@ void RichTextView::mousePressEvent(QMouseEvent* event) {
     // A plain press ends the extension by paragraphs, unless it lands in the selection, where it
     // may start a drag and leaves the selection as it was.
     const bool extends = event->modifiers() == Qt::ShiftModifier;
-    if (triple) {
-        byParagraphs_ = true;
-    } else if (!extends && !(before.hasSelection() && sameSelection(textCursor(), before))) {
-        byParagraphs_ = false;
+    if (!triple && !extends && !(before.hasSelection() && sameSelection(textCursor(), before))) {
+        tripleClicked_ = QTextCursor();
     }
-    if (triple) {
-        QTextCursor c = textCursor();
-        PieceCaret::selectWholeParagraphs(c);
-        tripleClicked_ = c;
-    }
-    if (byParagraphs_ && (triple || extends)) {
+    if (!tripleClicked_.isNull() && (triple || extends)) {
         selectWholeParagraphs();
     }
 }
@@ -265,7 +260,7 @@ void RichTextView::mousePressEvent(QMouseEvent* event) {
 void RichTextView::mouseMoveEvent(QMouseEvent* event) {
     const QTextCursor before = textCursor();
     QTextEdit::mouseMoveEvent(event);
-    if (byParagraphs_ && (event->buttons() & Qt::LeftButton) &&
+    if (!tripleClicked_.isNull() && (event->buttons() & Qt::LeftButton) &&
         !sameSelection(textCursor(), before)) {
         selectWholeParagraphs();
     }

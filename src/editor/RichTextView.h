@@ -49,8 +49,7 @@ private:
     QElapsedTimer tripleClickTimer_; // since the last double click
     QPoint tripleClickAt_;
     int tripleClickScroll_ = 0; // the vertical scroll position Qt saw the double click at
-    // The selection follows the mouse by whole paragraphs: since a triple click, until the next
-    // plain click or double click.
-    bool byParagraphs_ = false;
-    QTextCursor tripleClicked_; // the paragraphs a triple click selected
+    // The paragraphs the last triple click selected, while the selection follows the mouse by
+    // whole paragraphs: until the next plain click or double click. Null otherwise.
+    QTextCursor tripleClicked_;
 };
