@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 
 namespace PieceCaret {
 
@@ -73,10 +74,20 @@ bool moveByParagraph(QTextCursor& c, const QKeyEvent& key) {
     return true;
 }
 
-void selectParagraph(QTextCursor& c) {
-    const QTextBlock block = c.block();
-    c.setPosition(ParagraphPieces::firstPiece(block).position());
-    c.setPosition(blockEnd(ParagraphPieces::lastPiece(block)), QTextCursor::KeepAnchor);
+void selectWholeParagraphs(QTextCursor& c) {
+    const QTextDocument& document = *c.document();
+    const int start = c.selectionStart();
+    const int end = c.selectionEnd();
+    const int from = ParagraphPieces::firstPiece(document.findBlock(start)).position();
+    int to = end;
+    const QTextBlock endBlock = document.findBlock(end);
+    if (end == start || end != endBlock.position() || ParagraphPieces::continues(endBlock)) {
+        const QTextBlock last = ParagraphPieces::lastPiece(endBlock);
+        to = last.next().isValid() ? last.next().position() : blockEnd(last);
+    }
+    const bool forward = c.anchor() <= c.position();
+    c.setPosition(forward ? from : to);
+    c.setPosition(forward ? to : from, QTextCursor::KeepAnchor);
 }
 
 bool mayEmptyPiece(const QTextCursor& c, const QKeyEvent& key) {

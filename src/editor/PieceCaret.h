@@ -18,8 +18,11 @@ void stepOverJoint(QTextCursor& c, const QKeyEvent& key);
 // end of the text. Returns whether key was one of them.
 bool moveByParagraph(QTextCursor& c, const QKeyEvent& key);
 
-// Selects the whole paragraph holding c's position, all its pieces, as a triple click does.
-void selectParagraph(QTextCursor& c);
+// Widens c's selection to whole paragraphs, all their pieces, keeping its direction: its start
+// goes back to its paragraph's start, its end on to the next paragraph's start (the end of the
+// text in the last one) unless it is there already. Qt's triple click and the drag or Shift+click
+// after it select whole blocks; this makes them select whole paragraphs, as in a text field.
+void selectWholeParagraphs(QTextCursor& c);
 
 // Whether key at c may leave a piece of a paragraph in pieces without characters: a deletion, or
 // text typed over a selection, inside such a paragraph.

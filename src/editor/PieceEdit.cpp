@@ -7,7 +7,8 @@
 #include <QTextEdit>
 #include <algorithm>
 
-PieceEdit::PieceEdit(QTextEdit& view) : view_(view), start_(view.textCursor()), end_(start_) {
+PieceEdit::PieceEdit(QTextEdit& view)
+    : view_(view), start_(view.textCursor()), end_(start_), joint_(start_) {
     start_.setPosition(start_.selectionStart());
     start_.setKeepPositionOnInsert(true);
     end_.setPosition(end_.selectionEnd());
@@ -23,6 +24,7 @@ void PieceEdit::finish() {
         return;
     }
     open_ = false;
+    joint_.restore();
     const QTextCursor caret = view_.textCursor();
     const int from = std::min({start_.position(), end_.position(), caret.selectionStart()});
     const int to = std::max({start_.position(), end_.position(), caret.selectionEnd()});

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "KeptJoint.h"
+
 #include <QTextCursor>
 
 class QTextEdit;
@@ -25,5 +27,6 @@ private:
     // where it stands.
     QTextCursor start_;
     QTextCursor end_;
+    KeptJoint joint_;
     bool open_ = true;
 };

@@ -3,6 +3,7 @@
 #include "DocumentLayout.h"
 #include "DocumentTabs.h"
 #include "DocumentWatchers.h"
+#include "KeptJoint.h"
 #include "LineBreaks.h"
 #include "ParagraphGeometry.h"
 #include "ParagraphPieces.h"
@@ -184,7 +185,9 @@ void RichEdit::replaceSelection(const QString& text) {
     QTextCursor c = cursor();
     c.beginEditBlock();
     const int from = c.selectionStart();
+    const KeptJoint joint(c);
     c.insertText(LineBreaks::toEditorText(text));
+    joint.restore();
     ParagraphPieces::mend(*document(), from, c.position());
     c.endEditBlock();
     applyCursor(c);

@@ -4,11 +4,13 @@
 #include "Cp1251.h"
 #include "DocumentLayout.h"
 #include "EditorAccessible.h"
+#include "KeptJoint.h"
 #include "LineBreaks.h"
 #include "ParagraphPieces.h"
 #include "PastedText.h"
 #include "PieceCaret.h"
 #include "PieceEdit.h"
+#include "PieceWords.h"
 #include "SizeLimits.h"
 
 #include <QApplication>
@@ -24,6 +26,15 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <optional>
+
+namespace {
+
+// QTextCursor's comparisons look at the position only.
+bool sameSelection(const QTextCursor& a, const QTextCursor& b) {
+    return a.anchor() == b.anchor() && a.position() == b.position();
+}
+
+} // namespace
 
 RichTextView::RichTextView(QWidget* parent) : QTextEdit(parent) {
     EditorAccessible::install();
@@ -102,7 +113,7 @@ void RichTextView::keyPressEvent(QKeyEvent* event) {
     }
     QTextCursor caret = textCursor();
     PieceCaret::stepOverJoint(caret, *event);
-    if (caret != textCursor()) {
+    if (!sameSelection(caret, textCursor())) {
         setTextCursor(caret);
     }
     // A key that may make a piece of a long paragraph too long, or leave one empty, is one undo
@@ -136,7 +147,7 @@ void RichTextView::keyPressEvent(QKeyEvent* event) {
 
 bool RichTextView::handleParagraphKey(const QKeyEvent& event) {
     QTextCursor caret = textCursor();
-    if (PieceCaret::moveByParagraph(caret, event)) {
+    if (PieceCaret::moveByParagraph(caret, event) || PieceWords::moveByWord(caret, event)) {
         setTextCursor(caret);
         showCaret();
         return true;
@@ -210,22 +221,82 @@ void RichTextView::inputMethodEvent(QInputMethodEvent* event) {
 
 void RichTextView::mouseDoubleClickEvent(QMouseEvent* event) {
     QTextEdit::mouseDoubleClickEvent(event);
+    tripleClickScroll_ = verticalScrollBar()->value();
+    // A word that goes on in other pieces is selected whole, with the text under the pointer
+    // left where it is, as Qt leaves it after a double click: the press of a triple click must
+    // land on the same text.
+    QTextCursor word = textCursor();
+    PieceWords::selectWholeWord(word);
+    if (!sameSelection(word, textCursor())) {
+        const QTextCursor under = cursorForPosition(event->position().toPoint());
+        const int top = cursorRect(under).top();
+        setTextCursor(word);
+        QScrollBar* bar = verticalScrollBar();
+        bar->setValue(bar->value() + cursorRect(under).top() - top);
+    }
     tripleClickTimer_.start();
     tripleClickAt_ = event->position().toPoint();
+    tripleClicked_ = QTextCursor();
 }
 
 void RichTextView::mousePressEvent(QMouseEvent* event) {
-    // A press soon after a double click, near it, is a triple click: Qt selects the block under
-    // it, here the whole paragraph, all its pieces.
+    // A press soon after a double click, near it, is a triple click: Qt selects the block the
+    // double click was in with its separator, here the whole paragraph with its break, all its
+    // pieces. Until the next plain click, a drag or a Shift+click then extends the selection by
+    // whole paragraphs, as Qt extends it by blocks.
     const bool triple = event->button() == Qt::LeftButton && tripleClickTimer_.isValid() &&
                         tripleClickTimer_.elapsed() < QApplication::doubleClickInterval() &&
                         (event->position().toPoint() - tripleClickAt_).manhattanLength() <
                             QApplication::startDragDistance();
     tripleClickTimer_.invalidate();
-    QTextEdit::mousePressEvent(event);
-    if (triple && textCursor().hasSelection()) {
-        QTextCursor c = textCursor();
-        PieceCaret::selectParagraph(c);
+    const QTextCursor before = textCursor();
+    if (triple) {
+        // Qt tells a triple click by the place of the press in the document, which moves under
+        // the pointer where paragraphs above the view are laid out for real in between: Qt is
+        // shown the press where the double click was in the document.
+        const QPointF at =
+            event->position() + QPointF(0, tripleClickScroll_ - verticalScrollBar()->value());
+        QMouseEvent press(event->type(), at, viewport()->mapToGlobal(at), event->button(),
+                          event->buttons(), event->modifiers());
+        QTextEdit::mousePressEvent(&press);
+        tripleClicked_ = textCursor();
+        PieceCaret::selectWholeParagraphs(tripleClicked_);
+    } else {
+        QTextEdit::mousePressEvent(event);
+    }
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    // A plain press ends the extension by paragraphs, unless it lands in the selection, where it
+    // may start a drag and leaves the selection as it was.
+    const bool extends = event->modifiers() == Qt::ShiftModifier;
+    if (!triple && !extends && !(before.hasSelection() && sameSelection(textCursor(), before))) {
+        tripleClicked_ = QTextCursor();
+    }
+    if (!tripleClicked_.isNull() && (triple || extends)) {
+        selectWholeParagraphs();
+    }
+}
+
+void RichTextView::mouseMoveEvent(QMouseEvent* event) {
+    const QTextCursor before = textCursor();
+    QTextEdit::mouseMoveEvent(event);
+    if (!tripleClicked_.isNull() && (event->buttons() & Qt::LeftButton) &&
+        !sameSelection(textCursor(), before)) {
+        selectWholeParagraphs();
+    }
+}
+
+void RichTextView::selectWholeParagraphs() {
+    QTextCursor c = textCursor();
+    PieceCaret::selectWholeParagraphs(c);
+    // Qt keeps the triple click's selection while the pointer stays in its block; here, while it
+    // stays in its paragraph.
+    if (c.selectionStart() == tripleClicked_.selectionStart() &&
+        c.selectionEnd() == tripleClicked_.selectionEnd()) {
+        c = tripleClicked_;
+    }
+    if (!sameSelection(c, textCursor())) {
         setTextCursor(c);
     }
 }
@@ -265,6 +336,7 @@ void RichTextView::insertFromMimeData(const QMimeData* source) {
     QTextCursor c = textCursor();
     c.beginEditBlock();
     const int from = c.selectionStart();
+    const KeptJoint joint(c);
     if (const auto* own = qobject_cast<const FragmentMimeData*>(source)) {
         // Copied from this program: taken exactly, with the indents kept in twips.
         c.insertFragment(own->fragment());
@@ -275,6 +347,7 @@ void RichTextView::insertFromMimeData(const QMimeData* source) {
     } else if (source->hasText()) {
         c.insertText(LineBreaks::toEditorText(source->text()));
     }
+    joint.restore();
     ParagraphPieces::mend(*document(), from, c.position());
     c.endEditBlock();
     setTextCursor(c);

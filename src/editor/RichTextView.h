@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QPoint>
+#include <QTextCursor>
 #include <QTextEdit>
 
 // The editing widget behind RichEdit. Keeps the document storable in Windows-1251: typed, pasted
@@ -30,6 +31,7 @@ protected:
     void inputMethodEvent(QInputMethodEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
@@ -38,11 +40,18 @@ protected:
 private:
     // At the scroll bar's end, lays out the last screenful and keeps the position at the end.
     void keepEndInView(int value);
-    // Ctrl+Up, Ctrl+Down and Enter, which act on whole paragraphs. Returns whether event was one.
+    // Ctrl+Up, Ctrl+Down and Enter, which act on whole paragraphs, and Ctrl+Left and Ctrl+Right
+    // in a paragraph in pieces, which read it whole. Returns whether event was one.
     bool handleParagraphKey(const QKeyEvent& event);
     // Enter: a paragraph break in place of the selection.
     void insertParagraphBreak();
+    // Widens the selection to whole paragraphs, all their pieces (PieceCaret).
+    void selectWholeParagraphs();
     bool keepingStill_ = false;
     QElapsedTimer tripleClickTimer_; // since the last double click
     QPoint tripleClickAt_;
+    int tripleClickScroll_ = 0; // the vertical scroll position Qt saw the double click at
+    // The paragraphs the last triple click selected, while the selection follows the mouse by
+    // whole paragraphs: until the next plain click or double click. Null otherwise.
+    QTextCursor tripleClicked_;
 };

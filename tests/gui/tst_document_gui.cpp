@@ -29,6 +29,8 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextOption>
@@ -196,6 +198,26 @@ void TestDocumentGui::longParagraphEditedAndSaved() {
 }
 
 void TestDocumentGui::wholeParagraphByTripleClickAndCtrlArrows() {
+    // A triple click selects the paragraph under the pointer with its break (an opened file
+    // ends in an empty paragraph).
+    auto* view = qobject_cast<QTextEdit*>(editor());
+    const auto tripleClick = [view](int qtPosition) {
+        QTextCursor at(view->document());
+        at.setPosition(qtPosition);
+        const QPoint point = view->cursorRect(at).center();
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, point);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, point);
+    };
+    writeBytes(path("lines.txt"), "first\r\nsecond line here\r\nthird\r\n");
+    prompts_.openAnswers = {path("lines.txt")};
+    key(Qt::Key_O, Qt::ControlModifier);
+    const QStringList lines = {QStringLiteral("first\r\n"), QStringLiteral("second line here\r\n"),
+                               QStringLiteral("third\r\n")};
+    for (int line = 0; line < 3; ++line) {
+        tripleClick(view->document()->findBlockByNumber(line).position() + 2);
+        QCOMPARE(form_->RichEdit1->selectedText(), lines[line]);
+    }
+
     // One word in pieces between two short paragraphs: a triple click in it selects all of it,
     // Ctrl+Down and Ctrl+Up go from paragraph to paragraph past its pieces.
     const int length = 45000;
@@ -208,8 +230,11 @@ void TestDocumentGui::wholeParagraphByTripleClickAndCtrlArrows() {
     QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, inWord);
     QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, inWord);
     QCOMPARE(form_->RichEdit1->selStart(), Position(6));
-    QCOMPARE(form_->RichEdit1->selLength(), length);
+    QCOMPARE(form_->RichEdit1->selLength(), length + 2);
 
+    // The caret is at the end of the selection, the start of the paragraph after the word.
+    key(Qt::Key_Up, Qt::ControlModifier);
+    QCOMPARE(form_->RichEdit1->selStart(), Position(6));
     key(Qt::Key_Down, Qt::ControlModifier);
     QCOMPARE(form_->RichEdit1->selStart(), Position(6 + length + 2));
     key(Qt::Key_Up, Qt::ControlModifier);

@@ -288,6 +288,27 @@ void TestPieces::editsKeepTheText_data() {
             e.undo();
         }),
         Expect([](QString&, int) {}));
+    // A selection from a block's start leaves that block the format of the block it ended in:
+    // the paragraph break or the separator before it must stay what it was.
+    row("replaced from the paragraph's start past the cut", both, Edit([](RichEdit& e, int sep) {
+            e.select(6, sep - 3);
+            e.replaceSelection(QStringLiteral("R"));
+        }),
+        Expect([](QString& t, int sep) { t.replace(6, sep - 3, QStringLiteral("R")); }));
+    const auto pieceStart = [](const QString& t, int sep) {
+        return sep + (t[sep] == u' ' ? 1 : 0);
+    };
+    row("pasted over from a piece's start into the next paragraph", both,
+        Edit([pieceStart](RichEdit& e, int sep) {
+            const int start = pieceStart(e.text(), sep);
+            e.select(start, e.textLength() - 2 - start);
+            QApplication::clipboard()->setText(QStringLiteral("P"));
+            e.paste();
+        }),
+        Expect([pieceStart](QString& t, int sep) {
+            const int start = pieceStart(t, sep);
+            t.replace(start, t.size() - 2 - start, QStringLiteral("P"));
+        }));
     row("copied over the separator, pasted at the end", both, Edit([](RichEdit& e, int sep) {
             e.select(sep - 3, 7);
             e.copy();
