@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PieceText.h"
+#include "ParagraphPieces.h"
 
 #include <QTextCursor>
 

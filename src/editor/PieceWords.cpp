@@ -1,6 +1,6 @@
 #include "PieceWords.h"
 
-#include "PieceText.h"
+#include "ParagraphPieces.h"
 
 #include <QKeyEvent>
 #include <QTextBlock>

@@ -104,9 +104,10 @@ struct Side {
     int firstCut = 0; // the text index of the first cut, in a document with pieces
 
     QTextDocument& doc() const { return *view->document(); }
-    int index(int position) const { return textIndex(doc(), position); }
+    int index(int position) const { return textIndex(doc(), QtPosition(position)).value; }
     int position(Place place) const {
-        return qtPosition(doc(), place.offset + (place.fromCut ? firstCut : 0), false);
+        return qtPosition(doc(), TextIndex(place.offset + (place.fromCut ? firstCut : 0)), false)
+            .value;
     }
     // The place's point in the viewport; with show, the view first scrolls it into sight.
     QPoint point(Place place, bool show) const {
@@ -282,8 +283,9 @@ void TestSelection::sameAsStockTextEdit() {
     const int cuts = ParagraphPieces::cut(*edit.document(), 0, edit.document()->blockCount() - 1);
     const auto separators = ParagraphPieces::softSeparators(*edit.document());
     QCOMPARE(cuts > 0, !separators.empty());
-    const Side zelto{edit.widget(),
-                     cuts > 0 ? textIndex(*edit.document(), separators.front().position) : 0};
+    const Side zelto{
+        edit.widget(),
+        cuts > 0 ? textIndex(*edit.document(), QtPosition(separators.front().position)).value : 0};
     const Side oracle{&stock, zelto.firstCut};
     QVERIFY(QTest::qWaitForWindowExposed(&stock));
     QCOMPARE(zelto.text(), oracle.text());
