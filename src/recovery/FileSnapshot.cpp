@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 FileSnapshot::FileSnapshot(QString path, std::optional<FileStamp> stamp, bool copy, qsizetype chunk)
-    : path_(std::move(path)), stamp_(std::move(stamp)), copy_(copy), chunk_(chunk) {}
+    : path_(std::move(path)), stamp_(stamp), copy_(copy), chunk_(chunk) {}
 
 FileSnapshot::~FileSnapshot() {
     stop();
