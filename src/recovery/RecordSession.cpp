@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <memory>
 
-RecordSession::RecordSession(RecordFolder folder, const RecordStart& start)
-    : file_(std::move(folder)) {
+RecordSession::RecordSession(RecordFolder folder, const RecordStart& start, qsizetype baseSlice)
+    : file_(std::move(folder)), baseSlice_(baseSlice) {
     QByteArray head(Record::kMagic.data(), Record::kMagic.size());
     appendEntry(head, Record::EntryType::Start, start.encode());
     file_.append(std::move(head));
@@ -20,7 +20,7 @@ RecordSession::RecordSession(RecordFolder folder, const RecordStart& start)
 }
 
 void RecordSession::snapshot(const QString& path, const FileStamp& stamp, bool copy) {
-    auto reader = std::make_shared<FileSnapshot>(path, stamp, copy);
+    auto reader = std::make_shared<FileSnapshot>(path, stamp, copy, baseSlice_);
     file_.runInBackground([reader](QByteArray& out) { return reader->step(out); });
 }
 

@@ -16,7 +16,8 @@ class QTextDocument;
 // holds the user's thread only briefly at a time; only the commit that ends them makes them count.
 class RecordSession {
 public:
-    RecordSession(RecordFolder folder, const RecordStart& start);
+    // baseSlice: the bytes of the opened file the record's thread copies at a step.
+    RecordSession(RecordFolder folder, const RecordStart& start, qsizetype baseSlice = 1 << 20);
 
     // Records the front of spans, about budget characters (a stretch of no characters counts as
     // one). True when none is left.
@@ -42,4 +43,5 @@ private:
     quint64 commits_ = 0;
     quint64 commitTicket_ = 0;
     quint64 firstCommitTicket_ = 0;
+    qsizetype baseSlice_;
 };
