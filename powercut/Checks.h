@@ -29,8 +29,17 @@ QString unchangedBelow(const QString& prefix, const Tree& before, const Tree& st
 QString checkSave(const SaveRules& rules, const Tree& before, const Tree& state,
                   const QString& root, bool saved);
 
-// Checks a crash state of a recovery record below root: every record replays to the document as
-// it was at one of its commits (the texts in expected, by sequence), and, unless the record's end
-// was begun, one replays to the commit durable or a later one. Returns why not, or empty.
+// The text file a recorded document was opened from: its path and its bytes then.
+struct OpenedFile {
+    QString path;
+    QByteArray bytes;
+};
+
+// Checks a crash state of a recovery record below root, replayed as the start's offer does (on
+// the file opened, if any): every record replays to the document as it was at one of its commits
+// (the texts in expected, by sequence), or, only while it holds no whole copy of the file opened
+// and the file no longer has its bytes, says it cannot be restored now and is kept; unless the
+// record's end was begun, one replays to (or keeps) the commit durable or a later one. Returns why
+// not, or empty.
 QString checkRecord(const QString& root, const std::vector<QString>& expected, quint64 durable,
-                    bool ending);
+                    bool ending, const std::optional<OpenedFile>& opened = std::nullopt);

@@ -181,17 +181,49 @@ bool afterKilled(const Options& options, const QString& root, SaveRules& rules) 
     return true;
 }
 
-std::pair<int, int> exploreRecord(const Options& options, const Sampling& sampling) {
+// The opened file's name in the user's folder, and where the file itself is kept meanwhile.
+const QString kOpened = QStringLiteral("home/opened.txt");
+
+// After a cut that lost every change to the opened file, the file is the one that was opened,
+// stamp and all: the one kept aside takes its place.
+void keepIdentity(const QString& root, const QString& kept, const Tree& state,
+                  const QByteArray& bytes) {
+    const auto file = state.find(kOpened);
+    if (file != state.end() && file->second == bytes) {
+        const QByteArray path = QFile::encodeName(root + QLatin1Char('/') + kOpened);
+        ::unlink(path.constData());
+        if (::link(QFile::encodeName(kept).constData(), path.constData()) != 0) {
+            std::fprintf(stderr, "powercut: cannot link %s\n", path.constData());
+            std::exit(2);
+        }
+    }
+}
+
+// Explores a record of a document begun empty, or, opened, as a text file that another program
+// replaces and then removes, after the record copied it or while it does (racing).
+std::pair<int, int> exploreRecord(const QString& name, const Options& options,
+                                  const Sampling& sampling, bool opened, bool racing = false) {
     const QString root = freshRoot(options);
     const QString out = options.scratch + QStringLiteral("/commits");
     QDir(out).removeRecursively();
     QDir().mkpath(out);
+    QStringList args{out, QString::number(kCommits)};
+    std::optional<OpenedFile> base;
+    const QString kept = options.scratch + QStringLiteral("/opened.kept");
+    if (opened) {
+        base = OpenedFile{root + QLatin1Char('/') + kOpened,
+                          text(QStringLiteral("Opened file, line number "), 30000)};
+        writeFile(base->path, base->bytes);
+        QFile::remove(kept);
+        ::link(QFile::encodeName(base->path).constData(), QFile::encodeName(kept).constData());
+        args << base->path << QLatin1String(racing ? "racing" : "copied");
+    }
     Explorer explorer(root, sampling);
     const Tree start = explorer.read();
     DiskModel model(root);
     const QString log = options.scratch + QStringLiteral("/calls.log");
-    const int code = runRecorded(QStringLiteral(POWERCUT_RECORD), {out, QString::number(kCommits)},
-                                 root, log, environment(root, options));
+    const int code =
+        runRecorded(QStringLiteral(POWERCUT_RECORD), args, root, log, environment(root, options));
     if (code != 0) {
         std::fprintf(stderr, "powercut: the record ended with %d\n", code);
         return {0, 1};
@@ -202,14 +234,37 @@ std::pair<int, int> exploreRecord(const Options& options, const Sampling& sampli
         expected.push_back(file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll())
                                                           : QString());
     }
+    if (base) {
+        explorer.label(base->bytes, QStringLiteral("the opened file's bytes"));
+    }
     return explorer.explore(
-        QStringLiteral("recovery record"), std::move(model), start, readCallLog(log),
+        name, std::move(model), start, readCallLog(log),
         [&](const Tree& state, const CutContext& context) {
-            const QString home = unchangedBelow(QStringLiteral("home/"), start, state,
-                                                [](const QString&) { return false; });
-            return !home.isEmpty() ? home
-                                   : checkRecord(root, expected, context.durable, context.ending);
+            // The other program's changes to the opened file are its own.
+            const QString home =
+                unchangedBelow(QStringLiteral("home/"), start, state, [&](const QString& path) {
+                    return opened && path.startsWith(kOpened);
+                });
+            if (!home.isEmpty()) {
+                return home;
+            }
+            if (base) {
+                keepIdentity(root, kept, state, base->bytes);
+            }
+            return checkRecord(root, expected, context.durable, context.ending, base);
         });
+}
+
+Operation recordOperation(const QString& name, bool opened) {
+    return {name, [=](const Options& options, const Sampling& sampling) {
+                auto [states, violations] = exploreRecord(name, options, sampling, opened);
+                if (opened) {
+                    const auto [n, v] = exploreRecord(name, options, sampling, true, true);
+                    states += n;
+                    violations += v;
+                }
+                return std::pair{states, violations};
+            }};
 }
 
 // A save; replacing: also where the file system has no unnamed files, which makes the
@@ -234,7 +289,8 @@ const std::vector<Operation>& operations() {
         saveOperation(QStringLiteral("in-place save"), inPlace, false),
         saveOperation(QStringLiteral("first save"), firstSave, true),
         saveOperation(QStringLiteral("save after a killed save"), afterKilled, false),
-        {QStringLiteral("recovery record"), exploreRecord},
+        recordOperation(QStringLiteral("recovery record"), false),
+        recordOperation(QStringLiteral("record-opened"), true),
     };
     return all;
 }

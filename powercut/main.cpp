@@ -10,13 +10,13 @@
 // --brief prints the first three violations of an operation in full, the others a line each.
 #include "Operations.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QTemporaryDir>
 #include <cstdio>
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     Sampling sampling;
     Options options;
     QStringList only;

@@ -1,25 +1,38 @@
-// The recovery record the power-cut explorer records: a session over an empty document that
-// types, deletes and commits, makes a fresh record that replaces the first (as the recorder does
-// when a record grows long), and removes it at a clean end. Before each commit is queued it writes
-// the document's text to OUT/commit-<sequence>; once a commit is durable it marks "durable
-// <sequence>" in the call log, and "ending" before the removal.
-//   powercut_record OUT COMMITS     (records go to $XDG_STATE_HOME/zelto/recovery)
+// The recovery record the power-cut explorer records: a session over an empty document, or over
+// the text file BASE as Open reads it, that types, deletes and commits, makes a fresh record that
+// replaces the first (as the recorder does when a record grows long), and removes it at a clean
+// end. With BASE, the record's thread copies the file in small slices from the first commit on,
+// and another program replaces the file, once the copy is whole (copied) or at once (racing the
+// copy), and removes it after the sixth commit. Before each
+// commit is queued it writes the document's text to OUT/commit-<sequence>; once a commit is
+// durable it marks "durable <sequence>" in the call log, and "ending" before the removal.
+//   powercut_record OUT COMMITS [BASE copied|racing]     (records go to
+//   $XDG_STATE_HOME/zelto/recovery)
 #include "ChangeSpans.h"
 #include "Mark.h"
+#include "PlainTextBuilder.h"
 #include "RecordSession.h"
+#include "TextFile.h"
 
 #include <QFile>
 #include <QGuiApplication>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <cstdio>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 
+// Small slices, so that the copy of a small file takes several steps.
+constexpr qsizetype kBaseSlice = 4096;
+
 class Session {
 public:
-    explicit Session(QString out) : out_(std::move(out)) {
+    explicit Session(QString out, const QString& base) : out_(std::move(out)) {
+        if (!base.isEmpty()) {
+            open(base);
+        }
         // As the recorder notes changes: one that does not fit marks everything changed.
         QObject::connect(&doc_, &QTextDocument::contentsChange,
                          [this](int at, int removed, int added) {
@@ -30,7 +43,23 @@ public:
                              }
                          });
         doc_.documentLayout(); // a document without a layout reports no change
-        spans_.reset(0);
+        spans_.reset(doc_.characterCount() - 1);
+    }
+
+    // The document as Open builds it from the text file, which the first record begins with.
+    void open(const QString& base) {
+        PlainTextBuilder builder(doc_);
+        DocFile file;
+        file.assign(base);
+        const DocFile::Read read =
+            file.readLines([&builder](const QString& text) { builder.append(text); });
+        const std::unique_ptr<QTextDocument> built = builder.take();
+        doc_.setPlainText(built->toPlainText());
+        start_.base = Record::BaseKind::TextFile;
+        start_.file = base;
+        start_.stamp = read.stamp;
+        start_.characters = static_cast<quint32>(doc_.characterCount() - 1);
+        start_.blocks = static_cast<quint32>(doc_.blockCount());
     }
 
     void edit(int step) {
@@ -50,7 +79,8 @@ public:
 
     void commit() {
         if (!session_) {
-            session_ = std::make_unique<RecordSession>(RecordFolder::standard(), RecordStart{});
+            session_ =
+                std::make_unique<RecordSession>(RecordFolder::standard(), start_, kBaseSlice);
         }
         while (!session_->flush(doc_, spans_, 4000)) {
         }
@@ -77,6 +107,9 @@ public:
         noteDurable();
     }
 
+    // Waits for the record's thread to copy the opened file into the record.
+    void copied() { session_->file().wait(true); }
+
     // Marks the last commit the record reports durable, as the recorder learns it.
     void noteDurable() {
         const quint64 durable = session_->file().durable();
@@ -93,6 +126,7 @@ public:
         tickets_.clear();
         retiring_ = session_->file().release();
         session_.reset();
+        start_ = RecordStart{};
         spans_.markAll(0, doc_.characterCount() - 1);
     }
 
@@ -108,6 +142,7 @@ public:
 private:
     QString out_;
     QTextDocument doc_;
+    RecordStart start_; // of the next record
     ChangeSpans spans_;
     std::unique_ptr<RecordSession> session_;
     LockedFile retiring_;
@@ -115,19 +150,42 @@ private:
     quint64 sequence_ = 0;
 };
 
+// Another program saves the file its own way: new bytes under a new name put in its place.
+void replaceFile(const QString& path) {
+    const QString fresh = path + QStringLiteral(".new");
+    QFile file(fresh);
+    if (!file.open(QIODevice::WriteOnly) || file.write("Changed by another program.\n") < 0) {
+        std::_Exit(3);
+    }
+    file.close();
+    if (::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(path).constData()) != 0) {
+        std::_Exit(3);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: powercut_record OUT COMMITS\n");
+    if (argc != 3 && argc != 5) {
+        std::fprintf(stderr, "usage: powercut_record OUT COMMITS [BASE copied|racing]\n");
         return 2;
     }
-    Session session(QString::fromLocal8Bit(argv[1]));
+    const QString base = argc == 5 ? QString::fromLocal8Bit(argv[3]) : QString();
+    const bool copyFirst = argc == 5 && QByteArray(argv[4]) == "copied";
+    Session session(QString::fromLocal8Bit(argv[1]), base);
     const int commits = QByteArray(argv[2]).toInt();
     for (int i = 1; i <= commits; ++i) {
         session.edit(i);
         session.commit();
+        if (!base.isEmpty() && i == 1 && copyFirst) {
+            session.copied(); // the file changes only once the record holds it
+        }
+        if (!base.isEmpty() && i == (copyFirst ? 2 : 1)) {
+            replaceFile(base);
+        } else if (!base.isEmpty() && i == 6) {
+            ::unlink(QFile::encodeName(base).constData());
+        }
         if (i == commits / 2) {
             session.restart();
         }
