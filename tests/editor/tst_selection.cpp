@@ -180,9 +180,9 @@ void TestSelection::sameAsStockTextEdit_data() {
     QTest::addColumn<QStringList>("differs");
     const Qt::KeyboardModifiers shift = Qt::ShiftModifier;
     const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
-    const auto row = [](const char* name, Doc doc, const Steps& steps,
+    const auto row = [](const QByteArray& name, Doc doc, const Steps& steps,
                         const QStringList& differs = {}) {
-        QTest::newRow(name) << doc << steps << differs;
+        QTest::newRow(name.constData()) << doc << steps << differs;
     };
     // Ordinary lines: "first line", "second line here", "third and last line".
     row("click", Doc::Lines, {clicks(1, {14})});
@@ -231,7 +231,7 @@ void TestSelection::sameAsStockTextEdit_data() {
     for (const Doc doc : {Doc::WordsInPieces, Doc::OneWordInPieces}) {
         const char* kind = doc == Doc::WordsInPieces ? "words" : "one word";
         const auto name = [kind](const char* gesture) {
-            return qstrdup(qPrintable(QStringLiteral("%1 in pieces: %2").arg(kind, gesture)));
+            return QStringLiteral("%1 in pieces: %2").arg(kind, gesture).toUtf8();
         };
         row(name("triple click"), doc, {clicks(3, {-5, true})});
         row(name("triple click on a later piece"), doc, {clicks(3, {3000, true})});
