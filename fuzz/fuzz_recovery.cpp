@@ -17,9 +17,9 @@
 namespace {
 
 // A text-file base stands for a small fixed document: the target reads no file.
-std::unique_ptr<QTextDocument> base(const RecordStart& start) {
+std::unique_ptr<QTextDocument> base(RecordReader& reader) {
     auto doc = std::make_unique<QTextDocument>();
-    if (start.base == Record::BaseKind::TextFile) {
+    if (reader.start().base == Record::BaseKind::TextFile) {
         QTextCursor(doc.get()).insertText(QStringLiteral("первая строка\nsecond line"));
     }
     return doc;
