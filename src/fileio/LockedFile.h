@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Descriptor.h"
+
 #include <QByteArray>
 #include <QString>
 #include <memory>
@@ -13,17 +15,12 @@ class LockedFile {
 public:
     LockedFile() = default;
     LockedFile(std::shared_ptr<const OpenFolder> folder, QByteArray name, int fd);
-    LockedFile(LockedFile&& other) noexcept;
-    LockedFile& operator=(LockedFile&& other) noexcept;
-    LockedFile(const LockedFile&) = delete;
-    LockedFile& operator=(const LockedFile&) = delete;
-    ~LockedFile();
 
     const QString& path() const { return path_; }
     const QByteArray& name() const { return name_; }
-    int fd() const { return fd_; }
-    bool isOpen() const { return fd_ >= 0; }
-    void close();
+    int fd() const { return fd_.get(); }
+    bool isOpen() const { return fd_.isOpen(); }
+    void close() { fd_.reset(); }
 
     // Gives the file the name name in its folder. Throws InOutError.
     void rename(const QByteArray& name);
@@ -36,5 +33,5 @@ private:
     std::shared_ptr<const OpenFolder> folder_;
     QByteArray name_;
     QString path_;
-    int fd_ = -1;
+    Descriptor fd_;
 };

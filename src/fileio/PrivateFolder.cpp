@@ -1,5 +1,6 @@
 #include "PrivateFolder.h"
 
+#include "Descriptor.h"
 #include "Errors.h"
 #include "FileName.h"
 
@@ -46,27 +47,6 @@ QString refusal(const struct stat& st, const QString& path) {
     return why.arg(QDir::toNativeSeparators(FileName::display(path))) +
            QStringLiteral("; Zelto не пользуется ею и ничего в ней не трогает");
 }
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-    void reset(int fd) {
-        Descriptor old(fd_);
-        fd_ = fd;
-    }
-
-private:
-    int fd_;
-};
 
 // The folders of path below anchor, or nothing when path is not below it.
 std::optional<QList<QByteArray>> partsBelow(const QByteArray& path, const QByteArray& anchor) {

@@ -11,15 +11,8 @@
 FileSnapshot::FileSnapshot(QString path, std::optional<FileStamp> stamp, bool copy, qsizetype chunk)
     : path_(std::move(path)), stamp_(stamp), copy_(copy), chunk_(chunk) {}
 
-FileSnapshot::~FileSnapshot() {
-    stop();
-}
-
 void FileSnapshot::stop() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
+    fd_.reset();
     done_ = true;
 }
 
@@ -28,11 +21,11 @@ bool FileSnapshot::open() {
     const QByteArray name = FileName::encode(path_);
     // Non-blocking: a pipe put in the file's place must not hold the thread.
     // NOLINTNEXTLINE(cppcoreguidelines-pro-type-vararg)
-    fd_ = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd_ < 0) {
+    fd_.reset(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd_.isOpen()) {
         return false;
     }
-    const FileStamp now = FileStamp::ofDescriptor(fd_);
+    const FileStamp now = FileStamp::ofDescriptor(fd_.get());
     return now.isRegular() && (!stamp_ || now == *stamp_);
 }
 
@@ -47,7 +40,7 @@ bool FileSnapshot::step(QByteArray& out) {
     QByteArray chunk(chunk_, Qt::Uninitialized);
     ssize_t n = 0;
     do {
-        n = ::read(fd_, chunk.data(), static_cast<size_t>(chunk.size()));
+        n = ::read(fd_.get(), chunk.data(), static_cast<size_t>(chunk.size()));
     } while (n < 0 && errno == EINTR);
     if (n < 0) {
         stop();
@@ -73,7 +66,7 @@ bool FileSnapshot::step(QByteArray& out) {
 void FileSnapshot::finish(QByteArray& out) {
     // Read through the one descriptor: a file put in its place by rename leaves these bytes whole,
     // and a write into it in the meantime changes the stamp.
-    const FileStamp now = FileStamp::ofDescriptor(fd_);
+    const FileStamp now = FileStamp::ofDescriptor(fd_.get());
     stop();
     if (stamp_ && now != *stamp_) {
         return;

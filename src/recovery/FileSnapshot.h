@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Descriptor.h"
 #include "FileStamp.h"
 
 #include <QByteArray>
@@ -17,7 +18,6 @@ public:
     // stamp: the file expected (none: whatever file path names, and no FileSum entry).
     FileSnapshot(QString path, std::optional<FileStamp> stamp, bool copy,
                  qsizetype chunk = 1 << 20);
-    ~FileSnapshot();
     FileSnapshot(const FileSnapshot&) = delete;
     FileSnapshot& operator=(const FileSnapshot&) = delete;
 
@@ -36,7 +36,7 @@ private:
     std::optional<FileStamp> stamp_;
     bool copy_;
     qsizetype chunk_;
-    int fd_ = -1;
+    Descriptor fd_;
     bool opened_ = false;
     bool done_ = false;
     quint32 crc_ = 0;
